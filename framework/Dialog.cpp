@@ -1,0 +1,106 @@
+#include "framework/Dialog.h"
+
+#include "framework/WinApp.h"
+
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParent) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParent) {}
+
+CDialog::~CDialog() {
+    if (m_hWnd != nullptr && !m_bModal) {
+        ::SetWindowLongPtrW(m_hWnd, DWLP_USER, 0);
+        ::DestroyWindow(m_hWnd);
+    }
+    m_hWnd = nullptr;
+}
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+ON_COMMAND(IDOK, &CDialog::OnOK)
+ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
+END_MESSAGE_MAP()
+
+INT_PTR CDialog::DoModal() {
+    m_bModal = true;
+    HWND hParent = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : nullptr;
+    const INT_PTR result = ::DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hParent,
+                                             &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    m_hWnd = nullptr;
+    m_bModal = false;
+    return result;
+}
+
+bool CDialog::Create() {
+    m_bModal = false;
+    HWND hParent = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : nullptr;
+    HWND hWnd = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hParent,
+                                     &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    return hWnd != nullptr;
+}
+
+void CDialog::EndDialog(INT_PTR nResult) {
+    if (m_hWnd == nullptr) return;
+    if (m_bModal) {
+        ::EndDialog(m_hWnd, nResult);
+    } else {
+        HWND hWnd = m_hWnd;
+        ::SetWindowLongPtrW(hWnd, DWLP_USER, 0);
+        m_hWnd = nullptr;
+        ::DestroyWindow(hWnd);
+    }
+}
+
+BOOL CDialog::OnInitDialog() {
+    DoDataExchange();
+    return TRUE;
+}
+
+void CDialog::OnOK() { EndDialog(IDOK); }
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    CDialog* pDlg = nullptr;
+    if (message == WM_INITDIALOG) {
+        pDlg = reinterpret_cast<CDialog*>(lParam);
+        pDlg->m_hWnd = hWnd;
+        ::SetWindowLongPtrW(hWnd, DWLP_USER, reinterpret_cast<LONG_PTR>(pDlg));
+    } else {
+        pDlg = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(hWnd, DWLP_USER));
+    }
+    if (pDlg == nullptr) return FALSE;
+    // Nothing thrown by a handler may cross into the platform's code.
+    try {
+        return pDlg->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        ::OutputDebugStringW(L"Unhandled exception in a dialog message handler\n");
+        return FALSE;
+    }
+}
+
+INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) return OnInitDialog();
+
+    LRESULT result = 0;
+    if (!DispatchMessageMap(message, wParam, lParam, &result)) {
+        // Commands the dialog does not handle go on to the application.
+        if (message == WM_COMMAND && AfxGetApp() != nullptr) {
+            LRESULT ignored = 0;
+            if (AfxGetApp()->DispatchMessageMap(message, wParam, lParam, &ignored)) return TRUE;
+        }
+        return FALSE;
+    }
+    switch (message) {
+        // These return their result directly rather than through DWLP_MSGRESULT.
+        case WM_CHARTOITEM:
+        case WM_COMPAREITEM:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+        case WM_QUERYDRAGICON:
+        case WM_VKEYTOITEM:
+            return static_cast<INT_PTR>(result);
+        default:
+            if (m_hWnd != nullptr) ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
+            return TRUE;
+    }
+}

@@ -1,0 +1,131 @@
+#pragma once
+
+#include <windows.h>
+
+#include <boost/shared_ptr.hpp>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "quarantine/ZEBQtEntryPoints.h"
+
+// The binding to the quarantine library ZEBQt.dll. Every entry-point slot
+// always holds something callable: the library's function once bound, or a stub
+// of the slot's own signature that answers a fixed failure value, so callers
+// never test whether the library or an entry point is there.
+class CZEBQtWrapper {
+public:
+    class Quarantine;
+    class Container;
+    class Object;
+    class FileObject;
+    typedef boost::shared_ptr<Quarantine> QuarantinePtr;
+    typedef boost::shared_ptr<Container> ContainerPtr;
+    typedef boost::shared_ptr<FileObject> FileObjectPtr;
+
+    CZEBQtWrapper();
+    ~CZEBQtWrapper();
+    CZEBQtWrapper(const CZEBQtWrapper&) = delete;
+    CZEBQtWrapper& operator=(const CZEBQtWrapper&) = delete;
+
+    // Loads the library from the directory (or by plain name when it is
+    // empty), else from the product's folder under the common program files,
+    // and binds every entry point. True when a library is loaded afterwards;
+    // a second call while loaded changes nothing.
+    bool Load(const std::wstring& directory);
+    // Frees the library and puts every slot back to its stub.
+    void Unload();
+
+    // Opens the quarantine in a folder; empty when it does not open.
+    QuarantinePtr OpenQuarantine(const std::wstring& path);
+
+    HMODULE m_hModule;
+    bool m_bEntryPointMissing;
+
+#define ZEBQT_DECLARE_SLOT(name, ret, stub, params) PFN_##name name;
+    ZEBQT_ENTRY_POINTS(ZEBQT_DECLARE_SLOT)
+#undef ZEBQT_DECLARE_SLOT
+
+private:
+    void ResetSlots();
+};
+
+// One opened quarantine folder.
+class CZEBQtWrapper::Quarantine {
+public:
+    explicit Quarantine(CZEBQtWrapper* pWrapper);
+    ~Quarantine();
+    Quarantine(const Quarantine&) = delete;
+    Quarantine& operator=(const Quarantine&) = delete;
+
+    bool Open(const std::wstring& path);
+    void ReadProperties();
+    // Fills the vector with every container in index order; false when the
+    // library refuses to enumerate (the vector is then empty).
+    bool EnumContainers(std::vector<ContainerPtr>& containers);
+    // Opens a quarantine file of this quarantine by its name without folder.
+    ContainerPtr OpenContainerByName(const std::wstring& name);
+
+    std::wstring m_strPath;
+    CZEBQtWrapper* m_pWrapper;
+    int32_t m_hQuarantine;
+};
+
+// One quarantine file: one row of the list.
+class CZEBQtWrapper::Container {
+public:
+    explicit Container(CZEBQtWrapper* pWrapper);
+    ~Container();
+    Container(const Container&) = delete;
+    Container& operator=(const Container&) = delete;
+
+    void ReadProperties();
+    // Fills the vector with the container's file objects in the library's
+    // order; objects of other kinds are closed at once.
+    bool EnumObjects(std::vector<FileObjectPtr>& objects);
+    int32_t Restore(const std::wstring& destination, uint32_t flags, ZEBQtCleanHook hook, uintptr_t context,
+                    uint32_t reserved);
+
+    SYSTEMTIME m_Time;
+    uint32_t m_dwInfo1;
+    uint32_t m_dwInfo2;
+    std::wstring m_strFilePath;
+    std::wstring m_strVirus;
+    CZEBQtWrapper* m_pWrapper;
+    int32_t m_hContainer;
+};
+
+// Something a container holds.
+class CZEBQtWrapper::Object {
+public:
+    explicit Object(CZEBQtWrapper* pWrapper);
+    virtual ~Object();
+    Object(const Object&) = delete;
+    Object& operator=(const Object&) = delete;
+
+    virtual void ReadProperties() = 0;
+
+    std::wstring m_strVirus;
+    int32_t m_nIndex;
+    CZEBQtWrapper* m_pWrapper;
+    int32_t m_hObject;
+};
+
+// A quarantined file.
+class CZEBQtWrapper::FileObject : public CZEBQtWrapper::Object {
+public:
+    explicit FileObject(CZEBQtWrapper* pWrapper);
+
+    void ReadProperties() override;
+    // The five values go to the library unchanged; each text pointer, when
+    // given, receives the matching text the library reports on success.
+    int32_t Restore(uint32_t value1, uint32_t value2, uint32_t value3, uint32_t value4, uint32_t value5,
+                    std::wstring* pText1, std::wstring* pText2);
+
+    std::wstring m_strOrigPath;
+    ZEBQtFileInfo m_FileInfo;
+};
+
+// Text of a buffer the library filled, up to its first NUL but never past its
+// size, whether or not the library terminated it.
+std::wstring TextFromBuffer(const wchar_t* buffer, size_t capacity);

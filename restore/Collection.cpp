@@ -1,0 +1,3 @@
+#include "ui/QuarantineDlg.h"
+
+void CQuarantineDlg::OnCollection() {}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "framework/Wnd.h"
+#include "quarantine/ZEBQtWrapper.h"
+#include "scanner/ZEBScanPWrapper.h"
+#include "ui/ResizingDialog.h"
+
+struct SortSnapshot;
+
+// The program's one window: the quarantine folder, the list of its quarantine
+// files and the commands that bring files back out of the quarantine.
+class CQuarantineDlg : public CResizingDialog {
+public:
+    explicit CQuarantineDlg(CWnd* pParent = nullptr);
+    ~CQuarantineDlg() override;
+
+    // Restores every file of the quarantine in the source folder into the
+    // destination, without any window; the process exit code for the outcome.
+    int RestoreFromCommandLine(std::wstring source, std::wstring destination);
+    // Empties the list and refills it from the quarantine in m_strFolder.
+    void FillQuarantineList();
+    // Restores the selected rows (to their former places when the destination
+    // is empty), cleaning them on the way when asked.
+    void RestoreSelection(bool clean, const std::wstring& destination, bool askDelete);
+
+    std::wstring m_strFolder;
+    CZEBScanPWrapper m_ScanP;
+    CZEBQtWrapper m_ZEBQt;
+    CEdit m_edtPath;
+    CListCtrl m_lstQuarantine;
+    HICON m_hIcon;
+    int32_t sortColumn;
+    int32_t sortDescending;
+    // The rows' texts as they stood when the running sort began; set only
+    // while the list control sorts.
+    const SortSnapshot* m_pSortSnapshot = nullptr;
+
+    DECLARE_MESSAGE_MAP()
+
+protected:
+    void DoDataExchange() override;
+    BOOL OnInitDialog() override;
+
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnBrowseFolder();
+    void OnRestore();
+    void OnCleanAndRestore();
+    void OnRestoreToNewLocation();
+    void OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnCollection();
+    void OnChangePath();
+    void OnReload();
+
+private:
+    // Loads both libraries; true when the scanner library is available.
+    bool LoadLibraries();
+};

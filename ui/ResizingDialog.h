@@ -1,0 +1,53 @@
+#pragma once
+
+#include <vector>
+
+#include "framework/Dialog.h"
+#include "framework/Handles.h"
+
+// One control that moves or stretches with the dialog.
+struct ResizeItem {
+    int nID;
+    int nHorzMode;
+    int nVertMode;
+    RECT rc;
+    bool bExcludeFromErase;
+    double dHorzRatio;
+    double dTopRatio;
+    double dBottomRatio;
+    int nBandStart;
+    int nBandReserve;
+};
+
+// A dialog built from a fixed-size template that can be resized: registered
+// controls keep their anchors, the window never gets smaller than it started,
+// and a size grip sits in the bottom-right corner.
+class CResizingDialog : public CDialog {
+public:
+    CResizingDialog(UINT nIDTemplate, CWnd* pParent);
+    ~CResizingDialog() override;
+
+    // Horizontal modes: 0 fixed, 1 stretch, 2 move, 3 proportional position.
+    // Vertical modes: 0 fixed, 1 stretch, 2 move, 3 proportional position in a
+    // band, 4 proportional edges in a band.
+    void AddControl(int nID, int nHorzMode, int nVertMode, bool bExcludeFromErase, int nBandStart, int nBandReserve);
+    void AllowResize(int horizontal, int vertical);
+
+    DECLARE_MESSAGE_MAP()
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnSize(UINT nType, int cx, int cy);
+    void OnGetMinMaxInfo(MINMAXINFO* pInfo);
+    BOOL OnEraseBkgnd(HDC hDC);
+
+    std::vector<ResizeItem> m_Items;
+    RECT m_rcReference = {};
+    int m_nInitialWidth = 0;
+    int m_nInitialHeight = 0;
+    int m_bAllowHorz = 1;
+    int m_bAllowVert = 1;
+    CGdiObject m_bmpGrip;
+    CWnd m_wndGrip;
+    bool m_bLayoutActive = false;
+};
