@@ -1,0 +1,22 @@
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+
+// What the shell's folder browser gave back.
+enum class BrowseOutcome {
+    Cancelled,         // no item chosen
+    NoFileSystemPath,  // an item without a file-system path (a printer, the network root...)
+    Chosen,            // a folder; the path is filled in
+};
+
+// Runs the shell's folder browser owned by the window. The callback and its
+// data go to the browser unchanged; the chosen item list is freed here.
+BrowseOutcome BrowseForFolder(HWND hOwner, const std::wstring& title, UINT flags, BFFCALLBACK callback, LPARAM data,
+                              std::wstring* pPath);
+
+// Browser callback that preselects the per-user setting named by the data (a
+// const wchar_t* value name), read afresh when the browser is initialised.
+int CALLBACK PreselectSettingCallback(HWND hWnd, UINT message, LPARAM lParam, LPARAM data);
