@@ -1,15 +1,75 @@
 #include "app/Registry.h"
 
+#include <algorithm>
+#include <stdexcept>
+#include <vector>
+
+#include "framework/Handles.h"
+
 const wchar_t kSettingsKey[] = L"Software\\HALVREN\\Quarantine";
 const wchar_t kProductKey[] = L"Software\\HALVREN\\ZEBScanP";
 const wchar_t kValuePath[] = L"Path";
 const wchar_t kValueDestPath[] = L"DestPath";
 const wchar_t kValueQuarantineDef[] = L"QuarantineDef";
 
-// Placeholder until the settings land.
-std::wstring ReadRegString(HKEY, const std::wstring&, const std::wstring&, const std::wstring& defaultValue) {
-    return defaultValue;
+namespace {
+
+const DWORD kInitialBufferBytes = 520;
+
+// The value's raw bytes as UTF-16 text up to the first NUL. Only the bytes the
+// registry returned count: an odd last byte becomes a character of its own
+// with a zero high byte, and nothing beyond the data is looked at.
+std::wstring TextFromValueBytes(const BYTE* data, DWORD byteCount) {
+    std::wstring text;
+    text.reserve((byteCount + 1) / 2);
+    for (DWORD i = 0; i < byteCount; i += 2) {
+        const wchar_t low = data[i];
+        const wchar_t high = i + 1 < byteCount ? data[i + 1] : 0;
+        const wchar_t ch = static_cast<wchar_t>(low | (high << 8));
+        if (ch == L'\0') break;
+        text.push_back(ch);
+    }
+    return text;
 }
-LONG WriteRegString(HKEY, const std::wstring&, const std::wstring&, const std::wstring&, BOOL) {
-    return ERROR_CALL_NOT_IMPLEMENTED;
+
+}  // namespace
+
+std::wstring ReadRegString(HKEY hRoot, const std::wstring& subKey, const std::wstring& valueName,
+                           const std::wstring& defaultValue) {
+    CRegKey key;
+    if (::RegOpenKeyExW(hRoot, subKey.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS)
+        return defaultValue;
+    try {
+        std::vector<BYTE> buffer(kInitialBufferBytes, 0);
+        DWORD size = static_cast<DWORD>(buffer.size());
+        LONG result = ::RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, nullptr,
+                                         buffer.data(), &size);
+        while (result == ERROR_MORE_DATA) {
+            // The value may still grow between the two queries; the slack
+            // makes a second round unlikely, the loop makes it harmless.
+            if (size > MAXDWORD - kInitialBufferBytes) return defaultValue;
+            buffer.assign(size + kInitialBufferBytes, 0);
+            size = static_cast<DWORD>(buffer.size());
+            result = ::RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, nullptr,
+                                        buffer.data(), &size);
+        }
+        if (result != ERROR_SUCCESS) return defaultValue;
+        return TextFromValueBytes(buffer.data(),
+                                  std::min<DWORD>(size, static_cast<DWORD>(buffer.size())));
+    } catch (const std::exception&) {
+        return defaultValue;
+    }
+}
+
+LONG WriteRegString(HKEY hRoot, const std::wstring& subKey, const std::wstring& valueName,
+                    const std::wstring& value, BOOL expandable) {
+    HKEY hKey = nullptr;
+    const LONG created =
+        ::RegCreateKeyExW(hRoot, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                          nullptr, &hKey, nullptr);
+    if (created != ERROR_SUCCESS) return created;
+    const DWORD byteCount = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+    ::RegSetValueExW(hKey, valueName.c_str(), 0, expandable ? REG_EXPAND_SZ : REG_SZ,
+                     reinterpret_cast<const BYTE*>(value.c_str()), byteCount);
+    return ::RegCloseKey(hKey);
 }
