@@ -1,3 +1,38 @@
+#include <windows.h>
+
+#include "app/Registry.h"
+#include "framework/WaitCursor.h"
+#include "restore/CollectionGrouping.h"
+#include "restore/DestinationBrowser.h"
+#include "restore/FileSize.h"
 #include "ui/QuarantineDlg.h"
 
-void CQuarantineDlg::OnCollection() {}
+void CQuarantineDlg::OnCollection() {
+    std::wstring destination;
+    if (!BrowseForDestination(GetSafeHwnd(), &destination)) return;
+    WriteRegString(HKEY_CURRENT_USER, kSettingsKey, kValueDestPath, destination, FALSE);
+    CWaitCursor wait;
+
+    // Every row in display order, whatever is selected.
+    std::vector<CollectionRow> rows;
+    for (int row = 0; row < m_lstQuarantine.GetItemCount(); ++row) {
+        CollectionRow item;
+        item.name = m_lstQuarantine.GetItemText(row, 0);
+        item.virus = m_lstQuarantine.GetItemText(row, 1);
+        item.fileName = m_lstQuarantine.GetItemText(row, 2);
+        item.sizeKB = GetFileSizeKB(m_strFolder + item.name);
+        rows.push_back(item);
+    }
+    const std::vector<std::unique_ptr<CArchiveEntry>> entries = GroupCollection(rows);
+
+    const CZEBQtWrapper::QuarantinePtr quarantine = m_ZEBQt.OpenQuarantine(m_strFolder);
+    if (!quarantine) return;
+    for (const std::unique_ptr<CArchiveEntry>& entry : entries) {
+        for (const std::wstring& name : entry->m_strFile) {
+            if (name.empty()) continue;
+            // A sample that fails to restore is simply missing from the collection.
+            const CZEBQtWrapper::ContainerPtr container = quarantine->OpenContainerByName(name);
+            if (container) container->Restore(destination, 0, nullptr, 0, 0);
+        }
+    }
+}

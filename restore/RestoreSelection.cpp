@@ -1,5 +1,65 @@
+#include <windows.h>
+
+#include "framework/WaitCursor.h"
+#include "framework/WinApp.h"
+#include "res/resource.h"
+#include "restore/CleanHook.h"
+#include "restore/RestoreOutcome.h"
 #include "ui/QuarantineDlg.h"
 
-void CQuarantineDlg::RestoreSelection(bool, const std::wstring&, bool) {}
-void CQuarantineDlg::OnRestore() { RestoreSelection(false, std::wstring(), true); }
-void CQuarantineDlg::OnCleanAndRestore() { RestoreSelection(true, std::wstring(), true); }
+namespace {
+
+// Restores one quarantine file through a quarantine and container opened for
+// it alone; both are closed again before this returns.
+int32_t RestoreQuarantineFile(CZEBQtWrapper& library, const std::wstring& fullPath,
+                              const std::wstring& destination, ZEBQtCleanHook hook,
+                              uintptr_t context) {
+    std::wstring folder;
+    std::wstring name;
+    if (!SplitQuarantineFilePath(fullPath, &folder, &name)) return kRestoreNotAttempted;
+    const CZEBQtWrapper::QuarantinePtr quarantine = library.OpenQuarantine(folder);
+    if (!quarantine) return kRestoreNotAttempted;
+    const CZEBQtWrapper::ContainerPtr container = quarantine->OpenContainerByName(name);
+    if (!container) return kRestoreNotAttempted;
+    return container->Restore(destination, 0, hook, context, 0);
+}
+
+}  // namespace
+
+void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destination, bool askDelete) {
+    int row = m_lstQuarantine.GetNextItem(-1, LVNI_SELECTED);
+    if (row < 0) {
+        AfxMessageBox(IDS_SELECT_FILES, MB_ICONEXCLAMATION);
+        return;
+    }
+    CWaitCursor wait;
+    const bool deleteAfter =
+        askDelete && AfxMessageBox(IDS_DELETE_AFTER_RESTORE, MB_YESNOCANCEL) == IDYES;
+    const ZEBQtCleanHook hook = clean ? &CleanHook : nullptr;
+    const uintptr_t context = reinterpret_cast<uintptr_t>(&m_ScanP);
+
+    while (row >= 0) {
+        // Taken before the restore, so the walk does not hang on what the
+        // restore of this row may change.
+        const int next = m_lstQuarantine.GetNextItem(row, LVNI_SELECTED);
+        const std::wstring fullPath = m_strFolder + m_lstQuarantine.GetItemText(row, 0);
+        const int32_t result = RestoreQuarantineFile(m_ZEBQt, fullPath, destination, hook, context);
+        if (result == kRestored) {
+            // A quarantine file that will not go simply shows again after the refill.
+            if (deleteAfter) ::DeleteFileW(fullPath.c_str());
+        } else if (m_lstQuarantine.GetSelectedCount() == 1) {
+            AfxMessageBox(RestoreFailureMessage(result), MB_ICONEXCLAMATION);
+            return;
+        }
+        row = next;
+    }
+    if (deleteAfter) FillQuarantineList();
+}
+
+void CQuarantineDlg::OnRestore() {
+    RestoreSelection(false, std::wstring(), true);
+}
+
+void CQuarantineDlg::OnCleanAndRestore() {
+    RestoreSelection(true, std::wstring(), true);
+}

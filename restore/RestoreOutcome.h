@@ -1,0 +1,25 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// What the quarantine library's restore answers, and what the program makes of it.
+enum : int32_t {
+    kRestored = 0,
+    kRestoreQuarantineFileUnreadable = -1,
+    kRestoreTargetUnwritable = -2,
+    kRestoreVirusNotRemoved = -3,
+    // Nothing could be called: the quarantine or the container did not open.
+    kRestoreNotAttempted = 5,
+};
+
+// The string-table message that reports a failed restore of a single row.
+UINT RestoreFailureMessage(int32_t result);
+
+// Splits a quarantine file's full path at its last backslash into the folder
+// (without the backslash) and the file name. False when there is no backslash,
+// or only one leading the path, so that no folder part is left to open.
+bool SplitQuarantineFilePath(const std::wstring& fullPath, std::wstring* pFolder,
+                             std::wstring* pName);
