@@ -14,10 +14,12 @@ CZEBQtWrapper::QuarantinePtr CZEBQtWrapper::OpenQuarantine(const std::wstring& p
 
 // Quarantine ---------------------------------------------------------------
 
-CZEBQtWrapper::Quarantine::Quarantine(CZEBQtWrapper* pWrapper) : m_pWrapper(pWrapper), m_hQuarantine(kNoHandle) {}
+CZEBQtWrapper::Quarantine::Quarantine(CZEBQtWrapper* pWrapper)
+    : m_pWrapper(pWrapper), m_hQuarantine(kNoHandle) {}
 
 CZEBQtWrapper::Quarantine::~Quarantine() {
-    if (m_hQuarantine != kNoHandle && m_pWrapper != nullptr) m_pWrapper->ZEBQtCloseQuarantine(m_hQuarantine);
+    if (m_hQuarantine != kNoHandle && m_pWrapper != nullptr)
+        m_pWrapper->ZEBQtCloseQuarantine(m_hQuarantine);
 }
 
 bool CZEBQtWrapper::Quarantine::Open(const std::wstring& path) {
@@ -39,17 +41,19 @@ bool CZEBQtWrapper::Quarantine::EnumContainers(std::vector<ContainerPtr>& contai
     containers.clear();
     if (m_pWrapper->ZEBQtStartEnumContainers(m_hQuarantine) != 0) return false;
     for (int32_t index = 0;; ++index) {
-        const int32_t handle = m_pWrapper->ZEBQtOpenContainer(m_hQuarantine, index);
-        if (handle == kNoHandle) break;
+        // The instance exists before its handle does, so that no handle is
+        // left unowned when an allocation fails.
         ContainerPtr container(new Container(m_pWrapper));
-        container->m_hContainer = handle;
+        container->m_hContainer = m_pWrapper->ZEBQtOpenContainer(m_hQuarantine, index);
+        if (container->m_hContainer == kNoHandle) break;
         container->ReadProperties();
         containers.push_back(container);
     }
     return true;
 }
 
-CZEBQtWrapper::ContainerPtr CZEBQtWrapper::Quarantine::OpenContainerByName(const std::wstring& name) {
+CZEBQtWrapper::ContainerPtr CZEBQtWrapper::Quarantine::OpenContainerByName(
+    const std::wstring& name) {
     ContainerPtr container(new Container(m_pWrapper));
     container->m_hContainer = m_pWrapper->ZEBQtOpenContainerByName((m_strPath + name).c_str());
     if (container->m_hContainer == kNoHandle) return ContainerPtr();
@@ -63,15 +67,17 @@ CZEBQtWrapper::Container::Container(CZEBQtWrapper* pWrapper)
     : m_Time(), m_dwInfo1(0), m_dwInfo2(0), m_pWrapper(pWrapper), m_hContainer(kNoHandle) {}
 
 CZEBQtWrapper::Container::~Container() {
-    if (m_hContainer != kNoHandle && m_pWrapper != nullptr) m_pWrapper->ZEBQtCloseContainer(m_hContainer);
+    if (m_hContainer != kNoHandle && m_pWrapper != nullptr)
+        m_pWrapper->ZEBQtCloseContainer(m_hContainer);
 }
 
 void CZEBQtWrapper::Container::ReadProperties() {
     if (m_hContainer == kNoHandle || m_pWrapper == nullptr) return;
     wchar_t filePath[kPathChars] = {};
     wchar_t virus[kVirusChars] = {};
-    if (m_pWrapper->ZEBQtGetContainerProperties(m_hContainer, filePath, kPathChars, virus, kVirusChars, &m_Time,
-                                                &m_dwInfo1, &m_dwInfo2) == 0) {
+    if (m_pWrapper->ZEBQtGetContainerProperties(m_hContainer, filePath, kPathChars, virus,
+                                                kVirusChars, &m_Time, &m_dwInfo1,
+                                                &m_dwInfo2) == 0) {
         m_strFilePath = TextFromBuffer(filePath, kPathChars);
         m_strVirus = TextFromBuffer(virus, kVirusChars);
     } else {
@@ -87,6 +93,7 @@ bool CZEBQtWrapper::Container::EnumObjects(std::vector<FileObjectPtr>& objects) 
     objects.clear();
     if (m_hContainer == kNoHandle || m_pWrapper == nullptr) return false;
     for (int32_t index = 0;; ++index) {
+        FileObjectPtr object(new FileObject(m_pWrapper));
         int32_t kind = 0;
         const int32_t handle = m_pWrapper->ZEBQtOpenObject(m_hContainer, index, &kind);
         if (handle == kNoHandle) break;
@@ -95,7 +102,6 @@ bool CZEBQtWrapper::Container::EnumObjects(std::vector<FileObjectPtr>& objects) 
             m_pWrapper->ZEBQtCloseObject(handle);
             continue;
         }
-        FileObjectPtr object(new FileObject(m_pWrapper));
         object->m_hObject = handle;
         object->m_nIndex = index;
         object->ReadProperties();
@@ -104,15 +110,18 @@ bool CZEBQtWrapper::Container::EnumObjects(std::vector<FileObjectPtr>& objects) 
     return true;
 }
 
-int32_t CZEBQtWrapper::Container::Restore(const std::wstring& destination, uint32_t flags, ZEBQtCleanHook hook,
-                                          uintptr_t context, uint32_t reserved) {
+int32_t CZEBQtWrapper::Container::Restore(const std::wstring& destination, uint32_t flags,
+                                          ZEBQtCleanHook hook, uintptr_t context,
+                                          uint32_t reserved) {
     if (m_hContainer == kNoHandle || m_pWrapper == nullptr) return 5;
-    return m_pWrapper->ZEBQtRestoreContainer(m_hContainer, destination.c_str(), flags, hook, context, reserved);
+    return m_pWrapper->ZEBQtRestoreContainer(m_hContainer, destination.c_str(), flags, hook,
+                                             context, reserved);
 }
 
 // Objects ------------------------------------------------------------------
 
-CZEBQtWrapper::Object::Object(CZEBQtWrapper* pWrapper) : m_nIndex(0), m_pWrapper(pWrapper), m_hObject(kNoHandle) {}
+CZEBQtWrapper::Object::Object(CZEBQtWrapper* pWrapper)
+    : m_nIndex(0), m_pWrapper(pWrapper), m_hObject(kNoHandle) {}
 
 CZEBQtWrapper::Object::~Object() {
     if (m_hObject != kNoHandle && m_pWrapper != nullptr) m_pWrapper->ZEBQtCloseObject(m_hObject);
@@ -124,20 +133,21 @@ void CZEBQtWrapper::FileObject::ReadProperties() {
     if (m_hObject == kNoHandle || m_pWrapper == nullptr) return;
     wchar_t origPath[kPathChars] = {};
     wchar_t virus[kVirusChars] = {};
-    if (m_pWrapper->ZEBQtGetFileObjectProperties(m_hObject, origPath, kPathChars, virus, kVirusChars, &m_FileInfo) ==
-        0) {
+    if (m_pWrapper->ZEBQtGetFileObjectProperties(m_hObject, origPath, kPathChars, virus,
+                                                 kVirusChars, &m_FileInfo) == 0) {
         m_strOrigPath = TextFromBuffer(origPath, kPathChars);
         m_strVirus = TextFromBuffer(virus, kVirusChars);
     }
 }
 
-int32_t CZEBQtWrapper::FileObject::Restore(uint32_t value1, uint32_t value2, uint32_t value3, uint32_t value4,
-                                           uint32_t value5, std::wstring* pText1, std::wstring* pText2) {
+int32_t CZEBQtWrapper::FileObject::Restore(uint32_t value1, uint32_t value2, uint32_t value3,
+                                           uint32_t value4, uint32_t value5, std::wstring* pText1,
+                                           std::wstring* pText2) {
     if (m_hObject == kNoHandle || m_pWrapper == nullptr) return 5;
     wchar_t text1[kPathChars] = {};
     wchar_t text2[kPathChars] = {};
-    const int32_t result = m_pWrapper->ZEBQtRestoreFileObject(m_hObject, value1, value2, value3, value4, value5, text1,
-                                                              kPathChars, text2, kPathChars);
+    const int32_t result = m_pWrapper->ZEBQtRestoreFileObject(
+        m_hObject, value1, value2, value3, value4, value5, text1, kPathChars, text2, kPathChars);
     if (result == 0) {
         if (pText1 != nullptr) *pText1 = TextFromBuffer(text1, kPathChars);
         if (pText2 != nullptr) *pText2 = TextFromBuffer(text2, kPathChars);

@@ -1,3 +1,40 @@
+#include "restore/CommandLineRestore.h"
+
+#include <vector>
+
 #include "ui/QuarantineDlg.h"
 
-int CQuarantineDlg::RestoreFromCommandLine(std::wstring, std::wstring) { return 0; }
+// Runs before any window exists and shows nothing: a script learns the outcome
+// from the exit code alone. The destination directs the restore, so every file
+// lands in it rather than at its former path, and nothing is deleted from the
+// quarantine.
+int CQuarantineDlg::RestoreFromCommandLine(std::wstring source, std::wstring destination) {
+    // A missing library leaves the stubs, with which no quarantine opens.
+    m_ZEBQt.Load(std::wstring());
+
+    if (source.empty() || source.back() != L'\\') source += L'\\';
+
+    const CZEBQtWrapper::QuarantinePtr quarantine = m_ZEBQt.OpenQuarantine(source);
+    if (!quarantine) return kCommandLineNoQuarantine;
+
+    std::vector<CZEBQtWrapper::ContainerPtr> containers;
+    if (!quarantine->EnumContainers(containers)) return kCommandLineNoEnumeration;
+
+    bool anyFailed = false;
+    for (const CZEBQtWrapper::ContainerPtr& container : containers) {
+        bool holdsFiles = false;
+        {
+            std::vector<CZEBQtWrapper::FileObjectPtr> objects;
+            if (!container->EnumObjects(objects)) {
+                anyFailed = true;
+                continue;
+            }
+            holdsFiles = !objects.empty();
+        }
+        // Registry values and hosts entries have no place in a destination
+        // folder; this restore brings back files only.
+        if (!holdsFiles) continue;
+        if (container->Restore(destination, 0, nullptr, 0, 0) != 0) anyFailed = true;
+    }
+    return anyFailed ? kCommandLineRestoreFailed : kCommandLineRestored;
+}

@@ -313,7 +313,7 @@ RECORDER_EXPORT int32_t __cdecl ZEBQtGetQuarantineProperties(int32_t hQuarantine
     Record(L"GetQuarantineProperties(" + Num(hQuarantine) + L"," + Num(cchPath) + L")");
     const QuarantineScript* q = FindQuarantine(hQuarantine);
     if (q == nullptr) return 5;
-    if (q->props == 0) Fill(path, cchPath, q->hasText ? q->text : q->path);
+    Fill(path, cchPath, q->hasText ? q->text : q->path);
     return q->props;
 }
 
@@ -370,13 +370,11 @@ RECORDER_EXPORT int32_t __cdecl ZEBQtGetContainerProperties(int32_t hContainer, 
            Num(cchVirus) + L")");
     const ContainerScript* c = FindContainer(hContainer);
     if (c == nullptr) return 5;
-    if (c->props == 0) {
-        Fill(filePath, cchFilePath, c->file);
-        Fill(virus, cchVirus, c->virus);
-        if (time != nullptr) *time = c->time;
-        if (info1 != nullptr) *info1 = c->info1;
-        if (info2 != nullptr) *info2 = c->info2;
-    }
+    Fill(filePath, cchFilePath, c->file);
+    Fill(virus, cchVirus, c->virus);
+    if (time != nullptr) *time = c->time;
+    if (info1 != nullptr) *info1 = c->info1;
+    if (info2 != nullptr) *info2 = c->info2;
     return c->props;
 }
 
@@ -432,11 +430,9 @@ RECORDER_EXPORT int32_t __cdecl ZEBQtGetFileObjectProperties(int32_t hObject, wc
            Num(cchVirus) + L")");
     const ObjectScript* o = FindObject(hObject);
     if (o == nullptr) return 5;
-    if (o->props == 0) {
-        Fill(origPath, cchOrigPath, o->orig);
-        Fill(virus, cchVirus, o->virus);
-        if (info != nullptr) memset(info->bytes, 0xA5, sizeof info->bytes);
-    }
+    Fill(origPath, cchOrigPath, o->orig);
+    Fill(virus, cchVirus, o->virus);
+    if (info != nullptr) memset(info->bytes, 0xA5, sizeof info->bytes);
     return o->props;
 }
 

@@ -10,14 +10,14 @@
 //
 //   quarantine|handle=1|path=C:\Q\|props=0|text=C:\Q\|startenum=0
 //       ZEBQtOpenQuarantine answers handle for exactly this path (path=*
-//       matches any path). GetQuarantineProperties answers props and, on 0,
+//       matches any path). GetQuarantineProperties answers props and
 //       fills text (default: the path). StartEnumContainers answers startenum.
 //   container|handle=11|props=0|file=C:\Q\a.qua|virus=EICAR|time=2024,5,3,17,13,45,0,0|info=1,2|restore=0|name=C:\Q\a.qua|hookvalue=9
 //       Belongs to the last quarantine line: OpenContainer answers the
 //       handles of its container lines by index, then -1. Listing the same
 //       handle twice gives the same handle twice. name= makes
 //       OpenContainerByName answer the handle for exactly that text.
-//       GetContainerProperties answers props and, on 0, fills file, virus,
+//       GetContainerProperties answers props and fills file, virus,
 //       the SYSTEMTIME (year,month,dayofweek,day,hour,minute,second,ms; any
 //       numbers, in range or not) and the two values. RestoreContainer
 //       answers restore; with a hook and hookvalue= it first calls the hook
@@ -25,9 +25,11 @@
 //   object|handle=111|kind=0|props=0|orig=C:\docs\a.txt|virus=EICAR|restore=0|text1=..|text2=..
 //       Belongs to the last container line: OpenObject answers its handles
 //       and kinds by index, then -1. GetFileObjectProperties answers props
-//       and, on 0, fills orig and virus. RestoreFileObject answers restore
-//       and fills text1 and text2.
+//       and fills orig, virus and the 52-byte record (0xA5 bytes). RestoreFileObject answers
+//       restore and fills text1 and text2.
 //
+// The property reads and RestoreFileObject fill their outputs whatever they
+// answer, as a library may write before it fails.
 // Texts are copied into a caller's buffer up to its size; a text as long as
 // the buffer or longer fills it completely and is not NUL-terminated, as a
 // careless library might do. Anything not scripted: opens answer -1, property

@@ -1,0 +1,9 @@
+#pragma once
+
+// Exit codes of the windowless command-line restore.
+enum CommandLineRestoreResult {
+    kCommandLineRestored = 0,       // every container holding files was restored
+    kCommandLineNoQuarantine = 1,   // no quarantine opened in the source (or no quarantine library)
+    kCommandLineNoEnumeration = 2,  // the quarantine refused to list its containers
+    kCommandLineRestoreFailed = 3,  // at least one container could not be restored; the others were
+};

@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include "restore/CommandLineRestore.h"
+#include "tests/doubles/recorder/Recorder.h"
+#include "ui/QuarantineDlg.h"
+
+namespace {
+
+typedef std::vector<std::wstring> Calls;
+
+// The program finds its library by plain name; here the recorder is made
+// findable that way and held loaded, so its script and calls outlive the
+// dialog that loads and unloads it.
+class CommandLineRestore : public testing::Test {
+protected:
+    void SetUp() override {
+        m_recorderModule.Reset(::LoadLibraryW((CRecorder::Directory() + L"\\ZEBQt.dll").c_str()));
+        ASSERT_TRUE(m_recorderModule);
+        ASSERT_TRUE(::SetDllDirectoryW(CRecorder::Directory().c_str()));
+        m_recorder.reset(new CRecorder(m_recorderModule.Get()));
+    }
+    void TearDown() override { ::SetDllDirectoryW(nullptr); }
+
+    int Run(const std::wstring& script, const std::wstring& source,
+            const std::wstring& destination = L"C:\\Out") {
+        EXPECT_EQ(m_recorder->Script(script), 0);
+        CQuarantineDlg dlg;
+        const int exitCode = dlg.RestoreFromCommandLine(source, destination);
+        EXPECT_EQ(dlg.GetSafeHwnd(), nullptr) << "no window is created";
+        return exitCode;
+    }
+
+    CModule m_recorderModule;
+    std::unique_ptr<CRecorder> m_recorder;
+};
+
+const wchar_t kTwoContainersOfThreeFiles[] =
+    L"quarantine|handle=1|path=C:\\Q\\\n"
+    L"container|handle=11\nobject|handle=111\nobject|handle=112\nobject|handle=113\n"
+    L"container|handle=12\nobject|handle=121\nobject|handle=122\nobject|handle=123\n";
+
+}  // namespace
+
+TEST_F(CommandLineRestore, RestoresEachContainerIntoTheDestination) {
+    for (const wchar_t* source : {L"C:\\Q", L"C:\\Q\\"}) {
+        EXPECT_EQ(Run(kTwoContainersOfThreeFiles, source), kCommandLineRestored) << source;
+        EXPECT_EQ(m_recorder->Calls(L"OpenQuarantine"), (Calls{L"OpenQuarantine(C:\\Q\\)"}));
+        EXPECT_EQ(m_recorder->Calls(L"Restore"),
+                  (Calls{L"RestoreContainer(11,C:\\Out,0,null,0,0)",
+                         L"RestoreContainer(12,C:\\Out,0,null,0,0)"}));
+        // Every handle opened is closed again, and nothing else is asked of
+        // the library (no deletion, no export).
+        const Calls closes = m_recorder->Calls(L"Close");
+        EXPECT_EQ(closes.size(), 9u);
+        EXPECT_EQ(closes.back(), L"CloseQuarantine(1)");
+        for (const std::wstring& call : m_recorder->Calls())
+            EXPECT_TRUE(call.find(L"Open") == 0 || call.find(L"Close") == 0 ||
+                        call.find(L"Get") == 0 || call.find(L"Restore") == 0 ||
+                        call == L"StartEnumContainers(1)")
+                << call;
+    }
+}
+
+TEST_F(CommandLineRestore, EveryContainerIsTriedAndAnyFailureShowsInTheExitCode) {
+    for (const wchar_t* failure : {L"-1", L"-2", L"-3", L"7"}) {
+        const std::wstring script =
+            std::wstring(L"quarantine|handle=1|path=C:\\Q\\\n") + L"container|handle=11|restore=" +
+            failure + L"\nobject|handle=111\n" + L"container|handle=12\nobject|handle=121\n";
+        EXPECT_EQ(Run(script, L"C:\\Q"), kCommandLineRestoreFailed) << failure;
+        EXPECT_EQ(m_recorder->Calls(L"Restore").size(), 2u);
+    }
+}
+
+TEST_F(CommandLineRestore, ContainersWithoutFilesAreLeftAlone) {
+    EXPECT_EQ(Run(L"quarantine|handle=1|path=C:\\Q\\\n"
+                  L"container|handle=11\nobject|handle=111|kind=1\nobject|handle=112|kind=2\n"
+                  L"container|handle=12\nobject|handle=121|kind=1\nobject|handle=122\n",
+                  L"C:\\Q\\"),
+              kCommandLineRestored);
+    EXPECT_EQ(m_recorder->Calls(L"Restore"), (Calls{L"RestoreContainer(12,C:\\Out,0,null,0,0)"}));
+}
+
+TEST_F(CommandLineRestore, AnEmptyQuarantineIsNothingToRestore) {
+    EXPECT_EQ(Run(L"quarantine|handle=1|path=C:\\Q\\\n", L"C:\\Q"), kCommandLineRestored);
+    EXPECT_EQ(m_recorder->Calls(L"Restore"), Calls());
+}
+
+TEST_F(CommandLineRestore, NoQuarantineOrNoEnumerationEndsWithItsOwnCode) {
+    // A single quarantine file as the source is opened as a folder and so
+    // names no quarantine.
+    EXPECT_EQ(Run(kTwoContainersOfThreeFiles, L"C:\\Q\\a.qua"), kCommandLineNoQuarantine);
+    EXPECT_EQ(m_recorder->Calls(), (Calls{L"OpenQuarantine(C:\\Q\\a.qua\\)"}));
+
+    EXPECT_EQ(Run(L"quarantine|handle=1|path=C:\\Q\\|startenum=5\ncontainer|handle=11\nobject|"
+                  L"handle=111\n",
+                  L"C:\\Q"),
+              kCommandLineNoEnumeration);
+    EXPECT_EQ(m_recorder->Calls(L"Restore"), Calls());
+    EXPECT_EQ(m_recorder->Calls(L"Close"), (Calls{L"CloseQuarantine(1)"}));
+}
+
+TEST(CommandLineRestoreWithoutLibrary, EndsWithTheNoQuarantineCode) {
+    CQuarantineDlg dlg;
+    EXPECT_EQ(dlg.RestoreFromCommandLine(L"C:\\Q", L"C:\\Out"), kCommandLineNoQuarantine);
+    EXPECT_EQ(dlg.m_ZEBQt.m_hModule, nullptr);
+}
