@@ -1,0 +1,198 @@
+#include "standin/zebqt/ContainerRestore.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "standin/zebqt/FileIo.h"
+#include "standin/zebqt/PathRules.h"
+#include "standin/zebqt/Status.h"
+#include "standin/zebqt/StoreFormat.h"
+#include "standin/zebqt/SystemItems.h"
+
+namespace zq {
+namespace {
+
+const DWORD kRestoredAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                  FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                  FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+std::wstring Wide(const std::u16string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+struct Step {
+    const ParsedObject* object = nullptr;
+    std::wstring target;  // files: extended path of the final file
+    std::wstring temp;
+    bool placed = false;
+};
+
+// Everything one restore created, taken back when it fails.
+class Undo {
+public:
+    ~Undo() {
+        if (m_committed) return;
+        for (Step* step : m_files) {
+            if (!step->temp.empty()) ::DeleteFileW(step->temp.c_str());
+            if (step->placed) {
+                ::SetFileAttributesW(step->target.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(step->target.c_str());
+            }
+        }
+        for (const auto& value : m_values) DeleteRegistryValue(value.first, value.second);
+        for (const std::wstring& entry : m_hostsEntries) RemoveHostsEntry(HostsFilePath(), entry);
+        RemoveCreatedFolders(m_folders);
+    }
+    void Commit() { m_committed = true; }
+
+    std::vector<Step*> m_files;
+    std::vector<std::wstring> m_folders;
+    std::vector<std::pair<std::wstring, std::wstring>> m_values;
+    std::vector<std::wstring> m_hostsEntries;
+
+private:
+    bool m_committed = false;
+};
+
+FILETIME ToFileTime(uint64_t value) {
+    FILETIME time;
+    time.dwLowDateTime = static_cast<DWORD>(value);
+    time.dwHighDateTime = static_cast<DWORD>(value >> 32);
+    return time;
+}
+
+int32_t Stage(const ByteSource& source, Step& step, Undo& undo) {
+    if (!CreateFolders(ParentOf(step.target), undo.m_folders)) return kTargetFailed;
+    CFileHandle out = CreateTempFileIn(ParentOf(step.target), L"~zqr-", step.temp);
+    if (!out) return kTargetFailed;
+    const PayloadResult result = DecodePayload(
+        source, *step.object,
+        [&out](const uint8_t* data, size_t size) { return WriteAll(out.Get(), data, size); });
+    if (result == PayloadResult::kDamaged) return kContainerUnreadable;
+    if (result != PayloadResult::kOk) return kTargetFailed;
+    const FileRecord record = UnpackFileRecord(step.object->meta.record);
+    const FILETIME created = ToFileTime(record.creationTime),
+                   accessed = ToFileTime(record.lastAccessTime),
+                   written = ToFileTime(record.lastWriteTime);
+    if (record.lastWriteTime != 0)
+        ::SetFileTime(out.Get(), record.creationTime ? &created : nullptr,
+                      record.lastAccessTime ? &accessed : nullptr, &written);
+    return ::FlushFileBuffers(out.Get()) ? kOk : kTargetFailed;
+}
+
+bool SameTarget(const std::wstring& a, const std::wstring& b) {
+    return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+int32_t Restore(const std::wstring& containerPath, const std::wstring& destination,
+                ZEBQtCleanHook hook, uintptr_t context, int64_t onlyIndex,
+                std::wstring* firstTarget) {
+    FileSource source(containerPath);
+    if (!source.IsOpen()) return kContainerUnreadable;
+    const ParsedContainer parsed = ParseContainer(source);
+    if (!parsed.complete || parsed.objects.empty()) return kContainerUnreadable;
+    if (onlyIndex >= static_cast<int64_t>(parsed.objects.size())) return kContainerUnreadable;
+
+    std::wstring destinationFolder;
+    if (!destination.empty()) {
+        std::vector<wchar_t> full(32768);
+        const DWORD n = ::GetFullPathNameW(destination.c_str(), static_cast<DWORD>(full.size()),
+                                           full.data(), nullptr);
+        if (n == 0 || n >= full.size() ||
+            !ToExtendedPath(std::wstring(full.data(), n), destinationFolder))
+            return kTargetFailed;
+    }
+
+    std::vector<Step> files;
+    std::vector<const ParsedObject*> others;
+    for (size_t i = 0; i < parsed.objects.size(); ++i) {
+        if (onlyIndex >= 0 && static_cast<int64_t>(i) != onlyIndex) continue;
+        const ParsedObject& object = parsed.objects[i];
+        if (object.meta.kind == kKindFile) {
+            Step step;
+            step.object = &object;
+            const std::wstring original = Wide(object.meta.path);
+            if (destination.empty()) {
+                if (!ToExtendedPath(original, step.target)) return kTargetFailed;
+            } else {
+                const std::wstring leaf = LeafName(original);
+                if (!IsSafeLeafName(leaf)) return kTargetFailed;
+                step.target = destinationFolder + L"\\" + leaf;
+            }
+            for (const Step& earlier : files)
+                if (SameTarget(earlier.target, step.target)) return kTargetFailed;
+            if (PathExists(step.target)) return kTargetFailed;
+            files.push_back(step);
+        } else if (destination.empty() && (object.meta.kind == kKindRegistryValue ||
+                                           object.meta.kind == kKindHostsEntry)) {
+            others.push_back(&object);
+        } else if (destination.empty()) {
+            return kContainerUnreadable;  // a kind this library does not know how to put back
+        }
+    }
+    // A folder has no place for registry values or hosts entries.
+    if (files.empty() && others.empty()) return kTargetFailed;
+
+    Undo undo;
+    for (Step& step : files) {
+        undo.m_files.push_back(&step);
+        const int32_t staged = Stage(source, step, undo);
+        if (staged != kOk) return staged;
+    }
+    for (Step& step : files)
+        if (hook != nullptr && hook(reinterpret_cast<uintptr_t>(step.temp.c_str()), context) != 0)
+            return kNotCured;
+    for (Step& step : files) {
+        if (!::MoveFileExW(step.temp.c_str(), step.target.c_str(), MOVEFILE_WRITE_THROUGH))
+            return kTargetFailed;
+        step.temp.clear();
+        step.placed = true;
+    }
+    for (const ParsedObject* object : others) {
+        std::vector<uint8_t> data;
+        const PayloadResult result =
+            DecodePayload(source, *object, [&data](const uint8_t* bytes, size_t size) {
+                data.insert(data.end(), bytes, bytes + size);
+                return data.size() <= (16u << 20);
+            });
+        if (result == PayloadResult::kDamaged) return kContainerUnreadable;
+        if (result != PayloadResult::kOk) return kTargetFailed;
+        const std::wstring path = Wide(object->meta.path), name = Wide(object->meta.name);
+        if (object->meta.kind == kKindRegistryValue) {
+            if (WriteNewRegistryValue(path, name, RegistryTypeOf(object->meta.record), data) != kOk)
+                return kTargetFailed;
+            undo.m_values.emplace_back(path, name);
+        } else {
+            const std::wstring hosts = HostsFilePath();
+            if (!HostsFileHasEntry(hosts, path)) {
+                if (AddHostsEntry(hosts, path) != kOk) return kTargetFailed;
+                undo.m_hostsEntries.push_back(path);
+            }
+        }
+        if (firstTarget != nullptr && firstTarget->empty()) *firstTarget = path;
+    }
+    for (Step& step : files) {
+        const DWORD attributes =
+            UnpackFileRecord(step.object->meta.record).attributes & kRestoredAttributes;
+        if (attributes != 0) ::SetFileAttributesW(step.target.c_str(), attributes);
+        if (firstTarget != nullptr && firstTarget->empty()) *firstTarget = step.target;
+    }
+    undo.Commit();
+    return kOk;
+}
+
+}  // namespace
+
+int32_t RestoreContainerFile(const std::wstring& containerPath, const std::wstring& destination,
+                             ZEBQtCleanHook hook, uintptr_t context) {
+    return Restore(containerPath, destination, hook, context, -1, nullptr);
+}
+
+int32_t RestoreOneObject(const std::wstring& containerPath, uint32_t index,
+                         std::wstring& restoredPath) {
+    restoredPath.clear();
+    return Restore(containerPath, std::wstring(), nullptr, 0, index, &restoredPath);
+}
+
+}  // namespace zq

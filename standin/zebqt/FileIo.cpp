@@ -1,0 +1,132 @@
+#include "standin/zebqt/FileIo.h"
+
+#include <algorithm>
+#include <atomic>
+
+namespace zq {
+
+FileSource::FileSource(const std::wstring& path)
+    : m_file(OpenRegularFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE)) {
+    LARGE_INTEGER size{};
+    if (m_file && ::GetFileSizeEx(m_file.Get(), &size) && size.QuadPart >= 0)
+        m_size = static_cast<uint64_t>(size.QuadPart);
+    else
+        m_file.Reset();
+}
+
+bool FileSource::Read(uint64_t offset, void* data, size_t size) const {
+    if (!m_file || offset > m_size || size > m_size - offset) return false;
+    uint8_t* out = static_cast<uint8_t*>(data);
+    while (size > 0) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+        DWORD read = 0;
+        if (!::ReadFile(m_file.Get(), out, chunk, &read, &at) || read == 0) return false;
+        out += read;
+        offset += read;
+        size -= read;
+    }
+    return true;
+}
+
+CFileHandle OpenRegularFile(const std::wstring& path, DWORD access, DWORD share) {
+    CFileHandle file(::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return file;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (::GetFileType(file.Get()) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(file.Get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        file.Reset();
+    return file;
+}
+
+bool WriteAll(HANDLE file, const void* data, size_t size) {
+    const uint8_t* in = static_cast<const uint8_t*>(data);
+    while (size > 0) {
+        const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!::WriteFile(file, in, chunk, &written, nullptr) || written == 0) return false;
+        in += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool WriteAllAt(HANDLE file, uint64_t offset, const void* data, size_t size) {
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    LARGE_INTEGER end{};
+    if (!::SetFilePointerEx(file, LARGE_INTEGER{}, &end, FILE_CURRENT)) return false;
+    if (!::SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) return false;
+    const bool ok = WriteAll(file, data, size);
+    return ::SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && ok;
+}
+
+std::wstring UniqueHex() {
+    static std::atomic<uint32_t> counter{0};
+    LARGE_INTEGER ticks{};
+    ::QueryPerformanceCounter(&ticks);
+    uint64_t z = static_cast<uint64_t>(ticks.QuadPart) ^
+                 (static_cast<uint64_t>(::GetCurrentProcessId()) << 40) ^
+                 (static_cast<uint64_t>(++counter) << 20) ^ ::GetTickCount();
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    z ^= z >> 31;
+    wchar_t text[9];
+    static const wchar_t kHex[] = L"0123456789abcdef";
+    for (int i = 0; i < 8; ++i) text[i] = kHex[(z >> (4 * i)) & 0xf];
+    text[8] = L'\0';
+    return text;
+}
+
+CFileHandle CreateTempFileIn(const std::wstring& folder, const wchar_t* prefix,
+                             std::wstring& path) {
+    for (int attempt = 0; attempt < 32; ++attempt) {
+        path = folder + L"\\" + prefix + UniqueHex() + L".tmp";
+        CFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) return file;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+    }
+    path.clear();
+    return CFileHandle();
+}
+
+bool PathExists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES ||
+           (::GetLastError() != ERROR_FILE_NOT_FOUND && ::GetLastError() != ERROR_PATH_NOT_FOUND);
+}
+
+bool CreateFolders(const std::wstring& extendedFolder, std::vector<std::wstring>& created) {
+    // The root ("\\?\C:" or "\\?\UNC\server\share") exists or fails as a whole.
+    size_t rootLength = 6;
+    if (extendedFolder.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+        const size_t server = extendedFolder.find(L'\\', 8);
+        const size_t share =
+            server == std::wstring::npos ? server : extendedFolder.find(L'\\', server + 1);
+        rootLength = share == std::wstring::npos ? extendedFolder.size() : share;
+    }
+    if (extendedFolder.size() <= rootLength) {
+        const DWORD attributes =
+            ::GetFileAttributesW((extendedFolder.substr(0, rootLength) + L"\\").c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    const DWORD attributes = ::GetFileAttributesW(extendedFolder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const size_t sep = extendedFolder.find_last_of(L'\\');
+    if (sep == std::wstring::npos || sep < rootLength) return false;
+    if (!CreateFolders(extendedFolder.substr(0, sep), created)) return false;
+    if (!::CreateDirectoryW(extendedFolder.c_str(), nullptr)) return false;
+    created.push_back(extendedFolder);
+    return true;
+}
+
+void RemoveCreatedFolders(const std::vector<std::wstring>& created) {
+    for (auto it = created.rbegin(); it != created.rend(); ++it) ::RemoveDirectoryW(it->c_str());
+}
+
+}  // namespace zq
