@@ -1,7 +1,82 @@
 #include "ui/QuarantineDlg.h"
 
+#include <vector>
+
+#include "app/Registry.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
+#include "ui/AboutDlg.h"
+#include "ui/FolderBrowser.h"
+#include "ui/ListingText.h"
+
+namespace {
+
+const UINT kQuarantineFolderBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS |
+                                          BIF_EDITBOX | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
+
+struct ColumnSpec {
+    UINT nHeading;
+    int nWidth;
+};
+const ColumnSpec kColumns[] = {
+    {IDS_COL_QUARANTINE_FILE, 130}, {IDS_COL_VIRUS, 100},
+    {IDS_COL_FILENAME, 130},        {IDS_COL_PATH, 130},
+    {IDS_COL_TIMESTAMP, 100},
+};
+enum { kColName, kColVirus, kColFileName, kColPath, kColTimestamp };
+
+// Anchor modes of the resizing base class.
+enum { kFixed = 0, kStretch = 1, kMove = 2 };
+struct Anchor {
+    int nID;
+    int nHorz;
+    int nVert;
+};
+const Anchor kAnchors[] = {
+    {IDC_PATH, kStretch, kFixed},
+    {IDC_BROWSE, kMove, kFixed},
+    {IDC_RELOAD, kMove, kFixed},
+    {IDC_QUARANTINE_LIST, kStretch, kStretch},
+    {IDC_CLEAN_AND_RESTORE, kFixed, kMove},
+    {IDC_RESTORE, kFixed, kMove},
+    {IDC_RESTORE_TO_NEW_LOCATION, kFixed, kMove},
+    {IDCANCEL, kMove, kMove},
+    {IDC_COLLECTION, kFixed, kMove},
+};
+
+// Keeps a window from repainting while it is changed row by row; one
+// repaint follows at the end, also when the change is cut short.
+class CRedrawSuspension {
+public:
+    explicit CRedrawSuspension(const CWnd& wnd) : m_wnd(wnd) {
+        m_wnd.SendMessage(WM_SETREDRAW, FALSE);
+    }
+    ~CRedrawSuspension() {
+        m_wnd.SendMessage(WM_SETREDRAW, TRUE);
+        ::InvalidateRect(m_wnd.GetSafeHwnd(), nullptr, TRUE);
+    }
+    CRedrawSuspension(const CRedrawSuspension&) = delete;
+    CRedrawSuspension& operator=(const CRedrawSuspension&) = delete;
+
+private:
+    const CWnd& m_wnd;
+};
+
+class CPaintScope {
+public:
+    explicit CPaintScope(HWND hWnd) : m_hWnd(hWnd), m_hDC(::BeginPaint(hWnd, &m_ps)) {}
+    ~CPaintScope() { ::EndPaint(m_hWnd, &m_ps); }
+    CPaintScope(const CPaintScope&) = delete;
+    CPaintScope& operator=(const CPaintScope&) = delete;
+    HDC GetDC() const { return m_hDC; }
+
+private:
+    HWND m_hWnd;
+    PAINTSTRUCT m_ps = {};
+    HDC m_hDC;
+};
+
+}  // namespace
 
 CQuarantineDlg::CQuarantineDlg(CWnd* pParent)
     : CResizingDialog(IDD_QUARANTINE_DIALOG, pParent),
@@ -37,26 +112,128 @@ void CQuarantineDlg::DoDataExchange() {
 
 BOOL CQuarantineDlg::OnInitDialog() {
     CResizingDialog::OnInitDialog();
-    LoadLibraries();
+
+    if (HMENU hSysMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
+        const std::wstring about = AfxLoadString(IDS_ABOUTBOX);
+        if (!about.empty()) {
+            ::AppendMenuW(hSysMenu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuW(hSysMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
+        }
+    }
+
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    if (!LoadLibraries()) AfxMessageBox(IDS_SCANNER_NOT_INSTALLED, MB_ICONEXCLAMATION);
+
+    m_lstQuarantine.SetExtendedStyle(m_lstQuarantine.GetExtendedStyle() | LVS_EX_FULLROWSELECT);
+    for (int column = 0; column < static_cast<int>(sizeof(kColumns) / sizeof(kColumns[0]));
+         ++column)
+        m_lstQuarantine.InsertColumn(column, AfxLoadString(kColumns[column].nHeading), LVCFMT_LEFT,
+                                     kColumns[column].nWidth);
+
+    std::wstring folder =
+        ReadRegString(HKEY_CURRENT_USER, kSettingsKey, kValuePath, std::wstring());
+    if (folder.empty())
+        folder =
+            ReadRegString(HKEY_LOCAL_MACHINE, kProductKey, kValueQuarantineDef, std::wstring());
+    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    m_strFolder = folder;
+    m_edtPath.SetWindowText(m_strFolder);
+
     FillQuarantineList();
+
+    for (const Anchor& anchor : kAnchors)
+        AddControl(anchor.nID, anchor.nHorz, anchor.nVert, false, 0, 0);
+    AllowResize(1, 1);
     return TRUE;
 }
 
 bool CQuarantineDlg::LoadLibraries() {
-    const bool scanner = m_ScanP.Load(AfxLoadString(IDS_ENGINE_A), AfxLoadString(IDS_ENGINE_B));
+    const std::wstring engineA = AfxLoadString(IDS_ENGINE_A);
+    const std::wstring engineB = AfxLoadString(IDS_ENGINE_B);
+    const bool scanner = m_ScanP.Load(engineA, engineB);
     m_ZEBQt.Load(std::wstring());
     if (m_ZEBQt.m_hModule == nullptr || m_ZEBQt.m_bEntryPointMissing)
         AfxMessageBox(IDS_UPDATE_REQUIRED, MB_ICONEXCLAMATION);
     return scanner;
 }
 
-void CQuarantineDlg::OnSysCommand(UINT, LPARAM) { Default(); }
-void CQuarantineDlg::OnPaint() { Default(); }
-HCURSOR CQuarantineDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
-void CQuarantineDlg::OnBrowseFolder() {}
+void CQuarantineDlg::OnSysCommand(UINT nID, LPARAM) {
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about(this);
+        about.DoModal();
+    } else {
+        Default();
+    }
+}
+
+void CQuarantineDlg::OnPaint() {
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    CPaintScope paint(m_hWnd);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.GetDC()));
+    RECT client = {};
+    ::GetClientRect(m_hWnd, &client);
+    const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(paint.GetDC(), x, y, m_hIcon);
+}
+
+HCURSOR CQuarantineDlg::OnQueryDragIcon() {
+    return static_cast<HCURSOR>(m_hIcon);
+}
+
+void CQuarantineDlg::OnBrowseFolder() {
+    std::wstring folder;
+    if (BrowseForFolder(m_hWnd, std::wstring(), kQuarantineFolderBrowseFlags,
+                        &PreselectSettingCallback, reinterpret_cast<LPARAM>(kValuePath),
+                        &folder) != BrowseOutcome::Chosen)
+        return;
+    m_strFolder = folder;
+    m_edtPath.SetWindowText(m_strFolder);
+    FillQuarantineList();
+    WriteRegString(HKEY_CURRENT_USER, kSettingsKey, kValuePath, m_strFolder, FALSE);
+}
+
 void CQuarantineDlg::OnChangePath() {}
+
 void CQuarantineDlg::OnReload() {
     m_strFolder = m_edtPath.GetWindowText();
     FillQuarantineList();
 }
-void CQuarantineDlg::FillQuarantineList() {}
+
+void CQuarantineDlg::FillQuarantineList() {
+    m_lstQuarantine.DeleteAllItems();
+    if (m_strFolder.empty() || m_strFolder.back() != L'\\') m_strFolder += L'\\';
+
+    CZEBQtWrapper::QuarantinePtr quarantine = m_ZEBQt.OpenQuarantine(m_strFolder);
+    if (!quarantine) return;
+    std::vector<CZEBQtWrapper::ContainerPtr> containers;
+    if (!quarantine->EnumContainers(containers)) return;
+
+    std::vector<std::wstring> names;
+    names.reserve(containers.size());
+    for (const CZEBQtWrapper::ContainerPtr& container : containers) {
+        names.push_back(QuarantineFileName(container->m_strFilePath));
+        ::OutputDebugStringW((L"Load: " + names.back() + L"\n").c_str());
+    }
+
+    CRedrawSuspension noRedraw(m_lstQuarantine);
+    for (const size_t index : DescendingInsertionOrder(names)) {
+        CZEBQtWrapper::Container& container = *containers[index];
+        const int row = m_lstQuarantine.InsertItem(m_lstQuarantine.GetItemCount(), names[index]);
+        if (row < 0) continue;
+        m_lstQuarantine.SetItemText(row, kColVirus, container.m_strVirus);
+        const std::wstring timestamp = TimestampText(container.m_Time);
+        FormerLocation former;
+        std::vector<CZEBQtWrapper::FileObjectPtr> objects;
+        if (container.EnumObjects(objects) && !objects.empty())
+            former = SplitFormerPath(objects.front()->m_strOrigPath);
+        m_lstQuarantine.SetItemText(row, kColFileName, former.fileName);
+        m_lstQuarantine.SetItemText(row, kColPath, former.folder);
+        m_lstQuarantine.SetItemText(row, kColTimestamp, timestamp);
+    }
+}

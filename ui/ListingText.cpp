@@ -1,0 +1,87 @@
+#include "ui/ListingText.h"
+
+#include <algorithm>
+#include <ctime>
+#include <cwchar>
+
+namespace {
+
+const wchar_t kLongPathPrefix[] = L"\\\\?\\";
+const size_t kLongPathPrefixLength = 4;
+const size_t kTimestampChars = 128;
+
+bool IsLeapYear(unsigned year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+unsigned DaysInMonth(unsigned year, unsigned month) {
+    static const unsigned days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
+}
+
+// mktime would quietly turn 31 February into 3 March; such a date never
+// happened, so it is not shown as if it had.
+bool FieldsInRange(const SYSTEMTIME& time) {
+    if (time.wMonth < 1 || time.wMonth > 12) return false;
+    if (time.wDay < 1 || time.wDay > DaysInMonth(time.wYear, time.wMonth)) return false;
+    return time.wHour <= 23 && time.wMinute <= 59 && time.wSecond <= 59;
+}
+
+}  // namespace
+
+std::wstring QuarantineFileName(const std::wstring& filePath) {
+    const size_t slash = filePath.rfind(L'\\');
+    return slash == std::wstring::npos ? filePath : filePath.substr(slash + 1);
+}
+
+FormerLocation SplitFormerPath(const std::wstring& origPath) {
+    const size_t start = origPath.compare(0, kLongPathPrefixLength, kLongPathPrefix) == 0
+                             ? kLongPathPrefixLength
+                             : 0;
+    const std::wstring path = origPath.substr(start);
+    FormerLocation location;
+    const size_t slash = path.rfind(L'\\');
+    if (slash != std::wstring::npos && slash >= 1) {
+        location.folder = path.substr(0, slash);
+        location.fileName = path.substr(slash + 1);
+    }
+    return location;
+}
+
+std::wstring TimestampText(const SYSTEMTIME& time) {
+    time_t value = 0;
+    if (time.wYear >= 1900) {
+        if (!FieldsInRange(time)) return std::wstring();
+        tm fields = {};
+        fields.tm_year = time.wYear - 1900;
+        fields.tm_mon = time.wMonth - 1;
+        fields.tm_mday = time.wDay;
+        fields.tm_hour = time.wHour;
+        fields.tm_min = time.wMinute;
+        fields.tm_sec = time.wSecond;
+        fields.tm_isdst = -1;
+        value = mktime(&fields);
+        // Some C runtimes treat a negative time as an invalid argument and end
+        // the process; mktime's failure value is one of them.
+        if (value < 0) return std::wstring();
+    }
+    const tm* local = localtime(&value);
+    if (local == nullptr) return std::wstring();
+    wchar_t buffer[kTimestampChars] = {};
+    const size_t length = wcsftime(buffer, kTimestampChars, L"%x %H:%M", local);
+    if (length == 0 || length >= kTimestampChars) return std::wstring();
+    return std::wstring(buffer, length);
+}
+
+int CompareListText(const std::wstring& left, const std::wstring& right) {
+    return ::lstrcmpW(left.c_str(), right.c_str());
+}
+
+std::vector<size_t> DescendingInsertionOrder(const std::vector<std::wstring>& texts) {
+    std::vector<size_t> order(texts.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&texts](size_t a, size_t b) {
+        return CompareListText(texts[a], texts[b]) > 0;
+    });
+    return order;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// The texts one row of the quarantine list shows, worked out from what the
+// quarantine library reports about a quarantine file.
+
+// The quarantine file's name: the part after the last backslash, or the whole
+// text when it holds none.
+std::wstring QuarantineFileName(const std::wstring& filePath);
+
+// Where a quarantined file used to be.
+struct FormerLocation {
+    std::wstring folder;    // "Path" column
+    std::wstring fileName;  // "Filename" column
+};
+
+// Splits a file's former path at its last backslash after dropping a leading
+// "\\?\". Without a backslash, or with only one at the very start, both parts
+// are empty: such a path names no folder the file could go back to.
+FormerLocation SplitFormerPath(const std::wstring& origPath);
+
+// The time stamp as local wall-clock time to the minute, "%x %H:%M" in the C
+// runtime's locale. Years before 1900 stand for the start of 1970 (UTC).
+//
+// Fields the library should never report but might (a month outside 1-12, a
+// day the month does not have, an hour above 23, a minute or second above 59)
+// give an empty text rather than a normalised date that would look real, as
+// does any time the C runtime cannot convert or format. The row is listed all
+// the same.
+std::wstring TimestampText(const SYSTEMTIME& time);
+
+// Compares two first-column texts as the list control's ascending sort does
+// when it places an inserted row: negative, zero or positive.
+int CompareListText(const std::wstring& left, const std::wstring& right);
+
+// The order in which to hand rows to that list control: descending by
+// CompareListText, rows with equal texts in their original order. The control
+// scans its rows from the top for the first one not smaller than the new row,
+// so each insertion then stops at the first row instead of walking the whole
+// list; the control still decides every row's place.
+std::vector<size_t> DescendingInsertionOrder(const std::vector<std::wstring>& texts);
