@@ -4,20 +4,7 @@
 
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
-
-// One control that moves or stretches with the dialog.
-struct ResizeItem {
-    int nID;
-    int nHorzMode;
-    int nVertMode;
-    RECT rc;
-    bool bExcludeFromErase;
-    double dHorzRatio;
-    double dTopRatio;
-    double dBottomRatio;
-    int nBandStart;
-    int nBandReserve;
-};
+#include "ui/ResizeLayout.h"
 
 // A dialog built from a fixed-size template that can be resized: registered
 // controls keep their anchors, the window never gets smaller than it started,
@@ -29,13 +16,20 @@ public:
 
     // Horizontal modes: 0 fixed, 1 stretch, 2 move, 3 proportional position.
     // Vertical modes: 0 fixed, 1 stretch, 2 move, 3 proportional position in a
-    // band, 4 proportional edges in a band.
-    void AddControl(int nID, int nHorzMode, int nVertMode, bool bExcludeFromErase, int nBandStart, int nBandReserve);
+    // band, 4 proportional edges in a band. The band starts at client y
+    // nBandStart and spans the window height less nBandReserve; callers pass 0
+    // for both with the other modes. nID must name a child of the dialog.
+    void AddControl(int nID, int nHorzMode, int nVertMode, bool bExcludeFromErase, int nBandStart,
+                    int nBandReserve);
+    // Whether the window may grow beyond its starting width and height; read
+    // at the next size-limit query.
     void AllowResize(int horizontal, int vertical);
 
     DECLARE_MESSAGE_MAP()
 
 protected:
+    // Records the starting size and adds the grip; a derived dialog calls it
+    // before it registers its own controls.
     BOOL OnInitDialog() override;
     void OnSize(UINT nType, int cx, int cy);
     void OnGetMinMaxInfo(MINMAXINFO* pInfo);
