@@ -1,0 +1,274 @@
+#include <algorithm>
+#include <cwchar>
+
+#include "standin/zebqt/ContainerWriter.h"
+#include "standin/zebqt/StoreFolder.h"
+#include "tests/common/TestPaths.h"
+#include "tests/standin_qt/LibraryFixture.h"
+
+namespace {
+
+zq::PendingObject FileObject(const std::wstring& origPath, const std::string& bytes) {
+    zq::PendingObject object;
+    object.meta.kind = zq::kKindFile;
+    object.meta.path.assign(origPath.begin(), origPath.end());
+    object.data.assign(bytes.begin(), bytes.end());
+    return object;
+}
+
+std::wstring WriteRaw(const std::wstring& folder, std::vector<zq::PendingObject> objects) {
+    zq::ContainerHeader header;
+    header.virus = u"Test.Raw";
+    header.time.year = 2020;
+    std::wstring path;
+    EXPECT_EQ(zq::WriteContainer(folder, header, path, objects), 0);
+    return path;
+}
+
+}  // namespace
+
+TEST_F(LibraryTest, DamagedContainersAreListedAndRestoreNothing) {
+    const std::wstring original = root + L"\\gone\\victim.bin";
+    const std::wstring good = WriteRaw(root, {FileObject(original, PatternBytes(5000, 4))});
+    const std::string bytes = ReadFileBytes(good);
+    const zq::ParsedContainer parsed = zq::ReadContainerFile(good);
+    ASSERT_TRUE(parsed.complete);
+    const size_t meta = static_cast<size_t>(parsed.objects[0].offset);
+    const size_t payload = static_cast<size_t>(parsed.objects[0].payloadOffset);
+
+    std::vector<std::string> damaged;
+    for (size_t cut :
+         {size_t(0), size_t(3), meta - 1, meta + 9, payload, payload + 2500, bytes.size() - 1})
+        damaged.push_back(bytes.substr(0, cut));
+    for (size_t at :
+         {size_t(0), size_t(10), meta - 3, meta + 4, payload - 10, payload + 1, bytes.size() - 1}) {
+        std::string flipped = bytes;
+        flipped[at] = static_cast<char>(flipped[at] ^ 0x20);
+        damaged.push_back(flipped);
+    }
+    damaged.push_back(bytes + "x");
+    for (size_t i = 0; i < damaged.size(); ++i)
+        ASSERT_TRUE(WriteFileBytes(qFolder + L"\\damaged" + std::to_wstring(100 + i) + L".qtc",
+                                   damaged[i]));
+
+    // Every one of them is enumerated and reports at least its own path.
+    EXPECT_EQ(Containers().size(), damaged.size());
+    const std::wstring out = root + L"\\out";
+    for (size_t i = 0; i < damaged.size(); ++i) {
+        const std::wstring path = qFolder + L"\\damaged" + std::to_wstring(100 + i) + L".qtc";
+        EXPECT_EQ(RestoreFile(path, out), -1) << "damage #" << i;
+        EXPECT_EQ(RestoreFile(path, L""), -1) << "damage #" << i;
+    }
+    EXPECT_TRUE(FolderEntries(out).empty());
+    EXPECT_FALSE(FileExists(original));
+}
+
+TEST_F(LibraryTest, AnExistingTargetIsNeverOverwritten) {
+    const std::wstring out = root + L"\\out";
+    ASSERT_TRUE(::CreateDirectoryW(out.c_str(), nullptr));
+    const std::wstring mine = out + L"\\keep.txt";
+    ASSERT_TRUE(WriteFileBytes(mine, "mine"));
+    const std::wstring container = WriteRaw(qFolder, {FileObject(mine, "quarantined")});
+    EXPECT_EQ(RestoreFile(container, out), -2);
+    EXPECT_EQ(RestoreFile(container, L""), -2);
+    EXPECT_EQ(ReadFileBytes(mine), "mine");
+    EXPECT_EQ(FolderEntries(out), std::vector<std::wstring>{L"keep.txt"});
+
+    // A container of two files whose second target exists leaves the first out too.
+    const std::wstring pair = WriteRaw(qFolder, {FileObject(L"C:\\a\\first.txt", "first"),
+                                                 FileObject(L"C:\\b\\keep.txt", "second")});
+    EXPECT_EQ(RestoreFile(pair, out), -2);
+    EXPECT_EQ(FolderEntries(out), std::vector<std::wstring>{L"keep.txt"});
+    // Two objects of one container aiming at the same name are refused as a whole.
+    const std::wstring twins = WriteRaw(
+        qFolder, {FileObject(L"C:\\a\\twin.txt", "one"), FileObject(L"C:\\b\\TWIN.txt", "two")});
+    EXPECT_EQ(RestoreFile(twins, out), -2);
+    EXPECT_EQ(FolderEntries(out), std::vector<std::wstring>{L"keep.txt"});
+}
+
+TEST_F(LibraryTest, ATargetFolderThatCannotBeCreatedGivesMinusTwo) {
+    const std::wstring container =
+        WriteRaw(qFolder, {FileObject(L"C:\\x\\payload.bin", PatternBytes(70000, 5))});
+
+    // A destination below a plain file cannot be created.
+    const std::wstring blocker = root + L"\\blocker";
+    ASSERT_TRUE(WriteFileBytes(blocker, "file"));
+    EXPECT_EQ(RestoreFile(container, blocker + L"\\sub"), -2);
+    EXPECT_EQ(ReadFileBytes(blocker), "file");
+    std::vector<std::wstring> entries = FolderEntries(root);
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::wstring>{L"blocker", L"q"}));
+}
+
+TEST_F(LibraryTest, AReadOnlyTargetFolderGivesMinusTwoAndLeavesNoTemporaryFile) {
+    const std::wstring container =
+        WriteRaw(qFolder, {FileObject(L"C:\\x\\payload.bin", PatternBytes(70000, 5))});
+    const std::wstring locked = root + L"\\locked";
+    ASSERT_TRUE(::CreateDirectoryW(locked.c_str(), nullptr));
+    ASSERT_TRUE(::SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_READONLY));
+    const bool writable = WriteFileBytes(locked + L"\\probe", "p");
+    ::DeleteFileW((locked + L"\\probe").c_str());
+    if (writable) {
+        ::SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+        GTEST_SKIP() << "a read-only folder is writable for this account";
+    }
+    EXPECT_EQ(RestoreFile(container, locked), -2);
+    EXPECT_TRUE(FolderEntries(locked).empty());
+    ::SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(LibraryTest, StoredPathsCannotSteerARestoreOutOfTheDestination) {
+    const std::wstring out = root + L"\\out";
+    ASSERT_TRUE(::CreateDirectoryW(out.c_str(), nullptr));
+    for (const wchar_t* bad :
+         {L"C:\\x\\..", L"C:\\x\\.", L"C:\\x\\", L"C:\\x\\CON", L"C:\\x\\nul.txt",
+          L"C:\\x\\file.txt:stream", L"C:\\x\\a*b", L"C:", L""}) {
+        const std::wstring container = WriteRaw(qFolder, {FileObject(bad, "x")});
+        EXPECT_EQ(RestoreFile(container, out), -2) << std::string(bad, bad + wcslen(bad));
+    }
+    EXPECT_TRUE(FolderEntries(out).empty());
+    EXPECT_TRUE(FolderEntries(root + L"\\q").size() > 0);
+
+    // Only the last component counts, whichever separator precedes it.
+    const std::wstring sneaky = WriteRaw(qFolder, {FileObject(L"..\\..\\x/../evil.txt", "e")});
+    EXPECT_EQ(RestoreFile(sneaky, out), 0);
+    EXPECT_EQ(FolderEntries(out), std::vector<std::wstring>{L"evil.txt"});
+    // To its origin, a relative or device path is refused.
+    EXPECT_EQ(RestoreFile(WriteRaw(qFolder, {FileObject(L"relative\\f.txt", "r")}), L""), -2);
+    EXPECT_EQ(RestoreFile(WriteRaw(qFolder, {FileObject(L"\\\\.\\C:\\f.txt", "r")}), L""), -2);
+}
+
+TEST_F(LibraryTest, OutputBuffersAreTerminatedInsideTheirSize) {
+    const int32_t q = lib.ZEBQtOpenQuarantine(qFolder.c_str());
+    wchar_t buffer[8];
+    std::fill(buffer, buffer + 8, L'#');
+    ASSERT_EQ(lib.ZEBQtGetQuarantineProperties(q, buffer, 5), 0);
+    EXPECT_EQ(std::wstring(buffer), qFolder.substr(0, 4));
+    EXPECT_EQ(buffer[5], L'#');
+    std::fill(buffer, buffer + 8, L'#');
+    lib.ZEBQtGetQuarantineProperties(q, buffer, 0);
+    EXPECT_EQ(buffer[0], L'#');
+    lib.ZEBQtCloseQuarantine(q);
+
+    const std::wstring container =
+        WriteRaw(qFolder, {FileObject(L"C:\\some\\long\\name.txt", "x")});
+    const int32_t c = lib.ZEBQtOpenContainerByName(container.c_str());
+    wchar_t path[4], virus[3];
+    std::fill(path, path + 4, L'#');
+    std::fill(virus, virus + 3, L'#');
+    SYSTEMTIME time;
+    uint32_t a, b;
+    ASSERT_EQ(lib.ZEBQtGetContainerProperties(c, path, 3, virus, 1, &time, &a, &b), 0);
+    EXPECT_EQ(std::wstring(path), container.substr(0, 2));
+    EXPECT_EQ(path[3], L'#');
+    EXPECT_EQ(virus[0], L'\0');
+    EXPECT_EQ(virus[1], L'#');
+    lib.ZEBQtCloseContainer(c);
+}
+
+TEST_F(LibraryTest, HandlesAndOpensFailSafely) {
+    EXPECT_EQ(lib.ZEBQtOpenQuarantine((root + L"\\missing").c_str()), -1);
+    EXPECT_EQ(lib.ZEBQtOpenQuarantine(L""), -1);
+    EXPECT_EQ(lib.ZEBQtOpenQuarantine(nullptr), -1);
+    const std::wstring file = root + L"\\plain.qtc";
+    ASSERT_TRUE(WriteFileBytes(file, "x"));
+    EXPECT_EQ(lib.ZEBQtOpenQuarantine(file.c_str()), -1);
+    EXPECT_EQ(lib.ZEBQtOpenQuarantine((file + L"\\").c_str()), -1);
+    EXPECT_EQ(lib.ZEBQtOpenContainerByName((root + L"\\nothing.qtc").c_str()), -1);
+    EXPECT_EQ(lib.ZEBQtOpenContainerByName(qFolder.c_str()), -1);
+    EXPECT_EQ(lib.ZEBQtOpenContainerByName(nullptr), -1);
+
+    EXPECT_NE(lib.ZEBQtCloseContainer(12345), 0);
+    EXPECT_NE(lib.ZEBQtCloseObject(-1), 0);
+    const int32_t q = lib.ZEBQtOpenQuarantine(qFolder.c_str());
+    EXPECT_NE(lib.ZEBQtCloseContainer(q), 0) << "closed a handle of another kind";
+    EXPECT_EQ(lib.ZEBQtCloseQuarantine(q), 0);
+    EXPECT_NE(lib.ZEBQtCloseQuarantine(q), 0);
+    EXPECT_EQ(lib.ZEBQtStartEnumContainers(q), 1);
+    EXPECT_EQ(lib.ZEBQtOpenContainer(q, 0), -1);
+    EXPECT_EQ(lib.ZEBQtRestoreContainer(q, L"", 0, nullptr, 0, 0), 1);
+}
+
+TEST_F(LibraryTest, RegistryValuesAndHostsEntriesAreStoredAndEnumeratedInOrder) {
+    const std::wstring key = L"HKEY_CURRENT_USER\\Software\\ZEBQtStandinTest";
+    zq::PendingObject value;
+    value.meta.kind = zq::kKindRegistryValue;
+    value.meta.path.assign(key.begin(), key.end());
+    value.meta.name = u"Run";
+    value.meta.record = zq::PackRegistryRecord(REG_DWORD);
+    value.data = {1, 2, 3, 4};
+    zq::PendingObject hosts;
+    hosts.meta.kind = zq::kKindHostsEntry;
+    hosts.meta.path = u"127.0.0.1 bad.example.invalid";
+    const std::wstring container =
+        WriteRaw(qFolder, {value, hosts, FileObject(L"C:\\x\\third.txt", "third")});
+
+    const int32_t c = lib.ZEBQtOpenContainerByName(container.c_str());
+    std::vector<int32_t> kinds;
+    for (int32_t i = 0;; ++i) {
+        int32_t kind = -1;
+        const int32_t o = lib.ZEBQtOpenObject(c, i, &kind);
+        if (o == -1) break;
+        kinds.push_back(kind);
+        wchar_t a[260], b[260], v[1024];
+        if (kind == 1) {
+            ASSERT_EQ(lib.ZEBQtGetRegistryObjectProperties(o, a, 260, b, 260, v, 1024), 0);
+            EXPECT_EQ(std::wstring(a), key);
+            EXPECT_EQ(std::wstring(b), L"Run");
+            ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\ZEBQtStandinTest");
+            EXPECT_EQ(lib.ZEBQtRestoreRegistryObject(o), 0);
+            DWORD data = 0, size = sizeof data;
+            EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, L"Software\\ZEBQtStandinTest", L"Run",
+                                     RRF_RT_REG_DWORD, nullptr, &data, &size),
+                      ERROR_SUCCESS);
+            EXPECT_EQ(data, 0x04030201u);
+            EXPECT_EQ(lib.ZEBQtRestoreRegistryObject(o), -2) << "replaced an existing value";
+            ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\ZEBQtStandinTest");
+        } else if (kind == 2) {
+            ASSERT_EQ(lib.ZEBQtGetHostsFileEntryObjectProperties(o, a, 260, v, 1024), 0);
+            EXPECT_EQ(std::wstring(a), L"127.0.0.1 bad.example.invalid");
+        }
+        lib.ZEBQtCloseObject(o);
+    }
+    EXPECT_EQ(kinds, (std::vector<int32_t>{1, 2, 0}));
+    // Into a folder only the file goes.
+    const std::wstring out = root + L"\\out";
+    EXPECT_EQ(lib.ZEBQtRestoreContainer(c, out.c_str(), 0, nullptr, 0, 0), 0);
+    EXPECT_EQ(FolderEntries(out), std::vector<std::wstring>{L"third.txt"});
+    lib.ZEBQtCloseContainer(c);
+
+    const std::wstring onlyValue = WriteRaw(qFolder, {value});
+    EXPECT_EQ(RestoreFile(onlyValue, root + L"\\out2"), -2);
+}
+
+TEST_F(LibraryTest, StoringARegistryValueRemovesItOnlyAfterTheContainerIsWritten) {
+    CRegKey key;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\ZEBQtStandinStore", 0, nullptr, 0,
+                                KEY_ALL_ACCESS, nullptr, key.Put(), nullptr),
+              ERROR_SUCCESS);
+    const wchar_t text[] = L"evil.exe";
+    ASSERT_EQ(::RegSetValueExW(key.Get(), L"Run", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                               sizeof text),
+              ERROR_SUCCESS);
+    const int32_t q = lib.ZEBQtOpenQuarantine(qFolder.c_str());
+    const int32_t c = lib.ZEBQtCreateNewContainer(q, L"Reg.Test");
+    EXPECT_EQ(lib.ZEBQtStoreRegistryValueIntoContainer(c, L"HKCU\\Software\\ZEBQtStandinStore",
+                                                       L"Run", L"Reg.Test"),
+              0);
+    EXPECT_NE(::RegQueryValueExW(key.Get(), L"Run", nullptr, nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(lib.ZEBQtStoreRegistryValueIntoContainer(c, L"HKCU\\Software\\ZEBQtStandinStore",
+                                                       L"Run", L"Reg.Test"),
+              7);
+    EXPECT_EQ(lib.ZEBQtRestoreContainer(c, L"", 0, nullptr, 0, 0), 0);
+    wchar_t back[32] = {};
+    DWORD size = sizeof back;
+    EXPECT_EQ(::RegQueryValueExW(key.Get(), L"Run", nullptr, nullptr, reinterpret_cast<BYTE*>(back),
+                                 &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(std::wstring(back), text);
+    lib.ZEBQtCloseContainer(c);
+    lib.ZEBQtCloseQuarantine(q);
+    key.Reset();
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\ZEBQtStandinStore");
+}
