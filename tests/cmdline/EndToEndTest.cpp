@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "restore/CommandLineRestore.h"
+#include "tests/cmdline/ProgramRun.h"
+
+// The real program and the stand-in quarantine library with a real store made
+// by its tool: files go into the quarantine and come back out byte for byte.
+namespace {
+
+std::wstring StandinDir() {
+    return TestBinDir() + L"\\standin";
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern = L"*") {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    CFindHandle find(::FindFirstFileW((folder + L"\\" + pattern).c_str(), &data));
+    if (!find) return names;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
+    } while (::FindNextFileW(find.Get(), &data));
+    return names;
+}
+
+class EndToEnd : public testing::Test {
+protected:
+    void SetUp() override {
+        m_scratch = ScratchForThisTest();
+        m_quarantine = m_scratch + L"\\quarantine dir";
+        const std::wstring originals = m_scratch + L"\\originals";
+        const std::wstring app = m_scratch + L"\\app";
+        for (const std::wstring& folder : {m_quarantine, originals, app})
+            ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+        m_exe = StageProgram(app, StandinDir());
+        ASSERT_TRUE(FileExists(app + L"\\ZEBQt.dll")) << "the stand-in library is not built";
+
+        std::string binary;
+        for (uint32_t i = 0; i < 300000; ++i) binary += static_cast<char>((i * 7919u) >> 3);
+        m_files = {{L"Bericht M\u00e4rz.txt", "Quarterly figures\r\nline two\r\n"},
+                   {L"setup tool.exe", binary}};
+        for (const auto& file : m_files) {
+            const std::wstring path = originals + L"\\" + file.first;
+            ASSERT_TRUE(WriteFileBytes(path, file.second));
+            const ProgramRun tool =
+                RunProgram(StandinDir() + L"\\ZEBQtTool.exe",
+                           L"add \"" + m_quarantine + L"\" \"" + path + L"\" EICAR-Test-File");
+            ASSERT_TRUE(tool.finished);
+            ASSERT_EQ(tool.exitCode, 0u);
+            ASSERT_FALSE(FileExists(path)) << "quarantining removes the original";
+        }
+        ASSERT_EQ(Containers().size(), 2u);
+    }
+    void TearDown() override { RemoveTree(m_scratch); }
+
+    std::vector<std::wstring> Containers() const { return FilesIn(m_quarantine, L"*.qtc"); }
+
+    std::wstring NewFolder(const std::wstring& name) const {
+        const std::wstring folder = m_scratch + L"\\" + name;
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        return folder;
+    }
+
+    ProgramRun Restore(const std::wstring& source, const std::wstring& destination) const {
+        return RunProgram(m_exe, L"/S=\"" + source + L"\" /D=\"" + destination + L"\"");
+    }
+
+    void ExpectRestoredInto(const std::wstring& folder) const {
+        EXPECT_EQ(FilesIn(folder).size(), m_files.size());
+        for (const auto& file : m_files)
+            EXPECT_EQ(ReadFileBytes(folder + L"\\" + file.first), file.second)
+                << folder << L"\\" << file.first;
+    }
+
+    std::wstring m_scratch;
+    std::wstring m_quarantine;
+    std::wstring m_exe;
+    std::vector<std::pair<std::wstring, std::string>> m_files;
+};
+
+}  // namespace
+
+TEST_F(EndToEnd, RestoresEveryFileIntoTheDestinationWithOrWithoutTrailingBackslash) {
+    const std::wstring first = NewFolder(L"out one");
+    ProgramRun run = Restore(m_quarantine, first);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, DWORD(kCommandLineRestored));
+    ExpectRestoredInto(first);
+
+    const std::wstring second = NewFolder(L"out two");
+    run = Restore(m_quarantine + L"\\", second);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, DWORD(kCommandLineRestored));
+    ExpectRestoredInto(second);
+
+    EXPECT_EQ(Containers().size(), 2u) << "the quarantine keeps its files";
+}
+
+TEST_F(EndToEnd, ExistingFilesAreNotOverwrittenAndTheExitCodeSaysSo) {
+    const std::wstring out = NewFolder(L"out");
+    const std::wstring occupied = out + L"\\" + m_files[0].first;
+    ASSERT_TRUE(WriteFileBytes(occupied, "already here"));
+    const ProgramRun run = Restore(m_quarantine, out);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, DWORD(kCommandLineRestoreFailed));
+    EXPECT_EQ(ReadFileBytes(occupied), "already here");
+    EXPECT_EQ(ReadFileBytes(out + L"\\" + m_files[1].first), m_files[1].second)
+        << "the other file still comes back";
+}
+
+TEST_F(EndToEnd, ASingleQuarantineFileAsSourceRestoresNothing) {
+    const std::wstring out = NewFolder(L"out");
+    const ProgramRun run = Restore(m_quarantine + L"\\" + Containers()[0], out);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, DWORD(kCommandLineNoQuarantine));
+    EXPECT_TRUE(FilesIn(out).empty());
+}

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include "restore/CommandLineRestore.h"
+#include "tests/cmdline/ProgramRun.h"
+#include "tests/doubles/recorder/Recorder.h"
+
+// The real program, run as a user's script would run it, with the recording
+// library beside it: the outcome reaches the process exit code and no window
+// is ever waited on.
+namespace {
+
+class ProgramExitCode : public testing::Test {
+protected:
+    void SetUp() override {
+        m_scratch = ScratchForThisTest();
+        m_exe = StageProgram(m_scratch, CRecorder::Directory());
+    }
+    void TearDown() override { RemoveTree(m_scratch); }
+
+    void Script(const std::string& script) {
+        ASSERT_TRUE(WriteFileBytes(m_scratch + L"\\RecorderScript.txt", script));
+    }
+    std::string Calls() { return ReadFileBytes(m_scratch + L"\\RecorderCalls.txt"); }
+
+    std::wstring m_scratch;
+    std::wstring m_exe;
+};
+
+}  // namespace
+
+TEST_F(ProgramExitCode, SuccessIsZeroAndTheDestinationReachesTheLibrary) {
+    Script(
+        "quarantine|handle=1|path=C:\\Q\\\ncontainer|handle=11\nobject|handle=111\n"
+        "container|handle=12\nobject|handle=121\n");
+    const ProgramRun run = RunProgram(m_exe, L"/S=\"C:\\Q\" /D=\"C:\\Out dir\"");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, DWORD(kCommandLineRestored));
+    const std::string calls = Calls();
+    const size_t first = calls.find("RestoreContainer(11,C:\\Out dir,0,null,0,0)\n");
+    EXPECT_NE(first, std::string::npos) << calls;
+    EXPECT_NE(calls.find("RestoreContainer(12,C:\\Out dir,0,null,0,0)\n", first), std::string::npos) << calls;
+    EXPECT_NE(calls.find("CloseQuarantine(1)\n"), std::string::npos);
+}
+
+TEST_F(ProgramExitCode, EachFailureHasItsOwnCode) {
+    Script(
+        "quarantine|handle=1|path=C:\\Q\\\ncontainer|handle=11|restore=-2\nobject|handle=111\n"
+        "container|handle=12\nobject|handle=121\n");
+    ProgramRun run = RunProgram(m_exe, L"/S=\"C:\\Q\\\" /D=\"C:\\Out\"");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, DWORD(kCommandLineRestoreFailed));
+
+    Script("quarantine|handle=1|path=C:\\Q\\|startenum=5\n");
+    run = RunProgram(m_exe, L"/D=\"C:\\Out\" /S=\"C:\\Q\"");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, DWORD(kCommandLineNoEnumeration));
+
+    run = RunProgram(m_exe, L"/S=\"C:\\Elsewhere\" /D=\"C:\\Out\"");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, DWORD(kCommandLineNoQuarantine));
+}
+
+TEST(ProgramWithoutLibrary, EndsOnItsOwnWithoutAWindow) {
+    const std::wstring scratch = MakeScratchDir(L"no-library");
+    const std::wstring exe = StageProgram(scratch, std::wstring());
+    const ProgramRun run = RunProgram(exe, L"/S=\"x\" /D=\"y\"");
+    EXPECT_TRUE(run.finished) << "still running: a window or a message box waits for a user";
+    EXPECT_EQ(run.exitCode, DWORD(kCommandLineNoQuarantine));
+    RemoveTree(scratch);
+}
+
+TEST(ProgramWithoutLibrary, WithoutBothSwitchesTheDialogWaitsForTheUser) {
+    const std::wstring scratch = MakeScratchDir(L"dialog-waits");
+    const std::wstring exe = StageProgram(scratch, std::wstring());
+    EXPECT_FALSE(RunProgram(exe, L"/s=\"x\" /d=\"y\"", 10000).finished);
+    RemoveTree(scratch);
+}

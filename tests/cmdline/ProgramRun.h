@@ -1,0 +1,58 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "framework/Handles.h"
+#include "tests/common/TestPaths.h"
+
+// One run of a program copied into a scratch folder. A run that has not ended
+// by the timeout is taken to be waiting for a user (a window or a message box)
+// and is ended.
+struct ProgramRun {
+    bool finished = false;
+    DWORD exitCode = 0;
+};
+
+inline ProgramRun RunProgram(const std::wstring& exe, const std::wstring& arguments,
+                             DWORD timeoutMs = 60000) {
+    ProgramRun run;
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.c_str(), &startup, &pi))
+        return run;
+    CKernelHandle process(pi.hProcess);
+    CKernelHandle thread(pi.hThread);
+    if (::WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.Get(), 255);
+        ::WaitForSingleObject(process.Get(), 10000);
+        return run;
+    }
+    run.finished = true;
+    ::GetExitCodeProcess(process.Get(), &run.exitCode);
+    return run;
+}
+
+// Copies the program, and the given library when there is one, into a fresh
+// scratch folder; answers the program's path there.
+inline std::wstring StageProgram(const std::wstring& scratch, const std::wstring& libraryDir) {
+    const std::wstring exe = scratch + L"\\Quarantine.exe";
+    ::CopyFileW((TestBinDir() + L"\\Quarantine.exe").c_str(), exe.c_str(), FALSE);
+    if (!libraryDir.empty())
+        ::CopyFileW((libraryDir + L"\\ZEBQt.dll").c_str(), (scratch + L"\\ZEBQt.dll").c_str(),
+                    FALSE);
+    return exe;
+}
+
+// A scratch folder named after the running test.
+inline std::wstring ScratchForThisTest() {
+    const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+    return MakeScratchDir(std::wstring(name.begin(), name.end()));
+}
