@@ -211,3 +211,21 @@ TEST_F(LibraryTest, CleaningHookSeesTheTemporaryFileAndItsAnswerDecides) {
     EXPECT_EQ(ReadFileBytes(out + L"\\infected.exe"), "cured bytes");
     EXPECT_EQ(FolderEntries(out).size(), 1u);
 }
+
+TEST_F(LibraryTest, MissingFoldersOfTheOriginalPathAreMadeAndTakenBackOnFailure) {
+    const std::wstring former = root + L"\\gone\\deeper\\file.txt";
+    ASSERT_TRUE(::CreateDirectoryW((root + L"\\gone").c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW((root + L"\\gone\\deeper").c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(former, "back home"));
+    Quarantine(former, L"Test.Folders");
+    RemoveTree(root + L"\\gone");
+    const std::wstring container = Containers().at(0);
+
+    HookLog refuse;
+    refuse.answer = 7;
+    EXPECT_EQ(RestoreFile(container, L"", RecordingHook, reinterpret_cast<uintptr_t>(&refuse)), -3);
+    EXPECT_FALSE(FileExists(root + L"\\gone")) << "folders made for a failed restore were left";
+
+    EXPECT_EQ(RestoreFile(container, L""), 0);
+    EXPECT_EQ(ReadFileBytes(former), "back home");
+}
