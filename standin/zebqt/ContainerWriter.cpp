@@ -85,7 +85,8 @@ std::wstring ContainerFileName(const StampFields& t, const std::wstring& hex) {
 }
 
 int32_t WriteContainer(const std::wstring& folder, const ContainerHeader& header,
-                       std::wstring& containerPath, std::vector<PendingObject>& objects) {
+                       std::wstring& containerPath, std::vector<PendingObject>& objects,
+                       bool durable) {
     const std::wstring base = WithOneTrailingBackslash(folder);
     std::vector<ParsedObject> kept;
     uint64_t keptStart = 0, keptEnd = 0;
@@ -126,20 +127,22 @@ int32_t WriteContainer(const std::wstring& folder, const ContainerHeader& header
         head = EncodeHeader(effective.time, count,
                             static_cast<uint32_t>(std::min<uint64_t>(total, 0xffffffffu)),
                             effective.virus, count);
-        ok = WriteAllAt(out.Get(), 0, head.data(), head.size()) && ::FlushFileBuffers(out.Get());
+        ok = WriteAllAt(out.Get(), 0, head.data(), head.size()) &&
+             (!durable || ::FlushFileBuffers(out.Get()));
     }
     out.Reset();
     existing.Close();
     if (ok) {
         if (!containerPath.empty()) {
             ok = ::MoveFileExW(tempPath.c_str(), containerPath.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+                               MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0));
         } else {
             ok = false;
             for (int attempt = 0; attempt < 32 && !ok; ++attempt) {
                 const std::wstring candidate =
                     base + ContainerFileName(effective.time, UniqueHex());
-                ok = ::MoveFileExW(tempPath.c_str(), candidate.c_str(), MOVEFILE_WRITE_THROUGH);
+                ok = ::MoveFileExW(tempPath.c_str(), candidate.c_str(),
+                                   durable ? MOVEFILE_WRITE_THROUGH : 0);
                 if (ok)
                     containerPath = candidate;
                 else if (::GetLastError() != ERROR_ALREADY_EXISTS &&

@@ -26,8 +26,10 @@ struct ContainerHeader {
 // built beside its final place and moved there only when complete and on
 // disk; a new container gets a fresh name "<date>-<time>-<hex>.qtc" in the
 // folder and its path is returned in containerPath. Returns a Status.
+// durable false skips flushing to the disk, for generated bulk stores only.
 int32_t WriteContainer(const std::wstring& folder, const ContainerHeader& header,
-                       std::wstring& containerPath, std::vector<PendingObject>& objects);
+                       std::wstring& containerPath, std::vector<PendingObject>& objects,
+                       bool durable = true);
 
 // The container file's name for a time stamp: "YYYYMMDD-HHMMSS-<hex>.qtc".
 std::wstring ContainerFileName(const StampFields& time, const std::wstring& hex);

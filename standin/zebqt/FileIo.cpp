@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 
 namespace zq {
 
@@ -15,7 +16,23 @@ FileSource::FileSource(const std::wstring& path)
 }
 
 bool FileSource::Read(uint64_t offset, void* data, size_t size) const {
+    const size_t kWindow = 64 * 1024;
     if (!m_file || offset > m_size || size > m_size - offset) return false;
+    if (size == 0) return true;
+    if (size >= kWindow) return ReadDirect(offset, data, size);
+    if (offset < m_windowOffset || offset + size > m_windowOffset + m_window.size()) {
+        m_window.resize(static_cast<size_t>(std::min<uint64_t>(kWindow, m_size - offset)));
+        m_windowOffset = offset;
+        if (!ReadDirect(offset, m_window.data(), m_window.size())) {
+            m_window.clear();
+            return false;
+        }
+    }
+    std::memcpy(data, m_window.data() + (offset - m_windowOffset), size);
+    return true;
+}
+
+bool FileSource::ReadDirect(uint64_t offset, void* data, size_t size) const {
     uint8_t* out = static_cast<uint8_t*>(data);
     while (size > 0) {
         OVERLAPPED at{};

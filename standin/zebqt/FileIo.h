@@ -20,13 +20,20 @@ public:
     void Close() {
         m_file.Reset();
         m_size = 0;
+        m_window.clear();
     }
     uint64_t Size() const override { return m_size; }
     bool Read(uint64_t offset, void* data, size_t size) const override;
 
 private:
+    bool ReadDirect(uint64_t offset, void* data, size_t size) const;
+
     CFileHandle m_file;
     uint64_t m_size = 0;
+    // The container's descriptions are read in many small pieces; they come
+    // from one window of the file read at once.
+    mutable std::vector<uint8_t> m_window;
+    mutable uint64_t m_windowOffset = 0;
 };
 
 // Opens an existing regular file for reading; an invalid handle for folders,
