@@ -70,7 +70,7 @@ TEST(CommandLineFuzz, ParseAgreesWithThePlainReading) {
     for (int round = 0; round < 20000; ++round) {
         // Mostly short texts, where the switches meet often; some as long as
         // a command line can be, and a few far beyond.
-        const size_t maxLength = round % 100 == 0 ? 1 << 20 : round % 10 == 0 ? 32767 : 80;
+        const size_t maxLength = round % 500 == 0 ? 1 << 20 : round % 10 == 0 ? 32767 : 80;
         const std::wstring text = generator.Next(maxLength);
         ASSERT_EQ(text.find(L'\0'), std::wstring::npos);
         const CommandLineValues values = ParseCommandLine(text);

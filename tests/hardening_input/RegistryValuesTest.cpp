@@ -74,7 +74,9 @@ TEST_F(RegistryValuesTest, EveryTypeAndSizeReadsAsItsBytes) {
         for (DWORD type : types) {
             for (size_t size : sizes) {
                 // Without NULs, with one at a random place, and with many.
+                // Large values take one pattern each, in turn, to keep the run short.
                 for (int pattern = 0; pattern < 3; ++pattern) {
+                    if (size > 4096 && pattern != static_cast<int>(type % 3)) continue;
                     std::vector<BYTE> data(size);
                     for (BYTE& b : data)
                         b = static_cast<BYTE>(std::uniform_int_distribution<int>(1, 255)(random));
