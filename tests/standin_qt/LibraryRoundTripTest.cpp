@@ -229,3 +229,38 @@ TEST_F(LibraryTest, MissingFoldersOfTheOriginalPathAreMadeAndTakenBackOnFailure)
     EXPECT_EQ(RestoreFile(container, L""), 0);
     EXPECT_EQ(ReadFileBytes(former), "back home");
 }
+
+TEST_F(LibraryTest, FileListingInfoAndExportWorkOnTheSameStore) {
+    for (int i = 0; i < 3; ++i) {
+        const std::wstring file = root + L"\\f" + std::to_wstring(i) + L".txt";
+        ASSERT_TRUE(WriteFileBytes(file, "data"));
+        ASSERT_EQ(lib.ZEBQtMoveToQuarantine(qFolder.c_str(), file.c_str(), L"List.Test"), 0);
+    }
+    const int32_t list = lib.ZEBQtStartEnumQFiles(qFolder.c_str());
+    ASSERT_NE(list, 0);
+    EXPECT_EQ(lib.ZEBQtGetQFileCount(list), 3);
+    std::vector<std::wstring> listed;
+    wchar_t path[260];
+    while (lib.ZEBQtGetNextQFile(list, path, 260) == 0) listed.push_back(path);
+    EXPECT_EQ(listed, Containers());
+    EXPECT_EQ(lib.ZEBQtGetNextQFile(list, path, 260), 1) << "a finished listing answers the end";
+    EXPECT_EQ(lib.ZEBQtStartEnumQFiles((root + L"\\none").c_str()), 0);
+
+    wchar_t virus[16];
+    SYSTEMTIME time{};
+    ASSERT_EQ(lib.ZEBQtGetQFileInfo(listed.at(0).c_str(), virus, 16, &time), 0);
+    EXPECT_EQ(std::wstring(virus), L"List.Test");
+    EXPECT_NE(time.wYear, 0);
+
+    const int32_t c = lib.ZEBQtOpenContainerByName(listed.at(0).c_str());
+    const std::wstring copy = root + L"\\exported.qtc";
+    EXPECT_EQ(lib.ZEBQtExport(c, copy.c_str()), 0);
+    EXPECT_EQ(ReadFileBytes(copy), ReadFileBytes(listed.at(0)));
+    EXPECT_EQ(lib.ZEBQtExport(c, copy.c_str()), -2) << "replaced an existing file";
+    lib.ZEBQtCloseContainer(c);
+
+    wchar_t defaultPath[260] = L"";
+    lib.ZEBQtGetDefaultQuarantinePath(defaultPath, 260);
+    const std::wstring text = defaultPath;
+    EXPECT_EQ(text.substr(text.size() - 21), L"\\HALVREN\\Quarantine\\");
+}
