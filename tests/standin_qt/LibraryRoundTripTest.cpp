@@ -262,5 +262,5 @@ TEST_F(LibraryTest, FileListingInfoAndExportWorkOnTheSameStore) {
     wchar_t defaultPath[260] = L"";
     lib.ZEBQtGetDefaultQuarantinePath(defaultPath, 260);
     const std::wstring text = defaultPath;
-    EXPECT_EQ(text.substr(text.size() - 21), L"\\HALVREN\\Quarantine\\");
+    EXPECT_EQ(text.substr(text.size() - 20), L"\\HALVREN\\Quarantine\\");
 }
