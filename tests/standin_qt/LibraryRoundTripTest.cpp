@@ -264,3 +264,26 @@ TEST_F(LibraryTest, FileListingInfoAndExportWorkOnTheSameStore) {
     const std::wstring text = defaultPath;
     EXPECT_EQ(text.substr(text.size() - 20), L"\\HALVREN\\Quarantine\\");
 }
+
+TEST_F(LibraryTest, StoringTwiceIntoOneContainerKeepsBothObjects) {
+    const std::wstring first = root + L"\\first.txt", second = root + L"\\second.txt";
+    ASSERT_TRUE(WriteFileBytes(first, "one"));
+    ASSERT_TRUE(WriteFileBytes(second, PatternBytes(200000, 8)));
+    const int32_t q = lib.ZEBQtOpenQuarantine(qFolder.c_str());
+    const int32_t c = lib.ZEBQtCreateNewContainer(q, L"Two.Objects");
+    ASSERT_EQ(lib.ZEBQtStoreFileIntoContainer(c, first.c_str(), L"A"), 0);
+    ASSERT_EQ(lib.ZEBQtStoreFileIntoContainer(c, second.c_str(), L"B"), 0);
+    ASSERT_EQ(Containers().size(), 1u);
+    int32_t kind = -1;
+    const int32_t o = lib.ZEBQtOpenObject(c, 1, &kind);
+    wchar_t orig[260], virus[1024];
+    ASSERT_EQ(lib.ZEBQtGetFileObjectProperties(o, orig, 260, virus, 1024, nullptr), 0);
+    EXPECT_EQ(std::wstring(orig), second);
+    EXPECT_EQ(std::wstring(virus), L"B");
+    lib.ZEBQtCloseObject(o);
+    EXPECT_EQ(lib.ZEBQtRestoreContainer(c, L"", 0, nullptr, 0, 0), 0);
+    EXPECT_EQ(ReadFileBytes(first), "one");
+    EXPECT_EQ(ReadFileBytes(second), PatternBytes(200000, 8));
+    lib.ZEBQtCloseContainer(c);
+    lib.ZEBQtCloseQuarantine(q);
+}
