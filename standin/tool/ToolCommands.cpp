@@ -249,7 +249,10 @@ int MakeOdd(const Args& args) {
     Options options;
     if (!ParseOptions(args, {}, options) || options.positional.size() < 2) return 1;
     const std::wstring& folder = options.positional[0];
-    const std::wstring& kind = options.positional[1];
+    // Kinds may also be given by their numbers.
+    const std::wstring kind = options.positional[1] == L"1"   ? std::wstring(L"registry")
+                              : options.positional[1] == L"2" ? std::wstring(L"hosts")
+                                                              : options.positional[1];
     const Args& p = options.positional;
     std::vector<zq::PendingObject> objects;
     zq::ContainerHeader header;
