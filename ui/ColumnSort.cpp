@@ -1,10 +1,12 @@
 #include "ui/ColumnSort.h"
 
 #include <algorithm>
+#include <ctime>
 #include <cwchar>
 #include <cwctype>
 #include <numeric>
 
+#include "ui/ListingText.h"
 #include "ui/QuarantineDlg.h"
 
 namespace {
@@ -17,32 +19,45 @@ bool IsDigit(wchar_t c) {
     return c >= L'0' && c <= L'9';
 }
 
-// The numbers written as runs of decimal digits, in order; false when a run
-// is too long to be a date's piece.
-bool DigitRuns(const std::wstring& text, std::vector<std::wstring>& runs) {
-    runs.clear();
+// The first numbers written as runs of decimal digits, in order, and how
+// many digits each has; false when there are more than fit or a run is too
+// long to be a date's piece.
+struct DigitRuns {
+    int count = 0;
+    long value[3] = {};
+    size_t digits[3] = {};
+};
+
+bool ReadDigitRuns(const wchar_t* text, size_t length, DigitRuns& runs) {
     size_t i = 0;
-    while (i < text.size()) {
+    while (i < length) {
         if (!IsDigit(text[i])) {
             ++i;
             continue;
         }
+        if (runs.count == 3) return false;
+        long value = 0;
         const size_t start = i;
-        while (i < text.size() && IsDigit(text[i])) ++i;
-        if (i - start > 9) return false;
-        runs.push_back(text.substr(start, i - start));
+        for (; i < length && IsDigit(text[i]); ++i) {
+            if (i - start == 9) return false;
+            value = value * 10 + (text[i] - L'0');
+        }
+        runs.value[runs.count] = value;
+        runs.digits[runs.count] = i - start;
+        ++runs.count;
     }
     return true;
 }
 
 long PieceValue(const std::wstring& text, size_t offset, size_t length) {
-    const std::wstring piece = text.substr(offset, length);
-    return std::wcstol(piece.c_str(), nullptr, 10);
+    wchar_t piece[8] = {};
+    text.copy(piece, std::min<size_t>(length, 7), offset);
+    return std::wcstol(piece, nullptr, 10);
 }
 
 // The date part of a text that ends in " HH:MM", with hour and minute; false
 // when the text does not end that way.
-bool SplitTimeOfDay(const std::wstring& text, std::wstring& date, long& hour, long& minute) {
+bool SplitTimeOfDay(const std::wstring& text, size_t& dateLength, long& hour, long& minute) {
     const size_t n = text.size();
     if (n < 6 || text[n - 6] != L' ' || text[n - 3] != L':') return false;
     if (!IsDigit(text[n - 5]) || !IsDigit(text[n - 4]) || !IsDigit(text[n - 2]) ||
@@ -50,7 +65,7 @@ bool SplitTimeOfDay(const std::wstring& text, std::wstring& date, long& hour, lo
         return false;
     hour = (text[n - 5] - L'0') * 10 + (text[n - 4] - L'0');
     minute = (text[n - 2] - L'0') * 10 + (text[n - 1] - L'0');
-    date = text.substr(0, n - 6);
+    dateLength = n - 6;
     return true;
 }
 
@@ -100,29 +115,21 @@ SortSnapshot RankRows(size_t count, Less less) {
 
 }  // namespace
 
-std::tm SampleDateTime() {
-    std::tm tm = {};
-    tm.tm_year = kSampleYear - 1900;
-    tm.tm_mon = kSampleMonth - 1;
-    tm.tm_mday = kSampleDay;
-    tm.tm_hour = 12;
-    tm.tm_isdst = -1;
-    std::mktime(&tm);
-    return tm;
-}
+const SYSTEMTIME kSampleTime = {kSampleYear, kSampleMonth, 2, kSampleDay, 12, 0, 0, 0};
 
 DateOrder DateOrderFromSample(const std::wstring& sample) {
-    std::wstring date;
+    size_t dateLength = 0;
     long hour = 0;
     long minute = 0;
-    std::vector<std::wstring> runs;
-    if (!SplitTimeOfDay(sample, date, hour, minute) || !DigitRuns(date, runs) || runs.size() != 3)
+    DigitRuns runs;
+    if (!SplitTimeOfDay(sample, dateLength, hour, minute) ||
+        !ReadDigitRuns(sample.c_str(), dateLength, runs) || runs.count != 3)
         return DateOrder();
     int day = -1;
     int month = -1;
     int year = -1;
     for (int i = 0; i < 3; ++i) {
-        const long value = std::wcstol(runs[static_cast<size_t>(i)].c_str(), nullptr, 10);
+        const long value = runs.value[i];
         if (value == kSampleDay && day < 0)
             day = i;
         else if (value == kSampleMonth && month < 0)
@@ -139,11 +146,7 @@ DateOrder DateOrderFromSample(const std::wstring& sample) {
 }
 
 DateOrder CurrentDateOrder() {
-    const std::tm sample = SampleDateTime();
-    wchar_t buffer[128] = {};
-    const size_t length = std::wcsftime(buffer, 128, L"%x %H:%M", &sample);
-    if (length == 0) return DateOrder();
-    return DateOrderFromSample(std::wstring(buffer, std::min<size_t>(length, 127)));
+    return DateOrderFromSample(TimestampText(kSampleTime));
 }
 
 TimestampKey ParseTimestamp(const std::wstring& text, const DateOrder& order) {
@@ -151,19 +154,17 @@ TimestampKey ParseTimestamp(const std::wstring& text, const DateOrder& order) {
         return MakeKey(PieceValue(text, 0, 2), PieceValue(text, 3, 2), PieceValue(text, 6, 4),
                        PieceValue(text, 11, 2), PieceValue(text, 14, 2));
     }
-    std::wstring date;
+    size_t dateLength = 0;
     long hour = 0;
     long minute = 0;
-    std::vector<std::wstring> runs;
-    if (!SplitTimeOfDay(text, date, hour, minute) || !DigitRuns(date, runs) || runs.size() != 3)
+    DigitRuns runs;
+    if (!SplitTimeOfDay(text, dateLength, hour, minute) ||
+        !ReadDigitRuns(text.c_str(), dateLength, runs) || runs.count != 3)
         return TimestampKey();
-    const std::wstring& yearText = runs[static_cast<size_t>(order.year)];
-    long year = std::wcstol(yearText.c_str(), nullptr, 10);
+    long year = runs.value[order.year];
     // Two-digit years: the listing never shows a time before 1970.
-    if (yearText.size() <= 2) year += year >= 70 ? 1900 : 2000;
-    return MakeKey(std::wcstol(runs[static_cast<size_t>(order.day)].c_str(), nullptr, 10),
-                   std::wcstol(runs[static_cast<size_t>(order.month)].c_str(), nullptr, 10), year,
-                   hour, minute);
+    if (runs.digits[order.year] <= 2) year += year >= 70 ? 1900 : 2000;
+    return MakeKey(runs.value[order.day], runs.value[order.month], year, hour, minute);
 }
 
 int CompareTimestampKeys(const TimestampKey& key1, const TimestampKey& key2) {
@@ -201,9 +202,23 @@ SortSnapshot BuildSortSnapshot(const std::vector<std::wstring>& texts, int colum
             return CompareTimestampKeys(keys[a], keys[b]) < 0;
         });
     }
+    // towlower under a locale is slow enough to matter for thousands of rows;
+    // each distinct character is asked once.
+    std::vector<wchar_t> lower(65536, 0);
+    std::vector<bool> known(65536, false);
     std::vector<std::wstring> folded;
     folded.reserve(texts.size());
-    for (const std::wstring& text : texts) folded.push_back(FoldCase(text));
+    for (const std::wstring& text : texts) {
+        folded.push_back(text);
+        for (wchar_t& c : folded.back()) {
+            const size_t index = static_cast<uint16_t>(c);
+            if (!known[index]) {
+                lower[index] = static_cast<wchar_t>(std::towlower(c));
+                known[index] = true;
+            }
+            c = lower[index];
+        }
+    }
     return RankRows(texts.size(),
                     [&folded](uint32_t a, uint32_t b) { return folded[a] < folded[b]; });
 }
@@ -234,6 +249,23 @@ int CALLBACK CompareRows(LPARAM itemData1, LPARAM itemData2, LPARAM dialog) {
 
 namespace {
 
+// Keeps the list from repainting row by row while the item data changes: the
+// platform's list control may invalidate each changed row on its own, which
+// costs far more than the sort. One repaint of the whole list follows.
+class RedrawSuspension {
+public:
+    explicit RedrawSuspension(const CListCtrl& list) : m_list(list) { m_list.SetRedraw(false); }
+    ~RedrawSuspension() {
+        m_list.SetRedraw(true);
+        ::InvalidateRect(m_list.GetSafeHwnd(), nullptr, TRUE);
+    }
+    RedrawSuspension(const RedrawSuspension&) = delete;
+    RedrawSuspension& operator=(const RedrawSuspension&) = delete;
+
+private:
+    const CListCtrl& m_list;
+};
+
 // Points the dialog at the snapshot for the duration of one sort.
 class SnapshotScope {
 public:
@@ -248,6 +280,31 @@ private:
     const SortSnapshot*& m_slot;
 };
 
+// Every row's text in one column, top to bottom, through one buffer.
+std::vector<std::wstring> ColumnTexts(const CListCtrl& list, int column, int count) {
+    std::vector<std::wstring> texts;
+    texts.reserve(static_cast<size_t>(count));
+    std::vector<wchar_t> buffer(256);
+    for (int row = 0; row < count; ++row) {
+        for (;;) {
+            LVITEMW item = {};
+            item.iSubItem = column;
+            item.pszText = buffer.data();
+            item.cchTextMax = static_cast<int>(buffer.size());
+            const LRESULT n = list.SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                                               reinterpret_cast<LPARAM>(&item));
+            const size_t length = n > 0 ? std::min(static_cast<size_t>(n), buffer.size() - 1) : 0;
+            // A text that filled the buffer may have been cut short.
+            if (length + 1 < buffer.size() || buffer.size() >= (1u << 20)) {
+                texts.emplace_back(buffer.data(), length);
+                break;
+            }
+            buffer.resize(buffer.size() * 4);
+        }
+    }
+    return texts;
+}
+
 }  // namespace
 
 void CQuarantineDlg::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult) {
@@ -255,14 +312,11 @@ void CQuarantineDlg::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult) {
     if (pNMHDR == nullptr) return;
     const int column = reinterpret_cast<const NMLISTVIEW*>(pNMHDR)->iSubItem;
 
+    const RedrawSuspension noRedraw(m_lstQuarantine);
     const int count = std::max(m_lstQuarantine.GetItemCount(), 0);
-    std::vector<std::wstring> texts;
-    texts.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        m_lstQuarantine.SetItemData(i, static_cast<DWORD_PTR>(i));
-        texts.push_back(m_lstQuarantine.GetItemText(i, column));
-    }
-    const SortSnapshot snapshot = BuildSortSnapshot(texts, column, CurrentDateOrder());
+    for (int i = 0; i < count; ++i) m_lstQuarantine.SetItemData(i, static_cast<DWORD_PTR>(i));
+    const SortSnapshot snapshot =
+        BuildSortSnapshot(ColumnTexts(m_lstQuarantine, column, count), column, CurrentDateOrder());
 
     if (column == sortColumn) {
         sortDescending = sortDescending == 0 ? 1 : 0;

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <ctime>
 #include <string>
 #include <vector>
 
@@ -19,15 +18,14 @@ struct DateOrder {
 };
 
 // The order of the numbers in a date formatted with "%x" in the current C
-// runtime locale, learnt from one known date formatted as the listing does it.
+// runtime locale, learnt from one known date that the listing formats.
 // Day, month, year when the locale's date cannot be read that way.
 DateOrder CurrentDateOrder();
-// The order learnt from the text that "%x %H:%M" gave for 22 November 2033,
-// 12:00 (SampleDateTime()); day, month, year when the text does not show it.
+// The order learnt from the listing's text for kSampleTime; day, month, year
+// when the text does not show it.
 DateOrder DateOrderFromSample(const std::wstring& sample);
-// 22 November 2033, 12:00 local time, as a calendar time with the
-// weekday and day of the year filled in.
-std::tm SampleDateTime();
+// 22 November 2033, 12:00: day, month and year differ in every digit.
+extern const SYSTEMTIME kSampleTime;
 
 // The point in time a time stamp text of the listing names. Texts that name
 // no valid time (empty, pieces out of range, a moment the local calendar

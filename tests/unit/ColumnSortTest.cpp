@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <clocale>
-#include <ctime>
 #include <cwchar>
 #include <numeric>
 #include <string>
 #include <vector>
 
 #include "ui/ColumnSort.h"
+#include "ui/ListingText.h"
 
 namespace {
 
@@ -45,19 +45,13 @@ const DateOrder kYearMonthDay = Order(2, 1, 0);
 
 // The text the listing shows for a local wall-clock time.
 std::wstring ListingText(int year, int month, int day, int hour, int minute) {
-    std::tm tm = {};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_isdst = -1;
-    const std::time_t t = std::mktime(&tm);
-    const std::tm* local = std::localtime(&t);
-    wchar_t buffer[128] = {};
-    if (local == nullptr || std::wcsftime(buffer, 128, L"%x %H:%M", local) == 0)
-        return std::wstring();
-    return buffer;
+    SYSTEMTIME time = {};
+    time.wYear = static_cast<WORD>(year);
+    time.wMonth = static_cast<WORD>(month);
+    time.wDay = static_cast<WORD>(day);
+    time.wHour = static_cast<WORD>(hour);
+    time.wMinute = static_cast<WORD>(minute);
+    return TimestampText(time);
 }
 
 std::vector<LPARAM> SortedRows(const SortSnapshot& snapshot, bool descending) {

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CQuarantineDlg;
+
+// What every benchmark takes on its command line: --rows N, --reps N, and
+// --small for the quick run the test suite makes.
+struct BenchOptions {
+    int rows = 10000;
+    int reps = 5;
+    bool small = false;
+};
+BenchOptions ParseBenchOptions(int argc, wchar_t** argv, int smallRows);
+
+// Seconds on the performance counter.
+double Now();
+// Median of several timings of the same work; prepare runs untimed before
+// each repetition.
+double MedianSeconds(int reps, const std::function<void()>& prepare,
+                     const std::function<void()>& work);
+
+// The work and its floor timed in turn, each after prepare, several times:
+// the median of the per-repetition ratios, so that a machine whose speed
+// drifts during the run still compares like with like, and the median times.
+struct PairedTiming {
+    double ratio = 0;
+    double measured = 0;
+    double floor = 0;
+};
+PairedTiming TimeAgainstFloor(int reps, const std::function<void()>& prepare,
+                              const std::function<void()>& work,
+                              const std::function<void()>& floorWork);
+
+// One figure: "name: ratio (measured / floor, target)". The target is the
+// largest acceptable ratio; a miss is marked.
+void PrintFigure(const std::wstring& name, double ratio, double measured, double floor,
+                 double target, const std::wstring& unit = L"ms");
+
+// The folder of the running benchmark (the build's bin folder).
+std::wstring BenchBinDir();
+
+// The main dialog, created modeless with the in-memory quarantine library
+// and an empty scanner library already loaded; any message box that comes
+// up is closed at once.
+class CBenchDialog {
+public:
+    CBenchDialog();
+    ~CBenchDialog();
+    CQuarantineDlg& Dialog() { return *m_pDlg; }
+    HWND List() const;
+    // Sends the list's column-click notification, as a click on the header does.
+    void ClickColumn(int column);
+    // Refills the list from the quarantine library, as Reload does.
+    void Reload(const std::wstring& folder);
+
+private:
+    std::unique_ptr<CQuarantineDlg> m_pDlg;
+};
+
+// Lets the window process what is queued.
+void PumpMessages();
+
+// The in-memory library's containers: replaced by the given rows.
+struct BenchContainer {
+    std::wstring file;
+    std::wstring virus;
+    std::wstring origPath;
+    SYSTEMTIME time;
+};
+void LoadMemoryContainers(const std::vector<BenchContainer>& containers);
+// count containers with distinct names, viruses, paths and times; in ascending
+// name order or shuffled.
+std::vector<BenchContainer> MakeContainers(int count, bool shuffled);
+
+// The peak working set of this process in bytes.
+size_t PeakWorkingSet();
