@@ -1,0 +1,439 @@
+#include "tests/gui/GuiDriver.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <algorithm>
+
+#include "framework/Handles.h"
+#include "res/resource.h"
+#include "tests/common/TestPaths.h"
+
+namespace {
+
+CModalAnswerer* g_pAnswerer = nullptr;
+// Dialogs created by a driver: their own WM_INITDIALOG is not a modal window
+// to answer.
+std::vector<const CDialog*> g_drivenDialogs;
+
+const int kMessageBoxTextId = 0xFFFF;
+const int kCommandButtons[] = {IDOK,  IDCANCEL, IDABORT,    IDRETRY,   IDIGNORE,
+                               IDYES, IDNO,     IDTRYAGAIN, IDCONTINUE};
+
+std::wstring TextOf(HWND hWnd) {
+    CWnd wnd(hWnd);
+    return wnd.GetWindowText();
+}
+
+std::wstring ClassOf(HWND hWnd) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(hWnd, name, 64);
+    return name;
+}
+
+BOOL CALLBACK FindTreeView(HWND hWnd, LPARAM lParam) {
+    if (ClassOf(hWnd) == WC_TREEVIEWW) {
+        *reinterpret_cast<bool*>(lParam) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK CollectStaticText(HWND hWnd, LPARAM lParam) {
+    const LONG type = ::GetWindowLongW(hWnd, GWL_STYLE) & SS_TYPEMASK;
+    const bool showsText = type != SS_ICON && type != SS_BITMAP && type != SS_ENHMETAFILE;
+    if (showsText && ::GetParent(hWnd) == ::GetAncestor(hWnd, GA_ROOT) &&
+        ClassOf(hWnd) == WC_STATICW) {
+        const std::wstring text = TextOf(hWnd);
+        if (!text.empty()) *reinterpret_cast<std::wstring*>(lParam) += text + L"\n";
+    }
+    return TRUE;
+}
+
+bool IsDriven(HWND hWnd) {
+    return std::any_of(g_drivenDialogs.begin(), g_drivenDialogs.end(),
+                       [hWnd](const CDialog* pDialog) { return pDialog->GetSafeHwnd() == hWnd; });
+}
+
+void PostCommand(HWND hWnd, int nID) {
+    ::PostMessageW(hWnd, WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(hWnd, nID)));
+}
+
+void OpenKey(HKEY hRoot, const wchar_t* subKey, REGSAM access, CRegKey& key) {
+    if (::RegOpenKeyExW(hRoot, subKey, 0, access, key.Put()) != ERROR_SUCCESS) key.Reset();
+}
+
+bool ReadValue(HKEY hRoot, const wchar_t* subKey, const wchar_t* valueName, std::wstring* pValue) {
+    CRegKey key;
+    OpenKey(hRoot, subKey, KEY_READ, key);
+    if (!key) return false;
+    DWORD size = 0;
+    if (::RegQueryValueExW(key.Get(), valueName, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return false;
+    std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    if (::RegQueryValueExW(key.Get(), valueName, nullptr, nullptr,
+                           reinterpret_cast<BYTE*>(&value[0]), &size) != ERROR_SUCCESS)
+        return false;
+    value.resize(std::min(value.size(), static_cast<size_t>(size / sizeof(wchar_t))));
+    while (!value.empty() && value.back() == L'\0') value.pop_back();
+    *pValue = value;
+    return true;
+}
+
+void WriteValue(HKEY hRoot, const wchar_t* subKey, const wchar_t* valueName,
+                const std::wstring& value) {
+    CRegKey key;
+    if (::RegCreateKeyExW(hRoot, subKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.Put(), nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    ::RegSetValueExW(key.Get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+void DeleteValue(HKEY hRoot, const wchar_t* subKey, const wchar_t* valueName) {
+    CRegKey key;
+    OpenKey(hRoot, subKey, KEY_SET_VALUE, key);
+    if (key) ::RegDeleteValueW(key.Get(), valueName);
+}
+
+const wchar_t kSettings[] = L"Software\\HALVREN\\Quarantine";
+const wchar_t kProduct[] = L"Software\\HALVREN\\ZEBScanP";
+
+}  // namespace
+
+// CModalAnswerer -------------------------------------------------------------
+
+CModalAnswerer::CModalAnswerer() {
+    g_pAnswerer = this;
+    m_hHook =
+        ::SetWindowsHookExW(WH_CBT, &CModalAnswerer::HookProc, nullptr, ::GetCurrentThreadId());
+}
+
+CModalAnswerer::~CModalAnswerer() {
+    if (m_hHook != nullptr) ::UnhookWindowsHookEx(m_hHook);
+    if (m_nTimer != 0) ::KillTimer(nullptr, m_nTimer);
+    if (g_pAnswerer == this) g_pAnswerer = nullptr;
+}
+
+void CModalAnswerer::AnswerNextMessageBox(int button) {
+    m_messageBoxAnswers.push_back(button);
+}
+
+void CModalAnswerer::ChooseFolderInNextBrowser(const std::wstring& folder) {
+    m_browserAnswers.push_back({true, folder});
+}
+
+void CModalAnswerer::CancelNextBrowser() {
+    m_browserAnswers.push_back({false, std::wstring()});
+}
+
+std::vector<ShownWindow> CModalAnswerer::ShownOfKind(ShownWindow::Kind kind) const {
+    std::vector<ShownWindow> shown;
+    std::copy_if(m_shown.begin(), m_shown.end(), std::back_inserter(shown),
+                 [kind](const ShownWindow& window) { return window.kind == kind; });
+    return shown;
+}
+
+LRESULT CALLBACK CModalAnswerer::HookProc(int code, WPARAM wParam, LPARAM lParam) {
+    // The hook and the timer run inside the platform's message handling:
+    // nothing may be thrown through them.
+    try {
+        if (code == HCBT_CREATEWND && g_pAnswerer != nullptr) {
+            const CBT_CREATEWNDW* pCreate = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
+            const bool topLevel = (pCreate->lpcs->style & WS_CHILD) == 0;
+            if (topLevel && ClassOf(reinterpret_cast<HWND>(wParam)) == L"#32770") {
+                g_pAnswerer->m_pending.push_back(reinterpret_cast<HWND>(wParam));
+                if (g_pAnswerer->m_nTimer == 0)
+                    g_pAnswerer->m_nTimer =
+                        ::SetTimer(nullptr, 0, USER_TIMER_MINIMUM, &CModalAnswerer::TimerProc);
+            }
+        }
+    } catch (...) {
+        ::OutputDebugStringW(L"CModalAnswerer: exception while noting a dialog\n");
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void CALLBACK CModalAnswerer::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
+    try {
+        if (g_pAnswerer != nullptr) g_pAnswerer->AnswerPending();
+    } catch (...) {
+        ::OutputDebugStringW(L"CModalAnswerer: exception while answering a dialog\n");
+    }
+}
+
+void CModalAnswerer::AnswerPending() {
+    ::KillTimer(nullptr, m_nTimer);
+    m_nTimer = 0;
+    std::vector<HWND> pending;
+    pending.swap(m_pending);
+    for (HWND hWnd : pending) {
+        if (!::IsWindow(hWnd) || IsDriven(hWnd)) continue;
+        if (std::find(m_ignored.begin(), m_ignored.end(), hWnd) != m_ignored.end()) continue;
+        // A dialog shows itself once its set-up is over and its modal loop
+        // runs; a message loop inside that set-up (the shell's folder
+        // enumeration can run one) must not see it answered half-built.
+        if (!::IsWindowVisible(hWnd)) {
+            m_pending.push_back(hWnd);
+            continue;
+        }
+        Answer(hWnd);
+    }
+    if (!m_pending.empty() && m_nTimer == 0)
+        m_nTimer = ::SetTimer(nullptr, 0, USER_TIMER_MINIMUM, &CModalAnswerer::TimerProc);
+}
+
+void CModalAnswerer::Answer(HWND hWnd) {
+    ShownWindow shown;
+    shown.caption = TextOf(hWnd);
+    for (const int nID : kCommandButtons) {
+        HWND hButton = ::GetDlgItem(hWnd, nID);
+        if (hButton != nullptr && (::GetWindowLongW(hButton, GWL_STYLE) & WS_VISIBLE) != 0)
+            shown.buttons.push_back(nID);
+    }
+    const auto offers = [&shown](int nID) {
+        return std::find(shown.buttons.begin(), shown.buttons.end(), nID) != shown.buttons.end();
+    };
+
+    bool hasTree = false;
+    ::EnumChildWindows(hWnd, &FindTreeView, reinterpret_cast<LPARAM>(&hasTree));
+    HWND hMessage = ::GetDlgItem(hWnd, kMessageBoxTextId);
+
+    if (hasTree) {
+        shown.kind = ShownWindow::kFolderBrowser;
+        BrowserAnswer answer = {false, std::wstring()};
+        if (!m_browserAnswers.empty()) {
+            answer = m_browserAnswers.front();
+            m_browserAnswers.pop_front();
+        }
+        if (answer.choose)
+            ::SendMessageW(hWnd, BFFM_SETSELECTIONW, TRUE,
+                           reinterpret_cast<LPARAM>(answer.folder.c_str()));
+        shown.answer = answer.choose ? IDOK : IDCANCEL;
+    } else if (hMessage != nullptr && ClassOf(hMessage) == WC_STATICW) {
+        shown.kind = ShownWindow::kMessageBox;
+        shown.text = TextOf(hMessage);
+        if (!m_messageBoxAnswers.empty()) {
+            shown.answer = m_messageBoxAnswers.front();
+            m_messageBoxAnswers.pop_front();
+        } else {
+            shown.answer = offers(IDOK) ? IDOK : offers(IDCANCEL) ? IDCANCEL : IDNO;
+        }
+    } else {
+        shown.kind = ShownWindow::kDialog;
+        ::EnumChildWindows(hWnd, &CollectStaticText, reinterpret_cast<LPARAM>(&shown.text));
+        shown.answer = IDOK;
+    }
+    m_shown.push_back(shown);
+    PostCommand(hWnd, shown.answer);
+}
+
+// CMainDialogDriver ----------------------------------------------------------
+
+CMainDialogDriver::CMainDialogDriver() {
+    // The folder browser's newer style needs OLE on the thread, which the
+    // program's start-up initialises.
+    static const bool oleReady = SUCCEEDED(::OleInitialize(nullptr));
+    (void)oleReady;
+    m_pDialog = std::make_unique<CQuarantineDlg>();
+    g_drivenDialogs.push_back(m_pDialog.get());
+}
+
+CMainDialogDriver::~CMainDialogDriver() {
+    m_pDialog->EndDialog(IDCANCEL);
+    Pump();
+    g_drivenDialogs.erase(
+        std::remove(g_drivenDialogs.begin(), g_drivenDialogs.end(), m_pDialog.get()),
+        g_drivenDialogs.end());
+    m_pDialog.reset();
+}
+
+bool CMainDialogDriver::Create() {
+    const bool created = m_pDialog->Create();
+    Pump();
+    return created;
+}
+
+void CMainDialogDriver::Pump() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+void CMainDialogDriver::Click(int nID) {
+    ::SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(Window(), nID)));
+    Pump();
+}
+
+void CMainDialogDriver::ClickColumn(int column) {
+    NMLISTVIEW notify = {};
+    notify.hdr.hwndFrom = List();
+    notify.hdr.idFrom = IDC_QUARANTINE_LIST;
+    notify.hdr.code = LVN_COLUMNCLICK;
+    notify.iItem = -1;
+    notify.iSubItem = column;
+    ::SendMessageW(Window(), WM_NOTIFY, IDC_QUARANTINE_LIST, reinterpret_cast<LPARAM>(&notify));
+    Pump();
+}
+
+void CMainDialogDriver::SystemCommand(UINT nID) {
+    ::SendMessageW(Window(), WM_SYSCOMMAND, nID, 0);
+    Pump();
+}
+
+void CMainDialogDriver::SelectRows(const std::vector<int>& rows) {
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = 0;
+    ::SendMessageW(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                   reinterpret_cast<LPARAM>(&item));
+    for (const int row : rows) {
+        item.stateMask = LVIS_SELECTED;
+        item.state = LVIS_SELECTED;
+        ::SendMessageW(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                       reinterpret_cast<LPARAM>(&item));
+    }
+    Pump();
+}
+
+void CMainDialogDriver::TypePath(const std::wstring& text) {
+    ::SetDlgItemTextW(Window(), IDC_PATH, text.c_str());
+    Pump();
+}
+
+std::wstring CMainDialogDriver::PathText() const {
+    return ControlText(IDC_PATH);
+}
+
+int CMainDialogDriver::RowCount() const {
+    return static_cast<int>(::SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::vector<std::wstring> CMainDialogDriver::Row(int row) const {
+    CListCtrl list;
+    list.Attach(List());
+    std::vector<std::wstring> texts;
+    for (int column = 0; column < 5; ++column) texts.push_back(list.GetItemText(row, column));
+    return texts;
+}
+
+std::vector<std::vector<std::wstring>> CMainDialogDriver::Rows() const {
+    std::vector<std::vector<std::wstring>> rows;
+    for (int row = 0; row < RowCount(); ++row) rows.push_back(Row(row));
+    return rows;
+}
+
+std::vector<std::wstring> CMainDialogDriver::Column(int column) const {
+    CListCtrl list;
+    list.Attach(List());
+    std::vector<std::wstring> texts;
+    for (int row = 0; row < RowCount(); ++row) texts.push_back(list.GetItemText(row, column));
+    return texts;
+}
+
+std::vector<int> CMainDialogDriver::SelectedRows() const {
+    std::vector<int> rows;
+    for (int row = -1;;) {
+        row = static_cast<int>(
+            ::SendMessageW(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED));
+        if (row < 0) break;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::wstring CMainDialogDriver::ColumnHeading(int column) const {
+    wchar_t text[256] = {};
+    LVCOLUMNW info = {};
+    info.mask = LVCF_TEXT;
+    info.pszText = text;
+    info.cchTextMax = 256;
+    if (!::SendMessageW(List(), LVM_GETCOLUMNW, static_cast<WPARAM>(column),
+                        reinterpret_cast<LPARAM>(&info)))
+        return std::wstring();
+    text[255] = L'\0';
+    return text;
+}
+
+std::wstring CMainDialogDriver::ControlText(int nID) const {
+    return TextOf(::GetDlgItem(Window(), nID));
+}
+
+HWND CMainDialogDriver::List() const {
+    return ::GetDlgItem(Window(), IDC_QUARANTINE_LIST);
+}
+
+// CSettingsSandbox -----------------------------------------------------------
+
+CSettingsSandbox::CSettingsSandbox() {
+    m_saved = {{HKEY_CURRENT_USER, kSettings, L"Path", false, std::wstring()},
+               {HKEY_CURRENT_USER, kSettings, L"DestPath", false, std::wstring()},
+               {HKEY_LOCAL_MACHINE, kProduct, L"QuarantineDef", false, std::wstring()}};
+    for (Saved& saved : m_saved) {
+        saved.present = ReadValue(saved.hRoot, saved.subKey, saved.valueName, &saved.value);
+        DeleteValue(saved.hRoot, saved.subKey, saved.valueName);
+    }
+}
+
+CSettingsSandbox::~CSettingsSandbox() {
+    for (const Saved& saved : m_saved) {
+        if (saved.present)
+            WriteValue(saved.hRoot, saved.subKey, saved.valueName, saved.value);
+        else
+            DeleteValue(saved.hRoot, saved.subKey, saved.valueName);
+    }
+}
+
+void CSettingsSandbox::SetPath(const std::wstring& value) {
+    WriteValue(HKEY_CURRENT_USER, kSettings, L"Path", value);
+}
+
+void CSettingsSandbox::SetDestPath(const std::wstring& value) {
+    WriteValue(HKEY_CURRENT_USER, kSettings, L"DestPath", value);
+}
+
+void CSettingsSandbox::SetQuarantineDef(const std::wstring& value) {
+    WriteValue(HKEY_LOCAL_MACHINE, kProduct, L"QuarantineDef", value);
+}
+
+std::wstring CSettingsSandbox::Path(bool* present) const {
+    std::wstring value;
+    const bool found = ReadValue(HKEY_CURRENT_USER, kSettings, L"Path", &value);
+    if (present != nullptr) *present = found;
+    return value;
+}
+
+std::wstring CSettingsSandbox::DestPath(bool* present) const {
+    std::wstring value;
+    const bool found = ReadValue(HKEY_CURRENT_USER, kSettings, L"DestPath", &value);
+    if (present != nullptr) *present = found;
+    return value;
+}
+
+// CThreadLanguage ------------------------------------------------------------
+
+CThreadLanguage::CThreadLanguage(LANGID language)
+    : m_previousUiLanguage(::GetThreadUILanguage()), m_previousLocale(::GetThreadLocale()) {
+    // Resource look-ups follow the thread's user-interface language; older
+    // loaders follow the thread locale instead, so both are switched.
+    ::SetThreadUILanguage(language);
+    ::SetThreadLocale(MAKELCID(language, SORT_DEFAULT));
+}
+
+CThreadLanguage::~CThreadLanguage() {
+    ::SetThreadLocale(m_previousLocale);
+    ::SetThreadUILanguage(m_previousUiLanguage);
+}
+
+std::wstring StandinDir() {
+    return TestBinDir() + L"\\standin";
+}
+
+std::wstring DoublesDir(const std::wstring& name) {
+    return TestBinDir() + L"\\doubles\\" + name;
+}
