@@ -56,6 +56,8 @@ BenchOptions ParseBenchOptions(int argc, wchar_t** argv, int smallRows) {
             options.small = true;
             options.rows = smallRows;
             options.reps = 1;
+        } else if (arg == L"--stages") {
+            options.stages = true;
         } else if (arg == L"--rows" && i + 1 < argc) {
             options.rows = std::max(1, _wtoi(argv[++i]));
         } else if (arg == L"--reps" && i + 1 < argc) {

@@ -16,6 +16,8 @@ struct BenchOptions {
     int rows = 10000;
     int reps = 5;
     bool small = false;
+    // Also time the stages inside the measured work, where a benchmark can.
+    bool stages = false;
 };
 BenchOptions ParseBenchOptions(int argc, wchar_t** argv, int smallRows);
 
