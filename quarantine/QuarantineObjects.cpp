@@ -4,6 +4,11 @@ namespace {
 const int32_t kNoHandle = -1;
 const int32_t kPathChars = 260;
 const int32_t kVirusChars = 1024;
+// A library that never answers -1 would keep an enumeration, and the program,
+// going until memory runs out. No quarantine comes near these counts, and a
+// container holds one detection's few objects.
+const int32_t kMaxContainers = 65536;
+const int32_t kMaxObjects = 4096;
 }  // namespace
 
 CZEBQtWrapper::QuarantinePtr CZEBQtWrapper::OpenQuarantine(const std::wstring& path) {
@@ -40,7 +45,7 @@ void CZEBQtWrapper::Quarantine::ReadProperties() {
 bool CZEBQtWrapper::Quarantine::EnumContainers(std::vector<ContainerPtr>& containers) {
     containers.clear();
     if (m_pWrapper->ZEBQtStartEnumContainers(m_hQuarantine) != 0) return false;
-    for (int32_t index = 0;; ++index) {
+    for (int32_t index = 0; index < kMaxContainers; ++index) {
         // The instance exists before its handle does, so that no handle is
         // left unowned when an allocation fails.
         ContainerPtr container(new Container(m_pWrapper));
@@ -92,7 +97,7 @@ void CZEBQtWrapper::Container::ReadProperties() {
 bool CZEBQtWrapper::Container::EnumObjects(std::vector<FileObjectPtr>& objects) {
     objects.clear();
     if (m_hContainer == kNoHandle || m_pWrapper == nullptr) return false;
-    for (int32_t index = 0;; ++index) {
+    for (int32_t index = 0; index < kMaxObjects; ++index) {
         FileObjectPtr object(new FileObject(m_pWrapper));
         int32_t kind = 0;
         const int32_t handle = m_pWrapper->ZEBQtOpenObject(m_hContainer, index, &kind);

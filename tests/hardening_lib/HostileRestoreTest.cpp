@@ -1,0 +1,201 @@
+// Restore and collection through the main dialog when the quarantine library
+// answers with codes nobody knows.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <initializer_list>
+
+#include "framework/WinApp.h"
+#include "res/resource.h"
+#include "tests/hardening_lib/HostileDialog.h"
+
+namespace {
+
+class HostileRestore : public HostileDialog {
+protected:
+    void SetCodes(HostileSettings& settings, std::initializer_list<int32_t> codes) {
+        std::copy(codes.begin(), codes.end(), settings.restoreCodes);
+        settings.restoreCodeCount = static_cast<int32_t>(codes.size());
+    }
+
+    // The texts of the message boxes shown since the last ClearShown.
+    std::vector<std::wstring> Messages() const {
+        std::vector<std::wstring> texts;
+        for (const ShownWindow& shown : MessageBoxes()) texts.push_back(shown.text);
+        return texts;
+    }
+
+    // The row that shows the container with this index.
+    int RowOfIndex(int32_t index) const {
+        for (int row = 0; row < m_driver.RowCount(); ++row)
+            if (RowIndex(row) == index) return row;
+        return -1;
+    }
+};
+
+TEST_F(HostileRestore, OneRowWithAnUnknownCodeShowsTheUnspecificErrorOnce) {
+    const std::wstring question = AfxLoadString(IDS_DELETE_AFTER_RESTORE);
+    const std::wstring unspecific = AfxLoadString(IDS_UNSPECIFIC_ERROR);
+    HostileSettings settings;
+    settings.containerCount = 4;
+    settings.nameLength = 200;
+    Create(settings);
+    SettleFolderBrowser();
+    ASSERT_EQ(m_driver.RowCount(), 4);
+    m_driver.SelectRows({1});
+
+    // Each code through another command, and the question answered each way.
+    struct Case {
+        int32_t code;
+        int command;
+        int answer;
+    };
+    const Case cases[] = {
+        {7, IDC_RESTORE, IDNO},
+        {-4, IDC_RESTORE, IDYES},
+        {INT32_MIN, IDC_CLEAN_AND_RESTORE, IDCANCEL},
+        {INT32_MAX, IDC_RESTORE_TO_NEW_LOCATION, 0},
+        {1, IDC_CLEAN_AND_RESTORE, IDYES},
+        {-5, IDC_RESTORE, IDCANCEL},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        SetCodes(settings, {c.code});
+        m_library->Configure(settings);
+        m_answerer.ClearShown();
+        if (c.command == IDC_RESTORE_TO_NEW_LOCATION)
+            m_answerer.ChooseFolderInNextBrowser(m_folder);
+        else
+            m_answerer.AnswerNextMessageBox(c.answer);
+        m_driver.Click(c.command);
+
+        if (c.command == IDC_RESTORE_TO_NEW_LOCATION)
+            EXPECT_EQ(Messages(), std::vector<std::wstring>{unspecific});
+        else
+            EXPECT_EQ(Messages(), (std::vector<std::wstring>{question, unspecific}));
+        const HostileCounts counts = Counts();
+        EXPECT_EQ(counts.restoreCalls, 1);
+        EXPECT_EQ(counts.hookCalls, c.command == IDC_CLEAN_AND_RESTORE ? 2 : 0);
+        ExpectAllClosed();
+    }
+    EXPECT_EQ(m_driver.RowCount(), 4);
+}
+
+TEST_F(HostileRestore, SeveralRowsWithUnknownCodesShowNothing) {
+    const std::wstring question = AfxLoadString(IDS_DELETE_AFTER_RESTORE);
+    HostileSettings settings;
+    settings.containerCount = 6;
+    SetCodes(settings, {7, -4, INT32_MIN, INT32_MAX, 1, -5});
+    Create(settings);
+    SettleFolderBrowser();
+
+    m_driver.SelectRows({0, 1, 2, 3, 4, 5});
+    m_answerer.AnswerNextMessageBox(IDYES);
+    m_driver.Click(IDC_RESTORE);
+    EXPECT_EQ(Messages(), std::vector<std::wstring>{question});
+    EXPECT_EQ(Counts().restoreCalls, 6);
+    // Yes refills the list; no row went away.
+    EXPECT_EQ(m_driver.RowCount(), 6);
+    ExpectAllClosed();
+
+    m_library->Configure(settings);
+    m_answerer.ClearShown();
+    m_driver.SelectRows({1, 4});
+    m_answerer.AnswerNextMessageBox(IDYES);
+    m_driver.Click(IDC_CLEAN_AND_RESTORE);
+    EXPECT_EQ(Messages(), std::vector<std::wstring>{question});
+    EXPECT_EQ(Counts().hookCalls, 4);
+
+    m_library->Configure(settings);
+    m_answerer.ClearShown();
+    m_driver.SelectRows({0, 5});
+    m_answerer.ChooseFolderInNextBrowser(m_folder);
+    m_driver.Click(IDC_RESTORE_TO_NEW_LOCATION);
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(Counts().restoreCalls, 2);
+    ExpectAllClosed();
+}
+
+TEST_F(HostileRestore, OnlyTheQuarantineFilesOfRestoredRowsAreDeleted) {
+    HostileSettings settings;
+    settings.fillBuffers = 0;
+    settings.containerCount = 6;
+    SetCodes(settings, {0, 7, INT32_MIN, 0, -4, INT32_MAX});
+    for (int32_t index = 0; index < 6; ++index)
+        ASSERT_TRUE(WriteFileBytes(m_folder + L"\\" + HostileName(index, 0), "quarantined"));
+    Create(settings);
+
+    m_driver.SelectRows({0, 1, 2, 3, 4, 5});
+    m_answerer.AnswerNextMessageBox(IDYES);
+    m_driver.Click(IDC_RESTORE);
+    EXPECT_EQ(Messages().size(), 1u);
+    for (int32_t index = 0; index < 6; ++index)
+        EXPECT_EQ(FileExists(m_folder + L"\\" + HostileName(index, 0)), index % 3 != 0)
+            << "quarantine file " << index;
+    ExpectAllClosed();
+}
+
+TEST_F(HostileRestore, ARowWhoseNameTheLibraryDoesNotKnowIsUnspecific) {
+    HostileSettings settings;
+    settings.containerCount = 3;
+    Create(settings);
+    ASSERT_EQ(m_driver.RowCount(), 3);
+
+    // The library now answers nothing by name for rows it listed before.
+    settings.containerCount = 0;
+    m_library->Configure(settings);
+    m_driver.SelectRows({2});
+    m_answerer.AnswerNextMessageBox(IDNO);
+    m_driver.Click(IDC_RESTORE);
+    EXPECT_EQ(Messages().back(), AfxLoadString(IDS_UNSPECIFIC_ERROR));
+    EXPECT_EQ(Counts().restoreCalls, 0);
+    ExpectAllClosed();
+}
+
+TEST_F(HostileRestore, CollectionOfRowsWithHostileTextsAndCodesShowsNothing) {
+    HostileSettings settings;
+    settings.containerCount = 40;
+    settings.duplicateHandles = 1;
+    SetCodes(settings, {INT32_MIN, 7, -4, INT32_MAX});
+    Create(settings);
+    SettleFolderBrowser();
+    ASSERT_EQ(m_driver.RowCount(), 40);
+
+    m_answerer.ChooseFolderInNextBrowser(m_folder);
+    m_driver.Click(IDC_COLLECTION);
+    EXPECT_TRUE(Messages().empty());
+    const HostileCounts counts = Counts();
+    EXPECT_GT(counts.restoreCalls, 0);
+    EXPECT_LE(counts.restoreCalls, 40);
+    EXPECT_EQ(counts.hookCalls, 0);
+    ExpectAllClosed();
+    EXPECT_EQ(m_driver.RowCount(), 40);
+}
+
+TEST_F(HostileRestore, SortedThenRestoredRowsStillFindTheirContainers) {
+    HostileSettings settings;
+    settings.containerCount = 8;
+    settings.nameLength = 259;
+    SetCodes(settings, {0, 7});
+    Create(settings);
+
+    m_driver.ClickColumn(1);
+    m_driver.ClickColumn(1);
+    // Container 3 answers 7; container 4 answers 0 and says nothing.
+    m_driver.SelectRows({RowOfIndex(3)});
+    m_answerer.AnswerNextMessageBox(IDNO);
+    m_driver.Click(IDC_RESTORE);
+    EXPECT_EQ(Messages().back(), AfxLoadString(IDS_UNSPECIFIC_ERROR));
+
+    m_answerer.ClearShown();
+    m_driver.SelectRows({RowOfIndex(4)});
+    m_answerer.AnswerNextMessageBox(IDNO);
+    m_driver.Click(IDC_RESTORE);
+    EXPECT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Counts().restoreCalls, 2);
+    ExpectAllClosed();
+}
+
+}  // namespace
