@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include "res/resource.h"
+#include "restore/CleanHook.h"
+#include "tests/common/TestPaths.h"
+#include "tests/doubles/h7/RestoreInterposer.h"
+#include "tests/restore/RestoreFixture.h"
+
+namespace {
+
+typedef std::vector<std::wstring> Names;
+
+class Restore : public RestoreFixture {};
+
+}  // namespace
+
+TEST_F(Restore, WithNothingSelectedEachCommandOnlyAsksForASelection) {
+    const std::wstring name = Add(L"a.txt", "alpha");
+    const std::wstring dest = scene.Root() + L"\\dest";
+    ASSERT_TRUE(MakeFolders(dest));
+    Create();
+    SettleBrowserOn(dest);
+    driver.SelectRows({});
+
+    driver.Click(IDC_RESTORE);
+    driver.Click(IDC_CLEAN_AND_RESTORE);
+    answerer.ChooseFolderInNextBrowser(dest);
+    driver.Click(IDC_RESTORE_TO_NEW_LOCATION);
+
+    const std::vector<ShownWindow>& shown = answerer.Shown();
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[0].kind, ShownWindow::kMessageBox);
+    EXPECT_EQ(shown[0].buttons, std::vector<int>{IDOK});
+    EXPECT_EQ(shown[2].kind, ShownWindow::kFolderBrowser);
+    EXPECT_EQ(Messages(), Texts({IDS_SELECT_FILES, IDS_SELECT_FILES, IDS_SELECT_FILES}));
+    EXPECT_EQ(shown[0].caption, AfxGetAppTitle());
+    // The browser's choice is kept even though nothing was restored.
+    EXPECT_EQ(settings.DestPath(), dest);
+    EXPECT_FALSE(FileExists(OriginFile(L"a.txt")));
+    EXPECT_TRUE(FolderEntries(dest).empty());
+    EXPECT_EQ(scene.QuarantineFiles(), Names{name});
+}
+
+TEST_F(Restore, YesRestoresByteForByteDeletesTheQuarantineFileAndRefillsTheList) {
+    const std::string bytes("alpha\0\r\n\xff beta", 14);
+    const std::wstring a = Add(L"a.txt", bytes);
+    const std::wstring b = Add(L"b.txt", "bravo");
+    Create();
+    // Quarantined behind the list's back: only a refill shows it.
+    const std::wstring late = Add(L"late.txt", "late");
+
+    Select({a});
+    answerer.AnswerNextMessageBox(IDYES);
+    driver.Click(IDC_RESTORE);
+
+    ASSERT_EQ(answerer.Shown().size(), 1u);
+    EXPECT_EQ(Messages(), Texts({IDS_DELETE_AFTER_RESTORE}));
+    EXPECT_EQ(answerer.Shown()[0].buttons, (std::vector<int>{IDCANCEL, IDYES, IDNO}));
+    EXPECT_EQ(ReadFileBytes(OriginFile(L"a.txt")), bytes);
+    EXPECT_EQ(FolderEntries(scene.Origin()), Names{L"a.txt"});
+    EXPECT_EQ(scene.QuarantineFiles(), (Names{b, late}));
+    EXPECT_EQ(ListedNames(), (Names{b, late}));
+}
+
+TEST_F(Restore, NoOrCancelStillRestoresButKeepsTheQuarantineFileAndTheList) {
+    const std::wstring a = Add(L"a.txt", "alpha");
+    const std::wstring b = Add(L"b.txt", "bravo");
+    Create();
+    const std::wstring late = Add(L"late.txt", "late");
+
+    Select({a});
+    answerer.AnswerNextMessageBox(IDNO);
+    driver.Click(IDC_RESTORE);
+    Select({b});
+    answerer.AnswerNextMessageBox(IDCANCEL);
+    driver.Click(IDC_RESTORE);
+
+    EXPECT_EQ(Messages(), Texts({IDS_DELETE_AFTER_RESTORE, IDS_DELETE_AFTER_RESTORE}));
+    EXPECT_EQ(ReadFileBytes(OriginFile(L"a.txt")), "alpha");
+    EXPECT_EQ(ReadFileBytes(OriginFile(L"b.txt")), "bravo");
+    EXPECT_EQ(scene.QuarantineFiles(), (Names{a, b, late}));
+    EXPECT_EQ(ListedNames(), (Names{a, b}));
+    EXPECT_EQ(driver.SelectedRows(), std::vector<int>{RowOf(b)});
+}
+
+TEST_F(Restore, ASingleFailedRowShowsItsMessageOnceAndIsNeitherDeletedNorRefilled) {
+    LoadScanner();
+    const std::wstring unreadable = Add(L"unreadable.txt", "one");
+    const std::wstring occupied = Add(L"occupied.txt", "two");
+    const std::wstring incurable = Add(L"incurable.txt", "x" + IncurableSignature());
+    const std::wstring odd = Add(L"odd.txt", "four");
+    const std::wstring vanished = Add(L"vanished.txt", "five");
+    CRestoreInterposer interposer(Library());
+    interposer.FailWith(odd, 7);
+    Create();
+    const std::wstring late = Add(L"late.txt", "late");
+
+    ASSERT_TRUE(WriteFileBytes(scene.QuarantineFile(unreadable), "not a container"));
+    ASSERT_TRUE(WriteFileBytes(OriginFile(L"occupied.txt"), "already here"));
+    ASSERT_TRUE(::DeleteFileW(scene.QuarantineFile(vanished).c_str()));
+
+    struct Case {
+        std::wstring name;
+        int button;
+        UINT message;
+    };
+    const Case cases[] = {{unreadable, IDC_RESTORE, IDS_QFILE_OPEN_FAILED},
+                          {occupied, IDC_RESTORE, IDS_TARGET_OPEN_FAILED},
+                          {incurable, IDC_CLEAN_AND_RESTORE, IDS_VIRUS_NOT_REMOVED},
+                          {odd, IDC_RESTORE, IDS_UNSPECIFIC_ERROR},
+                          {vanished, IDC_RESTORE, IDS_UNSPECIFIC_ERROR}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name.begin(), c.name.end()));
+        answerer.ClearShown();
+        Select({c.name});
+        answerer.AnswerNextMessageBox(IDYES);
+        driver.Click(c.button);
+        EXPECT_EQ(Messages(), Texts({IDS_DELETE_AFTER_RESTORE, c.message}));
+        EXPECT_EQ(answerer.Shown().back().buttons, std::vector<int>{IDOK});
+        EXPECT_EQ(ListedNames(), (Names{unreadable, occupied, incurable, odd, vanished}));
+    }
+
+    EXPECT_EQ(ReadFileBytes(OriginFile(L"occupied.txt")), "already here");
+    EXPECT_EQ(FolderEntries(scene.Origin()), Names{L"occupied.txt"});
+    EXPECT_EQ(scene.QuarantineFiles(), (Names{unreadable, occupied, incurable, odd, late}));
+}
+
+TEST_F(Restore, WithSeveralRowsAFailureIsSkippedSilentlyAndTheOthersAreRestored) {
+    const std::wstring a = Add(L"a.txt", "alpha");
+    const std::wstring b = Add(L"b.txt", "bravo");
+    const std::wstring c = Add(L"c.txt", "charlie");
+    Create();
+    ASSERT_TRUE(WriteFileBytes(OriginFile(L"b.txt"), "in the way"));
+
+    Select({a, b, c});
+    answerer.AnswerNextMessageBox(IDYES);
+    driver.Click(IDC_RESTORE);
+
+    EXPECT_EQ(Messages(), Texts({IDS_DELETE_AFTER_RESTORE}));
+    EXPECT_EQ(ReadFileBytes(OriginFile(L"a.txt")), "alpha");
+    EXPECT_EQ(ReadFileBytes(OriginFile(L"b.txt")), "in the way");
+    EXPECT_EQ(ReadFileBytes(OriginFile(L"c.txt")), "charlie");
+    EXPECT_EQ(FolderEntries(scene.Origin()), (Names{L"a.txt", L"b.txt", L"c.txt"}));
+    EXPECT_EQ(scene.QuarantineFiles(), Names{b});
+    EXPECT_EQ(ListedNames(), Names{b});
+}
+
+TEST_F(Restore, CleanAndRestoreHandsTheHookToTheLibraryAndRestoresOnlyCuredFiles) {
+    LoadScanner();
+    const std::string curable = "head-" + CurableTestText() + "-tail";
+    const std::wstring a = Add(L"a.txt", curable);
+    const std::wstring b = Add(L"b.txt", IncurableSignature() + CurableTestText());
+    const std::wstring c = Add(L"c.txt", "clean");
+    CRestoreInterposer interposer(Library());
+    Create();
+
+    Select({a, b});
+    answerer.AnswerNextMessageBox(IDYES);
+    driver.Click(IDC_CLEAN_AND_RESTORE);
+    Select({c});
+    answerer.AnswerNextMessageBox(IDNO);
+    driver.Click(IDC_RESTORE);
+
+    ASSERT_EQ(CurableTestText().size(), 68u);
+    EXPECT_EQ(ReadFileBytes(OriginFile(L"a.txt")), "head--tail");
+    EXPECT_EQ(ReadFileBytes(OriginFile(L"c.txt")), "clean");
+    EXPECT_EQ(FolderEntries(scene.Origin()), (Names{L"a.txt", L"c.txt"}));
+    EXPECT_EQ(scene.QuarantineFiles(), (Names{b, c}));
+
+    const uintptr_t scanner = reinterpret_cast<uintptr_t>(&driver.Dialog().m_ScanP);
+    const std::vector<RestoreCall>& calls = interposer.Calls();
+    ASSERT_EQ(calls.size(), 3u);
+    for (const RestoreCall& call : calls) {
+        EXPECT_EQ(call.destination, L"");
+        EXPECT_EQ(call.flags, 0u);
+        EXPECT_EQ(call.context, scanner);
+        EXPECT_EQ(call.reserved, 0u);
+    }
+    EXPECT_EQ(calls[0].hook, &CleanHook);
+    EXPECT_EQ(calls[1].hook, &CleanHook);
+    EXPECT_EQ(calls[1].result, -3);
+    EXPECT_EQ(calls[2].hook, nullptr);
+}
+
+TEST_F(Restore, CleanAndRestoreWithoutAScannerRestoresNothingUncleaned) {
+    const std::wstring a = Add(L"a.txt", "plain");
+    const std::wstring b = Add(L"b.txt", "head-" + CurableTestText());
+    Create();
+
+    Select({a});
+    answerer.AnswerNextMessageBox(IDYES);
+    driver.Click(IDC_CLEAN_AND_RESTORE);
+    EXPECT_EQ(Messages(), Texts({IDS_DELETE_AFTER_RESTORE, IDS_VIRUS_NOT_REMOVED}));
+
+    answerer.ClearShown();
+    Select({a, b});
+    answerer.AnswerNextMessageBox(IDYES);
+    driver.Click(IDC_CLEAN_AND_RESTORE);
+    EXPECT_EQ(Messages(), Texts({IDS_DELETE_AFTER_RESTORE}));
+
+    EXPECT_TRUE(FolderEntries(scene.Origin()).empty());
+    EXPECT_EQ(scene.QuarantineFiles(), (Names{a, b}));
+    EXPECT_EQ(ListedNames(), (Names{a, b}));
+}
+
+TEST_F(Restore, RowsAreRestoredInTheListsDisplayOrder) {
+    const std::wstring a = Add(L"m.txt", "1");
+    const std::wstring b = Add(L"z.txt", "2");
+    const std::wstring c = Add(L"a.txt", "3");
+    const std::wstring d = Add(L"q.txt", "4");
+    CRestoreInterposer interposer(Library());
+    Create();
+    driver.ClickColumn(2);
+    driver.ClickColumn(2);
+    ASSERT_EQ(driver.Column(0), (Names{b, d, a, c}));
+
+    Select({a, b, c, d});
+    answerer.AnswerNextMessageBox(IDNO);
+    driver.Click(IDC_RESTORE);
+
+    EXPECT_EQ(interposer.RestoredNames(), (Names{b, d, a, c}));
+    EXPECT_EQ(FolderEntries(scene.Origin()), (Names{L"a.txt", L"m.txt", L"q.txt", L"z.txt"}));
+}
