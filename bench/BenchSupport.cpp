@@ -18,6 +18,16 @@ namespace {
 HHOOK g_hBoxHook = nullptr;
 HWND g_hMainDialog = nullptr;
 
+// Adds a child window's text to the 512-character buffer in lParam.
+BOOL CALLBACK AppendChildText(HWND hChild, LPARAM lParam) {
+    wchar_t* out = reinterpret_cast<wchar_t*>(lParam);
+    wchar_t part[128] = {};
+    ::GetWindowTextW(hChild, part, 128);
+    std::wcsncat(out, part, 511 - std::wcslen(out));
+    std::wcsncat(out, L" | ", 511 - std::wcslen(out));
+    return TRUE;
+}
+
 // Closes every owned dialog window (message boxes) as soon as it activates,
 // so that a benchmark never waits for a click.
 LRESULT CALLBACK CloseMessageBoxes(int code, WPARAM wParam, LPARAM lParam) {
@@ -28,17 +38,7 @@ LRESULT CALLBACK CloseMessageBoxes(int code, WPARAM wParam, LPARAM lParam) {
         if (hWnd != g_hMainDialog && ::GetWindow(hWnd, GW_OWNER) != nullptr &&
             std::wcscmp(className, L"#32770") == 0) {
             wchar_t text[512] = {};
-            ::EnumChildWindows(
-                hWnd,
-                [](HWND hChild, LPARAM lParam) -> BOOL {
-                    wchar_t* out = reinterpret_cast<wchar_t*>(lParam);
-                    wchar_t part[128] = {};
-                    ::GetWindowTextW(hChild, part, 128);
-                    wcsncat(out, part, 511 - wcslen(out));
-                    wcsncat(out, L" | ", 511 - wcslen(out));
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(text));
+            ::EnumChildWindows(hWnd, &AppendChildText, reinterpret_cast<LPARAM>(text));
             std::fwprintf(stderr, L"closing an unexpected message box: %ls\n", text);
             ::PostMessageW(hWnd, WM_COMMAND, IDCANCEL, 0);
         }
