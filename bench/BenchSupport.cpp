@@ -142,7 +142,8 @@ void PumpMessages() {
     }
 }
 
-CBenchDialog::CBenchDialog() : m_pDlg(std::make_unique<CQuarantineDlg>()) {
+CBenchDialog::CBenchDialog(const std::wstring& libraryDir)
+    : m_pDlg(std::make_unique<CQuarantineDlg>()) {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&icc);
     if (g_hBoxHook == nullptr)
@@ -150,7 +151,7 @@ CBenchDialog::CBenchDialog() : m_pDlg(std::make_unique<CQuarantineDlg>()) {
             ::SetWindowsHookExW(WH_CBT, &CloseMessageBoxes, nullptr, ::GetCurrentThreadId());
     const std::wstring bin = BenchBinDir();
     m_pDlg->m_ScanP.LoadFrom(L"Engine A", L"Engine B", bin + L"\\doubles\\scan_empty");
-    m_pDlg->m_ZEBQt.Load(MemoryQuarantineDirectory(bin));
+    m_pDlg->m_ZEBQt.Load(libraryDir.empty() ? MemoryQuarantineDirectory(bin) : libraryDir);
     if (!m_pDlg->Create()) {
         std::fwprintf(stderr, L"the dialog could not be created\n");
         std::exit(2);

@@ -49,11 +49,11 @@ void PrintFigure(const std::wstring& name, double ratio, double measured, double
 std::wstring BenchBinDir();
 
 // The main dialog, created modeless with the in-memory quarantine library
-// and an empty scanner library already loaded; any message box that comes
-// up is closed at once.
+// (or the one in libraryDir) and an empty scanner library already loaded; any
+// message box that comes up is closed at once.
 class CBenchDialog {
 public:
-    CBenchDialog();
+    explicit CBenchDialog(const std::wstring& libraryDir = std::wstring());
     ~CBenchDialog();
     CQuarantineDlg& Dialog() { return *m_pDlg; }
     HWND List() const;
