@@ -137,6 +137,30 @@ TEST_F(HostileRestore, OnlyTheQuarantineFilesOfRestoredRowsAreDeleted) {
     ExpectAllClosed();
 }
 
+// A name the library reports may lead out of the quarantine folder; the
+// program deletes only what lies inside it.
+TEST_F(HostileRestore, ANameLeadingOutOfTheFolderDeletesNothingOutsideIt) {
+    const std::wstring quarantine = m_folder + L"\\quarantine";
+    ASSERT_TRUE(::CreateDirectoryW(quarantine.c_str(), nullptr));
+    m_settings.SetPath(quarantine);
+    HostileSettings settings;
+    settings.fillBuffers = 0;
+    settings.climbOut = 1;
+    settings.containerCount = 2;
+    for (int32_t index = 0; index < 2; ++index)
+        ASSERT_TRUE(WriteFileBytes(m_folder + L"\\" + HostileName(index, 0), "not quarantined"));
+    Create(settings);
+    ASSERT_EQ(m_driver.RowCount(), 2);
+
+    m_driver.SelectRows({0, 1});
+    m_answerer.AnswerNextMessageBox(IDYES);
+    m_driver.Click(IDC_RESTORE);
+    EXPECT_EQ(Counts().restoreCalls, 2);
+    for (int32_t index = 0; index < 2; ++index)
+        EXPECT_TRUE(FileExists(m_folder + L"\\" + HostileName(index, 0))) << index;
+    ExpectAllClosed();
+}
+
 TEST_F(HostileRestore, ARowWhoseNameTheLibraryDoesNotKnowIsUnspecific) {
     HostileSettings settings;
     settings.containerCount = 3;

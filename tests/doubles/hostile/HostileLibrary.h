@@ -58,6 +58,9 @@ struct HostileSettings {
     // Characters of a quarantine file's name (at least 13); 0 for the
     // shortest.
     int32_t nameLength = 0;
+    // Non-zero: the name after the file path's last backslash starts with
+    // "../", which leads out of the quarantine folder.
+    int32_t climbOut = 0;
     // What the property reads answer (they fill their outputs anyway).
     int32_t propertiesResult = 0;
     // ZEBQtRestoreContainer and ZEBQtRestoreFileObject of container i answer
@@ -133,7 +136,7 @@ inline std::wstring HostileName(int32_t index, int32_t length) {
 // characters long when filled (the folder shrinks, then the name's start
 // goes, so that the path ends with the name).
 inline std::wstring HostileFilePath(int32_t index, const HostileSettings& s, size_t cch) {
-    const std::wstring tail = L"\\" + HostileName(index, s.nameLength);
+    const std::wstring tail = (s.climbOut ? L"\\../" : L"\\") + HostileName(index, s.nameLength);
     if (!s.fillBuffers) return L"C:\\Hostile" + tail;
     std::wstring path = HostilePadded(L"Q:", cch > tail.size() ? cch - tail.size() : 0) + tail;
     return path.substr(path.size() - cch);
