@@ -2,6 +2,20 @@
 
 #include "framework/WinApp.h"
 
+namespace {
+
+// The common controls a template names (the list view among them) must be
+// registered before the first dialog is built from it.
+void EnsureCommonControls() {
+    static const bool registered = [] {
+        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+        return ::InitCommonControlsEx(&icc) != FALSE;
+    }();
+    (void)registered;
+}
+
+}  // namespace
+
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParent) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParent) {}
 
 CDialog::~CDialog() {
@@ -19,6 +33,7 @@ END_MESSAGE_MAP()
 
 INT_PTR CDialog::DoModal() {
     m_bModal = true;
+    EnsureCommonControls();
     HWND hParent = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : nullptr;
     const INT_PTR result = ::DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hParent,
                                              &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
@@ -29,6 +44,7 @@ INT_PTR CDialog::DoModal() {
 
 bool CDialog::Create() {
     m_bModal = false;
+    EnsureCommonControls();
     HWND hParent = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : nullptr;
     HWND hWnd = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hParent,
                                      &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
