@@ -45,7 +45,7 @@ protected:
             ASSERT_TRUE(WriteFileBytes(path, file.second));
             const ProgramRun tool =
                 RunProgram(StandinDir() + L"\\ZEBQtTool.exe",
-                           L"add \"" + m_quarantine + L"\" \"" + path + L"\" EICAR-Test-File");
+                           L"add \"" + m_quarantine + L"\" \"" + path + L"\" Test-File.Standard");
             ASSERT_TRUE(tool.finished);
             ASSERT_EQ(tool.exitCode, 0u);
             ASSERT_FALSE(FileExists(path)) << "quarantining removes the original";

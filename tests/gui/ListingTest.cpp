@@ -215,7 +215,7 @@ TEST_F(Listing, TenThousandContainersListQuickly) {
         wchar_t name[32];
         swprintf(name, 32, L"%08X.qua", static_cast<unsigned>(random()));
         State().containers.push_back(CFakeQuarantineLibrary::MakeContainer(
-            L"C:\\Q\\" + std::wstring(name), L"EICAR-Test-File",
+            L"C:\\Q\\" + std::wstring(name), L"Test-File.Standard",
             L"C:\\Users\\me\\Downloads\\file.exe", Time(2024, 5, 3, 17, 13)));
     }
     Create();

@@ -46,8 +46,8 @@ protected:
 
 const wchar_t kTwoContainers[] =
     L"quarantine|handle=1|path=C:\\Q\\\n"
-    L"container|handle=11|file=C:\\Q\\a.qua|virus=EICAR|time=2024,5,3,17,13,45,7,250|info=4,9\n"
-    L"object|handle=111|orig=\\\\?\\C:\\docs\\a.txt|virus=EICAR-A\n"
+    L"container|handle=11|file=C:\\Q\\a.qua|virus=Demo.Virus|time=2024,5,3,17,13,45,7,250|info=4,9\n"
+    L"object|handle=111|orig=\\\\?\\C:\\docs\\a.txt|virus=Demo.Virus-A\n"
     L"object|handle=112|orig=C:\\docs\\b.txt\n"
     L"container|handle=12|file=C:\\Q\\b.qua\n"
     L"object|handle=121\n";
@@ -98,7 +98,7 @@ TEST_F(ObjectModel, PropertiesAreCopiedIntoTheInstances) {
     ASSERT_EQ(containers.size(), 2u);
     const CZEBQtWrapper::Container& first = *containers[0];
     EXPECT_EQ(first.m_strFilePath, L"C:\\Q\\a.qua");
-    EXPECT_EQ(first.m_strVirus, L"EICAR");
+    EXPECT_EQ(first.m_strVirus, L"Demo.Virus");
     EXPECT_EQ(first.m_Time.wYear, 2024);
     EXPECT_EQ(first.m_Time.wMonth, 5);
     EXPECT_EQ(first.m_Time.wDay, 17);
@@ -111,7 +111,7 @@ TEST_F(ObjectModel, PropertiesAreCopiedIntoTheInstances) {
     ASSERT_TRUE(containers[0]->EnumObjects(objects));
     ASSERT_EQ(objects.size(), 2u);
     EXPECT_EQ(objects[0]->m_strOrigPath, L"\\\\?\\C:\\docs\\a.txt");
-    EXPECT_EQ(objects[0]->m_strVirus, L"EICAR-A");
+    EXPECT_EQ(objects[0]->m_strVirus, L"Demo.Virus-A");
     EXPECT_EQ(objects[0]->m_FileInfo.bytes[0], 0xA5);
     EXPECT_EQ(objects[0]->m_FileInfo.bytes[51], 0xA5);
     EXPECT_EQ(objects[1]->m_strOrigPath, L"C:\\docs\\b.txt");
@@ -225,9 +225,9 @@ TEST_F(ObjectModel, OnlyFileObjectsAreKeptUnderTheIndexTheyOpenedAt) {
 TEST_F(ObjectModel, UnreadablePropertiesLeaveEmptyTextsAndNoTimeStamp) {
     Script(
         L"quarantine|handle=1|path=C:\\Q\\|props=2|text=C:\\Garbage\\\n"
-        L"container|handle=11|props=-1|file=C:\\Q\\a.qua|virus=EICAR|time=2024,5,3,17,13,45,7,250|"
+        L"container|handle=11|props=-1|file=C:\\Q\\a.qua|virus=Demo.Virus|time=2024,5,3,17,13,45,7,250|"
         L"info=4,9\n"
-        L"object|handle=111|props=5|orig=C:\\docs\\a.txt|virus=EICAR\n");
+        L"object|handle=111|props=5|orig=C:\\docs\\a.txt|virus=Demo.Virus\n");
     CZEBQtWrapper::QuarantinePtr quarantine = m_wrapper.OpenQuarantine(L"C:\\Q\\");
     ASSERT_TRUE(quarantine);
     EXPECT_EQ(quarantine->m_strPath, L"");

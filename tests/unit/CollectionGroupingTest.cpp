@@ -49,13 +49,13 @@ TEST(CollectionGrouping, LeavesOutFilesAboveTheSizeLimit) {
 
 TEST(CollectionGrouping, ComparesVirusNamesExactlyAndExtensionsAfterTheLastDot) {
     const auto groups =
-        GroupCollection({Row(L"1.q", L"Eicar", L"README"), Row(L"2.q", L"EICAR", L"LICENSE"),
-                         Row(L"3.q", L"Eicar", L"Makefile"), Row(L"4.q", L"Eicar", L"x.tar.gz"),
-                         Row(L"5.q", L"Eicar", L"archive.")});
+        GroupCollection({Row(L"1.q", L"Demo.virus", L"README"), Row(L"2.q", L"DEMO.VIRUS", L"LICENSE"),
+                         Row(L"3.q", L"Demo.virus", L"Makefile"), Row(L"4.q", L"Demo.virus", L"x.tar.gz"),
+                         Row(L"5.q", L"Demo.virus", L"archive.")});
     ASSERT_EQ(groups.size(), 3u);
     EXPECT_EQ(groups[0]->m_strExtension, L"");
     EXPECT_EQ(Files(*groups[0]), (std::vector<std::wstring>{L"1.q", L"3.q", L"5.q"}));
-    EXPECT_EQ(groups[1]->m_strVirusName, L"EICAR");
+    EXPECT_EQ(groups[1]->m_strVirusName, L"DEMO.VIRUS");
     EXPECT_EQ(Files(*groups[1]), (std::vector<std::wstring>{L"2.q"}));
     EXPECT_EQ(groups[2]->m_strExtension, L"GZ");
 }

@@ -12,7 +12,7 @@
 //       ZEBQtOpenQuarantine answers handle for exactly this path (path=*
 //       matches any path). GetQuarantineProperties answers props and
 //       fills text (default: the path). StartEnumContainers answers startenum.
-//   container|handle=11|props=0|file=C:\Q\a.qua|virus=EICAR|time=2024,5,3,17,13,45,0,0|info=1,2|restore=0|name=C:\Q\a.qua|hookvalue=9
+//   container|handle=11|props=0|file=C:\Q\a.qua|virus=Demo.Virus|time=2024,5,3,17,13,45,0,0|info=1,2|restore=0|name=C:\Q\a.qua|hookvalue=9
 //       Belongs to the last quarantine line: OpenContainer answers the
 //       handles of its container lines by index, then -1. Listing the same
 //       handle twice gives the same handle twice. name= makes
@@ -22,7 +22,7 @@
 //       numbers, in range or not) and the two values. RestoreContainer
 //       answers restore; with a hook and hookvalue= it first calls the hook
 //       with (hookvalue, context) and answers -3 when the hook answers non-zero.
-//   object|handle=111|kind=0|props=0|orig=C:\docs\a.txt|virus=EICAR|restore=0|text1=..|text2=..
+//   object|handle=111|kind=0|props=0|orig=C:\docs\a.txt|virus=Demo.Virus|restore=0|text1=..|text2=..
 //       Belongs to the last container line: OpenObject answers its handles
 //       and kinds by index, then -1. GetFileObjectProperties answers props
 //       and fills orig, virus and the 52-byte record (0xA5 bytes). RestoreFileObject answers
