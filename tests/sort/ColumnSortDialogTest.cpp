@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/common/LocaleScope.h"
+
 #include <windows.h>
 
 #include <clocale>
@@ -31,23 +33,6 @@ SYSTEMTIME Time(WORD year, WORD month, WORD day, WORD hour, WORD minute) {
     time.wMinute = minute;
     return time;
 }
-
-// Switches the C runtime locale, which the listing formats time stamps in,
-// for one test.
-class LocaleScope {
-public:
-    explicit LocaleScope(const wchar_t* name) {
-        const wchar_t* previous = _wsetlocale(LC_ALL, nullptr);
-        m_previous = previous ? previous : L"C";
-        m_ok = _wsetlocale(LC_ALL, name) != nullptr;
-    }
-    ~LocaleScope() { _wsetlocale(LC_ALL, m_previous.c_str()); }
-    bool ok() const { return m_ok; }
-
-private:
-    std::wstring m_previous;
-    bool m_ok = false;
-};
 
 class ColumnSortDialog : public testing::Test {
 protected:

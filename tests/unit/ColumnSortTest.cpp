@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/common/LocaleScope.h"
+
 #include <algorithm>
 #include <clocale>
 #include <cwchar>
@@ -11,22 +13,6 @@
 #include "ui/ListingText.h"
 
 namespace {
-
-// Switches the C runtime locale for one test and puts the previous one back.
-class LocaleScope {
-public:
-    explicit LocaleScope(const wchar_t* name) {
-        const wchar_t* previous = _wsetlocale(LC_ALL, nullptr);
-        m_previous = previous ? previous : L"C";
-        m_ok = _wsetlocale(LC_ALL, name) != nullptr;
-    }
-    ~LocaleScope() { _wsetlocale(LC_ALL, m_previous.c_str()); }
-    bool ok() const { return m_ok; }
-
-private:
-    std::wstring m_previous;
-    bool m_ok = false;
-};
 
 const wchar_t* const kUnitedStates = L"English_United States.1252";
 const wchar_t* const kUnitedKingdom = L"English_United Kingdom.1252";
