@@ -10,6 +10,10 @@ public:
     CWaitCursor(const CWaitCursor&) = delete;
     CWaitCursor& operator=(const CWaitCursor&) = delete;
 
+    // Shows the wait cursor again after a message box or browser that came up
+    // meanwhile has set its own cursor.
+    void Restore() const { ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT)); }
+
 private:
     HCURSOR m_hPrevious;
 };
