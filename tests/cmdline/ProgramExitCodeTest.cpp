@@ -72,6 +72,6 @@ TEST(ProgramWithoutLibrary, EndsOnItsOwnWithoutAWindow) {
 TEST(ProgramWithoutLibrary, WithoutBothSwitchesTheDialogWaitsForTheUser) {
     const std::wstring scratch = MakeScratchDir(L"dialog-waits");
     const std::wstring exe = StageProgram(scratch, std::wstring());
-    EXPECT_FALSE(RunProgram(exe, L"/s=\"x\" /d=\"y\"", 10000).finished);
+    EXPECT_TRUE(ProgramWaitsInAWindow(exe, L"/s=\"x\" /d=\"y\""));
     RemoveTree(scratch);
 }

@@ -40,6 +40,46 @@ inline ProgramRun RunProgram(const std::wstring& exe, const std::wstring& argume
     return run;
 }
 
+struct ProgramWindowSearch {
+    DWORD processId;
+    bool found;
+};
+
+inline BOOL CALLBACK FindProgramWindow(HWND hWnd, LPARAM lParam) {
+    auto* search = reinterpret_cast<ProgramWindowSearch*>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hWnd, &owner);
+    if (owner == search->processId && ::IsWindowVisible(hWnd)) search->found = true;
+    return !search->found;
+}
+
+// Starts a program and waits until it shows a visible top-level window, that
+// is until it waits for a user; then ends it. False when the program ended, or
+// showed nothing within the timeout.
+inline bool ProgramWaitsInAWindow(const std::wstring& exe, const std::wstring& arguments,
+                                  DWORD timeoutMs = 60000) {
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.c_str(), &startup, &pi))
+        return false;
+    CKernelHandle process(pi.hProcess);
+    CKernelHandle thread(pi.hThread);
+    ProgramWindowSearch search = {pi.dwProcessId, false};
+    const DWORD start = ::GetTickCount();
+    while (!search.found && ::GetTickCount() - start < timeoutMs) {
+        // Polls for the window while watching for the process to end.
+        if (::WaitForSingleObject(process.Get(), 50) == WAIT_OBJECT_0) return false;
+        ::EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&search));
+    }
+    ::TerminateProcess(process.Get(), 255);
+    ::WaitForSingleObject(process.Get(), 10000);
+    return search.found;
+}
+
 // Copies the program, and the given library when there is one, into a fresh
 // scratch folder; answers the program's path there.
 inline std::wstring StageProgram(const std::wstring& scratch, const std::wstring& libraryDir) {
