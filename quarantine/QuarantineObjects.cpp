@@ -115,6 +115,20 @@ bool CZEBQtWrapper::Container::EnumObjects(std::vector<FileObjectPtr>& objects) 
     return true;
 }
 
+bool CZEBQtWrapper::Container::ListsOnlyNonFileObjects() {
+    if (m_hContainer == kNoHandle || m_pWrapper == nullptr) return false;
+    bool listedAny = false;
+    for (int32_t index = 0; index < kMaxObjects; ++index) {
+        int32_t kind = 0;
+        const int32_t handle = m_pWrapper->ZEBQtOpenObject(m_hContainer, index, &kind);
+        if (handle == kNoHandle) break;
+        m_pWrapper->ZEBQtCloseObject(handle);
+        if (kind == 0) return false;
+        listedAny = true;
+    }
+    return listedAny;
+}
+
 int32_t CZEBQtWrapper::Container::Restore(const std::wstring& destination, uint32_t flags,
                                           ZEBQtCleanHook hook, uintptr_t context,
                                           uint32_t reserved) {

@@ -83,6 +83,10 @@ public:
     // Fills the vector with the container's file objects in the library's
     // order; objects of other kinds are closed at once.
     bool EnumObjects(std::vector<FileObjectPtr>& objects);
+    // True when the container lists at least one object and none of them is
+    // a file (registry values, hosts entries); false for a container that
+    // lists nothing, as a damaged one does.
+    bool ListsOnlyNonFileObjects();
     int32_t Restore(const std::wstring& destination, uint32_t flags, ZEBQtCleanHook hook, uintptr_t context,
                     uint32_t reserved);
 

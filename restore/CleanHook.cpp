@@ -15,6 +15,10 @@ static_assert(std::is_same<decltype(&CleanHook), ZEBQtCleanHook>::value,
 
 int32_t __cdecl CleanHook(uintptr_t value, uintptr_t) {
     // Called from inside the library: nothing may unwind through its frames.
+    // This catches only what the program itself throws. An exception thrown
+    // inside the scanner library cannot reach it in the 32-bit program, whose
+    // modules each unwind with their own tables: the library has to catch its
+    // own.
     try {
         CZEBScanPWrapper scanner;
         return scanner.Cure(value);

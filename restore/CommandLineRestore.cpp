@@ -22,18 +22,12 @@ int CQuarantineDlg::RestoreFromCommandLine(std::wstring source, std::wstring des
 
     bool anyFailed = false;
     for (const CZEBQtWrapper::ContainerPtr& container : containers) {
-        bool holdsFiles = false;
-        {
-            std::vector<CZEBQtWrapper::FileObjectPtr> objects;
-            if (!container->EnumObjects(objects)) {
-                anyFailed = true;
-                continue;
-            }
-            holdsFiles = !objects.empty();
-        }
         // Registry values and hosts entries have no place in a destination
-        // folder; this restore brings back files only.
-        if (!holdsFiles) continue;
+        // folder; this restore brings back files only. A container is left
+        // alone only when it lists objects and none is a file: a damaged one
+        // lists nothing, or refuses to list, and must still be tried so that
+        // its failure reaches the exit code.
+        if (container->ListsOnlyNonFileObjects()) continue;
         if (container->Restore(destination, 0, nullptr, 0, 0) != 0) anyFailed = true;
     }
     return anyFailed ? kCommandLineRestoreFailed : kCommandLineRestored;

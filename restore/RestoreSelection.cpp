@@ -43,6 +43,8 @@ void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destinatio
     CWaitCursor wait;
     const bool deleteAfter =
         askDelete && AfxMessageBox(IDS_DELETE_AFTER_RESTORE, MB_YESNOCANCEL) == IDYES;
+    // The question's box set the arrow, and nothing below pumps messages.
+    wait.Restore();
     const ZEBQtCleanHook hook = clean ? &CleanHook : nullptr;
     const uintptr_t context = reinterpret_cast<uintptr_t>(&m_ScanP);
 

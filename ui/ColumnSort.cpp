@@ -9,6 +9,9 @@
 #include "ui/ListingText.h"
 #include "ui/QuarantineDlg.h"
 
+// MakeKey's mktime must reach past January 2038 in the 32-bit program too.
+static_assert(sizeof(std::time_t) == 8, "time stamps from 2038 on need a 64-bit time_t");
+
 namespace {
 
 const int kSampleDay = 22;
@@ -162,8 +165,10 @@ TimestampKey ParseTimestamp(const std::wstring& text, const DateOrder& order) {
         !ReadDigitRuns(text.c_str(), dateLength, runs) || runs.count != 3)
         return TimestampKey();
     long year = runs.value[order.year];
-    // Two-digit years: the listing never shows a time before 1970.
-    if (runs.digits[order.year] <= 2) year += year >= 70 ? 1900 : 2000;
+    // Two-digit years as POSIX reads them, 1969 to 2068: the earliest time
+    // the listing shows is the epoch, which west of UTC falls on
+    // 31 December 1969.
+    if (runs.digits[order.year] <= 2) year += year >= 69 ? 1900 : 2000;
     return MakeKey(runs.value[order.day], runs.value[order.month], year, hour, minute);
 }
 
@@ -241,10 +246,15 @@ int CompareSnapshotRows(const SortSnapshot& snapshot, LPARAM itemData1, LPARAM i
 }
 
 int CALLBACK CompareRows(LPARAM itemData1, LPARAM itemData2, LPARAM dialog) {
-    const CQuarantineDlg* pDlg = reinterpret_cast<const CQuarantineDlg*>(dialog);
-    if (pDlg == nullptr || pDlg->m_pSortSnapshot == nullptr) return 0;
-    return CompareSnapshotRows(*pDlg->m_pSortSnapshot, itemData1, itemData2,
-                               pDlg->sortDescending != 0);
+    // Called by the list control: nothing may unwind through its frames.
+    try {
+        const CQuarantineDlg* pDlg = reinterpret_cast<const CQuarantineDlg*>(dialog);
+        if (pDlg == nullptr || pDlg->m_pSortSnapshot == nullptr) return 0;
+        return CompareSnapshotRows(*pDlg->m_pSortSnapshot, itemData1, itemData2,
+                                   pDlg->sortDescending != 0);
+    } catch (...) {
+        return 0;
+    }
 }
 
 namespace {

@@ -25,10 +25,16 @@ BrowseOutcome BrowseForFolder(HWND hOwner, const std::wstring& title, UINT flags
 }
 
 int CALLBACK PreselectSettingCallback(HWND hWnd, UINT message, LPARAM, LPARAM data) {
-    if (message == BFFM_INITIALIZED && data != 0) {
-        const std::wstring value =
-            ReadRegString(HKEY_CURRENT_USER, kSettingsKey, reinterpret_cast<const wchar_t*>(data), std::wstring());
-        ::SendMessageW(hWnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(value.c_str()));
+    // Called by the shell: nothing may unwind through its frames, and in the
+    // 32-bit program nothing could.
+    try {
+        if (message == BFFM_INITIALIZED && data != 0) {
+            const std::wstring value =
+                ReadRegString(HKEY_CURRENT_USER, kSettingsKey,
+                              reinterpret_cast<const wchar_t*>(data), std::wstring());
+            ::SendMessageW(hWnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(value.c_str()));
+        }
+    } catch (...) {
     }
     return 0;
 }

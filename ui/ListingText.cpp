@@ -4,6 +4,10 @@
 #include <ctime>
 #include <cwchar>
 
+// mktime and localtime below must reach past January 2038 in the 32-bit
+// program as well (the build asks the C runtime for its 64-bit time).
+static_assert(sizeof(time_t) == 8, "time stamps from 2038 on need a 64-bit time_t");
+
 namespace {
 
 const wchar_t kLongPathPrefix[] = L"\\\\?\\";

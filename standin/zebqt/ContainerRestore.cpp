@@ -13,6 +13,8 @@
 namespace zq {
 namespace {
 
+const wchar_t kRestoreTempPrefix[] = L"~zqr-";
+
 const DWORD kRestoredAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                   FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
@@ -64,7 +66,7 @@ FILETIME ToFileTime(uint64_t value) {
 
 int32_t Stage(const ByteSource& source, Step& step, Undo& undo) {
     if (!CreateFolders(ParentOf(step.target), undo.m_folders)) return kTargetFailed;
-    CFileHandle out = CreateTempFileIn(ParentOf(step.target), L"~zqr-", step.temp);
+    CFileHandle out = CreateTempFileIn(ParentOf(step.target), kRestoreTempPrefix, step.temp);
     if (!out) return kTargetFailed;
     const PayloadResult result = DecodePayload(
         source, *step.object,
@@ -133,6 +135,18 @@ int32_t Restore(const std::wstring& containerPath, const std::wstring& destinati
     }
     // A folder has no place for registry values or hosts entries.
     if (files.empty() && others.empty()) return kTargetFailed;
+
+    // A restore that died before its rename left its temporary file, with
+    // the file's uncured bytes, in the target folder; this one takes it away.
+    // Before staging, since this restore's own files are not held open
+    // between staging and rename.
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::wstring folder = ParentOf(files[i].target);
+        bool seen = false;
+        for (size_t j = 0; j < i && !seen; ++j)
+            seen = SameTarget(ParentOf(files[j].target), folder);
+        if (!seen) RemoveStaleTempFiles(folder, kRestoreTempPrefix);
+    }
 
     Undo undo;
     for (Step& step : files) {

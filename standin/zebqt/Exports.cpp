@@ -15,8 +15,11 @@
 #include "standin/zebqt/Status.h"
 #include "standin/zebqt/StoreFolder.h"
 
+// noexcept: a definition that leaves it out does not compile, and each one
+// answers through Guarded. An exception leaving a library cannot be caught by
+// a caller in another module of the 32-bit program; the process would end.
 #define ZEBQT_DECLARE_EXPORT(name, ret, stub, params) \
-    extern "C" __declspec(dllexport) ret __cdecl name params;
+    extern "C" __declspec(dllexport) ret __cdecl name params noexcept;
 ZEBQT_ENTRY_POINTS(ZEBQT_DECLARE_EXPORT)
 #undef ZEBQT_DECLARE_EXPORT
 
@@ -25,7 +28,7 @@ using namespace zq;
 namespace {
 
 template <typename Body, typename Result>
-Result Guarded(Result failure, Body body) {
+Result Guarded(Result failure, Body body) noexcept {
     try {
         LibraryLock lock;
         return body();
@@ -107,7 +110,7 @@ int32_t StartFileList(const std::wstring& folder, const std::wstring& pattern) {
 
 }  // namespace
 
-int32_t __cdecl ZEBQtOpenQuarantine(const wchar_t* folder) {
+int32_t __cdecl ZEBQtOpenQuarantine(const wchar_t* folder) noexcept {
     return Guarded<>(-1, [&] {
         const std::wstring text = WithOneTrailingBackslash(TextOf(folder));
         if (text.empty() || !IsFolder(text)) return -1;
@@ -117,7 +120,7 @@ int32_t __cdecl ZEBQtOpenQuarantine(const wchar_t* folder) {
     });
 }
 
-int32_t __cdecl ZEBQtCloseQuarantine(int32_t hQuarantine) {
+int32_t __cdecl ZEBQtCloseQuarantine(int32_t hQuarantine) noexcept {
     // Also ends a file listing that was not walked to its end.
     return Guarded<>(static_cast<int32_t>(kBadArgument), [&] {
         if (Handles().Remove<FileListState>(hQuarantine)) return static_cast<int32_t>(kOk);
@@ -125,14 +128,15 @@ int32_t __cdecl ZEBQtCloseQuarantine(int32_t hQuarantine) {
     });
 }
 
-void __cdecl ZEBQtGetDefaultQuarantinePath(wchar_t* path, int32_t cchPath) {
+void __cdecl ZEBQtGetDefaultQuarantinePath(wchar_t* path, int32_t cchPath) noexcept {
     Guarded<>(0, [&] {
         CopyOut(DefaultQuarantineFolder(), path, cchPath);
         return 0;
     });
 }
 
-int32_t __cdecl ZEBQtGetQuarantineProperties(int32_t hQuarantine, wchar_t* path, int32_t cchPath) {
+int32_t __cdecl ZEBQtGetQuarantineProperties(int32_t hQuarantine, wchar_t* path,
+                                             int32_t cchPath) noexcept {
     return Guarded<>(static_cast<int32_t>(kBadArgument), [&] {
         const auto state = Handles().Find<QuarantineState>(hQuarantine);
         if (!state) return static_cast<int32_t>(kUnknownHandle);
@@ -142,7 +146,7 @@ int32_t __cdecl ZEBQtGetQuarantineProperties(int32_t hQuarantine, wchar_t* path,
     });
 }
 
-int32_t __cdecl ZEBQtCreateNewContainer(int32_t hQuarantine, const wchar_t* virus) {
+int32_t __cdecl ZEBQtCreateNewContainer(int32_t hQuarantine, const wchar_t* virus) noexcept {
     return Guarded<>(-1, [&] {
         const auto quarantine = Handles().Find<QuarantineState>(hQuarantine);
         if (!quarantine) return -1;
@@ -159,11 +163,11 @@ int32_t __cdecl ZEBQtCreateNewContainer(int32_t hQuarantine, const wchar_t* viru
     });
 }
 
-int32_t __cdecl ZEBQtCloseContainer(int32_t hContainer) {
+int32_t __cdecl ZEBQtCloseContainer(int32_t hContainer) noexcept {
     return Close<ContainerState>(hContainer);
 }
 
-int32_t __cdecl ZEBQtStartEnumContainers(int32_t hQuarantine) {
+int32_t __cdecl ZEBQtStartEnumContainers(int32_t hQuarantine) noexcept {
     return Guarded<>(static_cast<int32_t>(kBadArgument), [&] {
         const auto state = Handles().Find<QuarantineState>(hQuarantine);
         if (!state) return static_cast<int32_t>(kUnknownHandle);
@@ -176,7 +180,7 @@ int32_t __cdecl ZEBQtStartEnumContainers(int32_t hQuarantine) {
     });
 }
 
-int32_t __cdecl ZEBQtGetContainerCount(int32_t hQuarantine) {
+int32_t __cdecl ZEBQtGetContainerCount(int32_t hQuarantine) noexcept {
     return Guarded<>(0, [&] {
         const auto state = Handles().Find<QuarantineState>(hQuarantine);
         if (!state) return 0;
@@ -187,7 +191,7 @@ int32_t __cdecl ZEBQtGetContainerCount(int32_t hQuarantine) {
     });
 }
 
-int32_t __cdecl ZEBQtOpenContainer(int32_t hQuarantine, int32_t index) {
+int32_t __cdecl ZEBQtOpenContainer(int32_t hQuarantine, int32_t index) noexcept {
     return Guarded<>(-1, [&] {
         const auto state = Handles().Find<QuarantineState>(hQuarantine);
         if (!state || !state->enumerated || index < 0 ||
@@ -199,7 +203,7 @@ int32_t __cdecl ZEBQtOpenContainer(int32_t hQuarantine, int32_t index) {
     });
 }
 
-int32_t __cdecl ZEBQtOpenContainerByName(const wchar_t* containerPath) {
+int32_t __cdecl ZEBQtOpenContainerByName(const wchar_t* containerPath) noexcept {
     return Guarded<>(-1, [&] {
         const std::wstring path = TextOf(containerPath);
         if (path.empty() ||
@@ -211,7 +215,8 @@ int32_t __cdecl ZEBQtOpenContainerByName(const wchar_t* containerPath) {
 
 int32_t __cdecl ZEBQtGetContainerProperties(int32_t hContainer, wchar_t* filePath,
                                             int32_t cchFilePath, wchar_t* virus, int32_t cchVirus,
-                                            SYSTEMTIME* time, uint32_t* info1, uint32_t* info2) {
+                                            SYSTEMTIME* time, uint32_t* info1,
+                                            uint32_t* info2) noexcept {
     return Guarded<>(static_cast<int32_t>(kBadArgument), [&] {
         const auto state = Handles().Find<ContainerState>(hContainer);
         if (!state) return static_cast<int32_t>(kUnknownHandle);
@@ -228,7 +233,7 @@ int32_t __cdecl ZEBQtGetContainerProperties(int32_t hContainer, wchar_t* filePat
 }
 
 int32_t __cdecl ZEBQtStoreFileIntoContainer(int32_t hContainer, const wchar_t* file,
-                                            const wchar_t* virus) {
+                                            const wchar_t* virus) noexcept {
     return Guarded<>(static_cast<int32_t>(kStoreFailed), [&] {
         const auto state = Handles().Find<ContainerState>(hContainer);
         if (!state) return static_cast<int32_t>(kUnknownHandle);
@@ -241,7 +246,7 @@ int32_t __cdecl ZEBQtStoreFileIntoContainer(int32_t hContainer, const wchar_t* f
 
 int32_t __cdecl ZEBQtStoreRegistryValueIntoContainer(int32_t hContainer, const wchar_t* keyPath,
                                                      const wchar_t* valueName,
-                                                     const wchar_t* virus) {
+                                                     const wchar_t* virus) noexcept {
     return Guarded<>(static_cast<int32_t>(kStoreFailed), [&] {
         const auto state = Handles().Find<ContainerState>(hContainer);
         if (!state) return static_cast<int32_t>(kUnknownHandle);
@@ -253,7 +258,7 @@ int32_t __cdecl ZEBQtStoreRegistryValueIntoContainer(int32_t hContainer, const w
 }
 
 int32_t __cdecl ZEBQtStoreHostsFileEntryIntoContainer(int32_t hContainer, const wchar_t* entry,
-                                                      const wchar_t* virus) {
+                                                      const wchar_t* virus) noexcept {
     return Guarded<>(static_cast<int32_t>(kStoreFailed), [&] {
         const auto state = Handles().Find<ContainerState>(hContainer);
         if (!state) return static_cast<int32_t>(kUnknownHandle);
@@ -262,7 +267,7 @@ int32_t __cdecl ZEBQtStoreHostsFileEntryIntoContainer(int32_t hContainer, const 
     });
 }
 
-int32_t __cdecl ZEBQtOpenObject(int32_t hContainer, int32_t index, int32_t* kind) {
+int32_t __cdecl ZEBQtOpenObject(int32_t hContainer, int32_t index, int32_t* kind) noexcept {
     return Guarded<>(-1, [&] {
         const auto container = Handles().Find<ContainerState>(hContainer);
         if (!container || index < 0 ||
@@ -277,7 +282,7 @@ int32_t __cdecl ZEBQtOpenObject(int32_t hContainer, int32_t index, int32_t* kind
     });
 }
 
-int32_t __cdecl ZEBQtCloseObject(int32_t hObject) {
+int32_t __cdecl ZEBQtCloseObject(int32_t hObject) noexcept {
     return Close<ObjectState>(hObject);
 }
 
@@ -297,7 +302,7 @@ int32_t WithObject(int32_t hObject, uint32_t kind, Fill fill) {
 
 int32_t __cdecl ZEBQtGetFileObjectProperties(int32_t hObject, wchar_t* origPath,
                                              int32_t cchOrigPath, wchar_t* virus, int32_t cchVirus,
-                                             ZEBQtFileInfo* info) {
+                                             ZEBQtFileInfo* info) noexcept {
     return WithObject(hObject, kKindFile, [&](const ObjectState& state) {
         CopyOut(Wide(state.meta.path), origPath, cchOrigPath);
         CopyOut(Wide(state.meta.virus), virus, cchVirus);
@@ -310,7 +315,7 @@ int32_t __cdecl ZEBQtGetFileObjectProperties(int32_t hObject, wchar_t* origPath,
 int32_t __cdecl ZEBQtGetRegistryObjectProperties(int32_t hObject, wchar_t* keyPath,
                                                  int32_t cchKeyPath, wchar_t* valueName,
                                                  int32_t cchValueName, wchar_t* virus,
-                                                 int32_t cchVirus) {
+                                                 int32_t cchVirus) noexcept {
     return WithObject(hObject, kKindRegistryValue, [&](const ObjectState& state) {
         CopyOut(Wide(state.meta.path), keyPath, cchKeyPath);
         CopyOut(Wide(state.meta.name), valueName, cchValueName);
@@ -321,7 +326,7 @@ int32_t __cdecl ZEBQtGetRegistryObjectProperties(int32_t hObject, wchar_t* keyPa
 
 int32_t __cdecl ZEBQtGetHostsFileEntryObjectProperties(int32_t hObject, wchar_t* entry,
                                                        int32_t cchEntry, wchar_t* virus,
-                                                       int32_t cchVirus) {
+                                                       int32_t cchVirus) noexcept {
     return WithObject(hObject, kKindHostsEntry, [&](const ObjectState& state) {
         CopyOut(Wide(state.meta.path), entry, cchEntry);
         CopyOut(Wide(state.meta.virus), virus, cchVirus);
@@ -331,7 +336,7 @@ int32_t __cdecl ZEBQtGetHostsFileEntryObjectProperties(int32_t hObject, wchar_t*
 
 int32_t __cdecl ZEBQtRestoreFileObject(int32_t hObject, uint32_t, uint32_t, uint32_t, uint32_t,
                                        uint32_t, wchar_t* text1, int32_t cchText1, wchar_t* text2,
-                                       int32_t cchText2) {
+                                       int32_t cchText2) noexcept {
     return WithObject(hObject, kKindFile, [&](const ObjectState& state) {
         std::wstring restored;
         const int32_t result = RestoreOneObject(state.containerPath, state.index, restored);
@@ -343,14 +348,14 @@ int32_t __cdecl ZEBQtRestoreFileObject(int32_t hObject, uint32_t, uint32_t, uint
     });
 }
 
-int32_t __cdecl ZEBQtRestoreRegistryObject(int32_t hObject) {
+int32_t __cdecl ZEBQtRestoreRegistryObject(int32_t hObject) noexcept {
     return WithObject(hObject, kKindRegistryValue, [&](const ObjectState& state) {
         std::wstring restored;
         return RestoreOneObject(state.containerPath, state.index, restored);
     });
 }
 
-int32_t __cdecl ZEBQtRestoreHostsFileEntryObject(int32_t hObject) {
+int32_t __cdecl ZEBQtRestoreHostsFileEntryObject(int32_t hObject) noexcept {
     return WithObject(hObject, kKindHostsEntry, [&](const ObjectState& state) {
         std::wstring restored;
         return RestoreOneObject(state.containerPath, state.index, restored);
@@ -358,7 +363,7 @@ int32_t __cdecl ZEBQtRestoreHostsFileEntryObject(int32_t hObject) {
 }
 
 int32_t __cdecl ZEBQtRestoreContainer(int32_t hContainer, const wchar_t* destination, uint32_t,
-                                      ZEBQtCleanHook hook, uintptr_t context, uint32_t) {
+                                      ZEBQtCleanHook hook, uintptr_t context, uint32_t) noexcept {
     return Guarded<>(static_cast<int32_t>(kContainerUnreadable), [&] {
         const auto state = Handles().Find<ContainerState>(hContainer);
         if (!state) return static_cast<int32_t>(kUnknownHandle);
@@ -367,16 +372,16 @@ int32_t __cdecl ZEBQtRestoreContainer(int32_t hContainer, const wchar_t* destina
     });
 }
 
-int32_t __cdecl ZEBQtStartEnumQFilesEx(const wchar_t* folder, const wchar_t* pattern) {
+int32_t __cdecl ZEBQtStartEnumQFilesEx(const wchar_t* folder, const wchar_t* pattern) noexcept {
     return Guarded<>(0, [&] { return StartFileList(TextOf(folder), TextOf(pattern)); });
 }
 
-int32_t __cdecl ZEBQtStartEnumQFiles(const wchar_t* folder) {
+int32_t __cdecl ZEBQtStartEnumQFiles(const wchar_t* folder) noexcept {
     return Guarded<>(0, [&] { return StartFileList(TextOf(folder), std::wstring()); });
 }
 
 int32_t __cdecl ZEBQtMoveToQuarantineEx(const wchar_t* folder, const wchar_t* file,
-                                        const wchar_t* virus, const SYSTEMTIME* time) {
+                                        const wchar_t* virus, const SYSTEMTIME* time) noexcept {
     return Guarded<>(static_cast<int32_t>(kStoreFailed), [&] {
         const std::wstring target = WithOneTrailingBackslash(TextOf(folder));
         if (target.empty() || !IsFolder(target) || file == nullptr || *file == L'\0')
@@ -392,11 +397,11 @@ int32_t __cdecl ZEBQtMoveToQuarantineEx(const wchar_t* folder, const wchar_t* fi
 }
 
 int32_t __cdecl ZEBQtMoveToQuarantine(const wchar_t* folder, const wchar_t* file,
-                                      const wchar_t* virus) {
+                                      const wchar_t* virus) noexcept {
     return ZEBQtMoveToQuarantineEx(folder, file, virus, nullptr);
 }
 
-int32_t __cdecl ZEBQtExport(int32_t hContainer, const wchar_t* targetFile) {
+int32_t __cdecl ZEBQtExport(int32_t hContainer, const wchar_t* targetFile) noexcept {
     // A verbatim copy of the quarantine file: still inert, still checked.
     return Guarded<>(static_cast<int32_t>(kTargetFailed), [&] {
         const auto state = Handles().Find<ContainerState>(hContainer);
@@ -410,7 +415,7 @@ int32_t __cdecl ZEBQtExport(int32_t hContainer, const wchar_t* targetFile) {
     });
 }
 
-int32_t __cdecl ZEBQtGetNextQFile(int32_t hEnum, wchar_t* path, int32_t cchPath) {
+int32_t __cdecl ZEBQtGetNextQFile(int32_t hEnum, wchar_t* path, int32_t cchPath) noexcept {
     // 1 once the listing is done; the listing's handle is then closed.
     return Guarded<>(static_cast<int32_t>(kUnknownHandle), [&] {
         const auto state = Handles().Find<FileListState>(hEnum);
@@ -424,7 +429,7 @@ int32_t __cdecl ZEBQtGetNextQFile(int32_t hEnum, wchar_t* path, int32_t cchPath)
     });
 }
 
-int32_t __cdecl ZEBQtGetQFileCount(int32_t hEnum) {
+int32_t __cdecl ZEBQtGetQFileCount(int32_t hEnum) noexcept {
     return Guarded<>(0, [&] {
         const auto state = Handles().Find<FileListState>(hEnum);
         return state ? static_cast<int32_t>(state->paths.size()) : 0;
@@ -432,7 +437,7 @@ int32_t __cdecl ZEBQtGetQFileCount(int32_t hEnum) {
 }
 
 int32_t __cdecl ZEBQtGetQFileInfo(const wchar_t* quarantineFile, wchar_t* virus, int32_t cchVirus,
-                                  SYSTEMTIME* time) {
+                                  SYSTEMTIME* time) noexcept {
     return Guarded<>(static_cast<int32_t>(kContainerUnreadable), [&] {
         const ParsedContainer parsed = ReadContainerFile(TextOf(quarantineFile));
         if (!parsed.headerValid) return static_cast<int32_t>(kContainerUnreadable);

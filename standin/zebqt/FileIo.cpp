@@ -113,6 +113,30 @@ CFileHandle CreateTempFileIn(const std::wstring& folder, const wchar_t* prefix,
     return CFileHandle();
 }
 
+void RemoveStaleTempFiles(const std::wstring& folder, const wchar_t* prefix) {
+    const std::wstring start(prefix);
+    WIN32_FIND_DATAW data;
+    CFindHandle find(::FindFirstFileW((folder + L"\\" + start + L"*.tmp").c_str(), &data));
+    if (!find) return;
+    do {
+        const std::wstring name = data.cFileName;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+            name.size() != start.size() + 12 || name.compare(0, start.size(), start) != 0 ||
+            name.find_first_not_of(L"0123456789abcdef", start.size()) != start.size() + 8)
+            continue;
+        // Opened unshared, so that a file another restore still holds is
+        // not touched; deleted through that very handle.
+        const std::wstring path = folder + L"\\" + name;
+        CFileHandle file(::CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) continue;
+        FILE_DISPOSITION_INFO disposition = {};
+        disposition.DeleteFile = TRUE;
+        ::SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition,
+                                     sizeof disposition);
+    } while (::FindNextFileW(find.Get(), &data));
+}
+
 bool PathExists(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES ||
            (::GetLastError() != ERROR_FILE_NOT_FOUND && ::GetLastError() != ERROR_PATH_NOT_FOUND);

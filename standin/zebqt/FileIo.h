@@ -48,6 +48,10 @@ std::wstring UniqueHex();
 
 // A new, empty file "<folder>\<prefix><hex>.tmp" that did not exist before.
 CFileHandle CreateTempFileIn(const std::wstring& folder, const wchar_t* prefix, std::wstring& path);
+// Deletes the files "<folder>\<prefix><hex>.tmp" that CreateTempFileIn made
+// and a process that died before it finished left behind. A file somebody
+// has open is in use and stays.
+void RemoveStaleTempFiles(const std::wstring& folder, const wchar_t* prefix);
 
 // Creates every missing folder of an extended path, remembering which it
 // created so that a failed restore can take them away again.

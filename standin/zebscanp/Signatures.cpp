@@ -42,25 +42,33 @@ int32_t ScanResult(Finding finding) {
 }
 
 bool RemoveCurableSignature(std::string& bytes) {
+    // One pass in place, so that a large file is held once: each byte is
+    // copied down to the write position, and an occurrence that ends there is
+    // dropped at once. The bytes before it then meet the ones that follow,
+    // which catches occurrences that only form once an inner one is gone.
+    // The signature has no prefix that is also its suffix, so this removes
+    // exactly what removing occurrences one at a time would.
     const std::string& signature = CurableSignature();
+    const size_t length = signature.size();
+    const char last = signature.back();
+    size_t out = 0;
     bool removed = false;
-    size_t from = 0;
-    for (size_t at; (at = bytes.find(signature, from)) != std::string::npos;) {
-        bytes.erase(at, signature.size());
-        removed = true;
-        // Joining the two sides can complete an occurrence that starts
-        // shortly before the cut.
-        from = at >= signature.size() ? at - signature.size() + 1 : 0;
+    for (size_t in = 0; in < bytes.size(); ++in) {
+        bytes[out++] = bytes[in];
+        if (bytes[out - 1] == last && out >= length &&
+            bytes.compare(out - length, length, signature) == 0) {
+            out -= length;
+            removed = true;
+        }
     }
+    bytes.resize(out);
     return removed;
 }
 
 int32_t CureBytes(std::string& bytes) {
-    if (Examine(bytes) == Finding::Clean) return kCureClean;
-    std::string cured = bytes;
-    RemoveCurableSignature(cured);
+    const Finding finding = Examine(bytes);
+    if (finding != Finding::Curable) return finding == Finding::Clean ? kCureClean : kCureIncurable;
+    RemoveCurableSignature(bytes);
     // Taking the test text out can join the incurable signature together.
-    if (Examine(cured) != Finding::Clean) return kCureIncurable;
-    bytes.swap(cured);
-    return kCureClean;
+    return Examine(bytes) == Finding::Clean ? kCureClean : kCureIncurable;
 }

@@ -35,6 +35,9 @@ int32_t ScanResult(Finding finding);
 // appear once an inner one is gone; every other byte stays, in order. False
 // when there was none.
 bool RemoveCurableSignature(std::string& bytes);
-// The cure of a file's bytes: kCureClean with the bytes cleaned (or left alone
-// when there was nothing to do), kCureIncurable with the bytes untouched.
+// The cure of a file's bytes, in place: kCureClean with the bytes cleaned (or
+// left alone when there was nothing to do); kCureIncurable when they hold the
+// incurable signature, untouched, or when removing the test text joined it
+// together, with the test text removed. A caller that gets kCureIncurable
+// writes nothing back.
 int32_t CureBytes(std::string& bytes);

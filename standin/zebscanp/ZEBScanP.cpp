@@ -22,6 +22,18 @@ const size_t kMaxEngineName = 1024;
 
 std::wstring g_engineNames[2];
 
+// Every export answers through this. Nothing may leave the library as an
+// exception: in the 32-bit program a handler in the caller's module cannot
+// catch it, and the process ends, possibly in the middle of a restore.
+template <typename Body>
+int32_t Guarded(int32_t failure, Body body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return failure;
+    }
+}
+
 bool ReadAll(HANDLE file, std::string& bytes) {
     LARGE_INTEGER size;
     if (!::GetFileSizeEx(file, &size) || size.QuadPart > kMaxFileBytes) return false;
@@ -126,46 +138,63 @@ int32_t CountFindings(const std::wstring& folder, bool recursive) {
 
 }  // namespace
 
-ZEBSCANP_EXPORT int32_t __cdecl ZEBScanPSetEngineName(int32_t engine, wchar_t* name) {
-    if (engine < 0 || engine > 1 || name == nullptr) return -1;
-    size_t length = 0;
-    while (length < kMaxEngineName && name[length] != L'\0') ++length;
-    g_engineNames[engine].assign(name, length);
-    return 0;
+ZEBSCANP_EXPORT int32_t __cdecl ZEBScanPSetEngineName(int32_t engine, wchar_t* name) noexcept {
+    return Guarded(-1, [&] {
+        if (engine < 0 || engine > 1 || name == nullptr) return -1;
+        size_t length = 0;
+        while (length < kMaxEngineName && name[length] != L'\0') ++length;
+        g_engineNames[engine].assign(name, length);
+        return 0;
+    });
 }
 
-ZEBSCANP_EXPORT int32_t __cdecl ZEBScanPCureFile(uintptr_t value, int32_t mode, int32_t) {
-    if (value == 0 || mode != ZEBSCANP_ACTION_CURE) return kCureBadRequest;
-    return CureFileAt(reinterpret_cast<const wchar_t*>(value));
+ZEBSCANP_EXPORT int32_t __cdecl ZEBScanPCureFile(uintptr_t value, int32_t mode, int32_t) noexcept {
+    return Guarded(kCureUnreadable, [&]() -> int32_t {
+        if (value == 0 || mode != ZEBSCANP_ACTION_CURE) return kCureBadRequest;
+        return CureFileAt(reinterpret_cast<const wchar_t*>(value));
+    });
 }
 
-ZEBSCANP_EXPORT int32_t __cdecl ZEBScanPScanFile(const wchar_t* path) {
-    return ScanWithName(path, ZEBSCANP_ACTION_REPORT, nullptr, 0);
+ZEBSCANP_EXPORT int32_t __cdecl ZEBScanPScanFile(const wchar_t* path) noexcept {
+    return Guarded(-1, [&] { return ScanWithName(path, ZEBSCANP_ACTION_REPORT, nullptr, 0); });
 }
 
 ZEBSCANP_EXPORT int32_t __cdecl ZEBScanPScanFile2(const wchar_t* path, wchar_t* virus,
-                                                  int32_t cchVirus) {
-    return ScanWithName(path, ZEBSCANP_ACTION_REPORT, virus, cchVirus);
+                                                  int32_t cchVirus) noexcept {
+    return Guarded(-1, [&] { return ScanWithName(path, ZEBSCANP_ACTION_REPORT, virus, cchVirus); });
 }
 
-ZEBSCANP_EXPORT int32_t __cdecl ZEBScanPScanFileWithAction(const wchar_t* path, int32_t action) {
-    return ScanWithName(path, action, nullptr, 0);
+ZEBSCANP_EXPORT int32_t __cdecl ZEBScanPScanFileWithAction(const wchar_t* path,
+                                                           int32_t action) noexcept {
+    return Guarded(-1, [&] { return ScanWithName(path, action, nullptr, 0); });
 }
 
 ZEBSCANP_EXPORT int32_t __cdecl ZEBScanPScanFileWithAction2(const wchar_t* path, int32_t action,
-                                                            wchar_t* virus, int32_t cchVirus) {
-    return ScanWithName(path, action, virus, cchVirus);
+                                                            wchar_t* virus,
+                                                            int32_t cchVirus) noexcept {
+    return Guarded(-1, [&] { return ScanWithName(path, action, virus, cchVirus); });
 }
 
-ZEBSCANP_EXPORT int32_t __cdecl ZEBScanPScanDirectory(const wchar_t* folder, int32_t recursive) {
-    if (folder == nullptr) return -1;
-    return CountFindings(folder, recursive != 0);
+ZEBSCANP_EXPORT int32_t __cdecl ZEBScanPScanDirectory(const wchar_t* folder,
+                                                      int32_t recursive) noexcept {
+    return Guarded(-1,
+                   [&] { return folder == nullptr ? -1 : CountFindings(folder, recursive != 0); });
 }
 
-#define ZEBSCANP_CHECK_SIGNATURE(name, slot, params)                \
-    static_assert(std::is_same<decltype(&name), PFN_##name>::value, \
-                  #name " differs from the binding's type");
-ZEBSCANP_SCAN_ENTRY_POINTS(ZEBSCANP_CHECK_SIGNATURE)
-#undef ZEBSCANP_CHECK_SIGNATURE
-static_assert(std::is_same<decltype(&ZEBScanPSetEngineName), PFN_ZEBScanPSetEngineName>::value, "");
-static_assert(std::is_same<decltype(&ZEBScanPCureFile), PFN_ZEBScanPCureFile>::value, "");
+// Every export keeps the binding's signature and is noexcept, which only the
+// guarded definitions above are.
+template <typename F>
+struct IsGuardedExport : std::false_type {};
+template <typename R, typename... A>
+struct IsGuardedExport<R (*)(A...) noexcept> : std::true_type {};
+
+#define ZEBSCANP_CHECK_EXPORT(name)                                        \
+    static_assert(std::is_convertible<decltype(&name), PFN_##name>::value, \
+                  #name " differs from the binding's type");               \
+    static_assert(IsGuardedExport<decltype(&name)>::value, #name " must be guarded");
+#define ZEBSCANP_CHECK_SCAN_EXPORT(name, slot, params) ZEBSCANP_CHECK_EXPORT(name)
+ZEBSCANP_SCAN_ENTRY_POINTS(ZEBSCANP_CHECK_SCAN_EXPORT)
+ZEBSCANP_CHECK_EXPORT(ZEBScanPSetEngineName)
+ZEBSCANP_CHECK_EXPORT(ZEBScanPCureFile)
+#undef ZEBSCANP_CHECK_SCAN_EXPORT
+#undef ZEBSCANP_CHECK_EXPORT

@@ -51,7 +51,8 @@ TEST_F(CommandLineRestore, RestoresEachContainerIntoTheDestination) {
         // Every handle opened is closed again, and nothing else is asked of
         // the library (no deletion, no export).
         const Calls closes = m_recorder->Calls(L"Close");
-        EXPECT_EQ(closes.size(), 9u);
+        // Each container's objects are looked at only up to its first file.
+        EXPECT_EQ(closes.size(), 5u);
         EXPECT_EQ(closes.back(), L"CloseQuarantine(1)");
         for (const std::wstring& call : m_recorder->Calls())
             EXPECT_TRUE(call.find(L"Open") == 0 || call.find(L"Close") == 0 ||
@@ -71,13 +72,22 @@ TEST_F(CommandLineRestore, EveryContainerIsTriedAndAnyFailureShowsInTheExitCode)
     }
 }
 
-TEST_F(CommandLineRestore, ContainersWithoutFilesAreLeftAlone) {
+TEST_F(CommandLineRestore, OnlyContainersListingNothingButOtherItemsAreLeftAlone) {
     EXPECT_EQ(Run(L"quarantine|handle=1|path=C:\\Q\\\n"
                   L"container|handle=11\nobject|handle=111|kind=1\nobject|handle=112|kind=2\n"
                   L"container|handle=12\nobject|handle=121|kind=1\nobject|handle=122\n",
                   L"C:\\Q\\"),
               kCommandLineRestored);
     EXPECT_EQ(m_recorder->Calls(L"Restore"), (Calls{L"RestoreContainer(12,C:\\Out,0,null,0,0)"}));
+
+    // A container that lists no object at all (damaged, or refusing) is tried,
+    // and its failure is not success.
+    EXPECT_EQ(Run(L"quarantine|handle=1|path=C:\\Q\\\ncontainer|handle=11|restore=-1\n"
+                  L"container|handle=12\nobject|handle=121\n",
+                  L"C:\\Q"),
+              kCommandLineRestoreFailed);
+    EXPECT_EQ(m_recorder->Calls(L"Restore"), (Calls{L"RestoreContainer(11,C:\\Out,0,null,0,0)",
+                                                    L"RestoreContainer(12,C:\\Out,0,null,0,0)"}));
 }
 
 TEST_F(CommandLineRestore, AnEmptyQuarantineIsNothingToRestore) {

@@ -116,3 +116,35 @@ TEST_F(EndToEnd, ASingleQuarantineFileAsSourceRestoresNothing) {
     EXPECT_EQ(run.exitCode, DWORD(kCommandLineNoQuarantine));
     EXPECT_TRUE(FilesIn(out).empty());
 }
+
+TEST_F(EndToEnd, DamagedContainersAloneOrMixedFailWheneverAFileDidNotComeBack) {
+    const wchar_t* const kinds[] = {L"truncated", L"payload", L"header",   L"magic",
+                                    L"count",     L"empty",   L"trailing", L"object"};
+    const std::wstring tool = StandinDir() + L"\\ZEBQtTool.exe";
+    for (const wchar_t* kind : kinds) {
+        const std::wstring as = L" --as C:\\Damaged\\" + std::wstring(kind) + L".bin";
+        const std::wstring alone = NewFolder(std::wstring(L"alone ") + kind);
+        for (const std::wstring& folder : {alone, m_quarantine}) {
+            const ProgramRun made =
+                RunProgram(tool, L"make-odd \"" + folder + L"\" damaged " + kind + as);
+            ASSERT_TRUE(made.finished && made.exitCode == 0) << kind;
+        }
+        const std::wstring out = NewFolder(std::wstring(L"out ") + kind);
+        const ProgramRun run = Restore(alone, out);
+        ASSERT_TRUE(run.finished);
+        const bool back = FileExists(out + L"\\" + kind + L".bin");
+        EXPECT_EQ(run.exitCode, DWORD(back ? kCommandLineRestored : kCommandLineRestoreFailed))
+            << kind;
+        const std::wstring name = kind;
+        if (name == L"header" || name == L"magic" || name == L"count" || name == L"empty" ||
+            name == L"object") {
+            EXPECT_FALSE(back) << kind;
+        }
+    }
+    const std::wstring out = NewFolder(L"out mixed");
+    const ProgramRun run = Restore(m_quarantine, out);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, DWORD(kCommandLineRestoreFailed));
+    for (const auto& file : m_files)
+        EXPECT_EQ(ReadFileBytes(out + L"\\" + file.first), file.second) << "good ones come back";
+}

@@ -31,6 +31,35 @@ std::wstring ClassOf(HWND hWnd) {
     return name;
 }
 
+BOOL CALLBACK FindIconControl(HWND hWnd, LPARAM lParam) {
+    const LONG style = ::GetWindowLongW(hWnd, GWL_STYLE);
+    if (ClassOf(hWnd) == WC_STATICW && (style & SS_TYPEMASK) == SS_ICON && (style & WS_VISIBLE)) {
+        *reinterpret_cast<HWND*>(lParam) = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A message box shows its icon in a static icon control, loaded from the
+// shared system icons.
+UINT IconStyleOf(HWND hBox) {
+    HWND hIcon = nullptr;
+    ::EnumChildWindows(hBox, &FindIconControl, reinterpret_cast<LPARAM>(&hIcon));
+    if (hIcon == nullptr) return 0;
+    const HICON shown = reinterpret_cast<HICON>(::SendMessageW(hIcon, STM_GETICON, 0, 0));
+    if (shown == nullptr) return 0;
+    const struct {
+        const wchar_t* id;
+        UINT style;
+    } icons[] = {{IDI_EXCLAMATION, MB_ICONEXCLAMATION},
+                 {IDI_HAND, MB_ICONERROR},
+                 {IDI_ASTERISK, MB_ICONINFORMATION},
+                 {IDI_QUESTION, MB_ICONQUESTION}};
+    for (const auto& icon : icons)
+        if (::LoadIconW(nullptr, icon.id) == shown) return icon.style;
+    return MB_ICONMASK;
+}
+
 BOOL CALLBACK FindTreeView(HWND hWnd, LPARAM lParam) {
     if (ClassOf(hWnd) == WC_TREEVIEWW) {
         *reinterpret_cast<bool*>(lParam) = true;
@@ -215,6 +244,7 @@ void CModalAnswerer::Answer(HWND hWnd) {
     } else if (hMessage != nullptr && ClassOf(hMessage) == WC_STATICW) {
         shown.kind = ShownWindow::kMessageBox;
         shown.text = TextOf(hMessage);
+        shown.icon = IconStyleOf(hWnd);
         if (!m_messageBoxAnswers.empty()) {
             shown.answer = m_messageBoxAnswers.front();
             m_messageBoxAnswers.pop_front();
@@ -226,6 +256,7 @@ void CModalAnswerer::Answer(HWND hWnd) {
         ::EnumChildWindows(hWnd, &CollectStaticText, reinterpret_cast<LPARAM>(&shown.text));
         shown.answer = IDOK;
     }
+    if (shown.kind != ShownWindow::kDialog) ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
     m_shown.push_back(shown);
     PostCommand(hWnd, shown.answer);
 }

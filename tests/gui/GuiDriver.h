@@ -47,6 +47,9 @@ struct ShownWindow {
     std::wstring text;
     // The command buttons it offered (IDOK, IDCANCEL, IDYES, IDNO, ...).
     std::vector<int> buttons;
+    // A message box's icon as its MB_ICON... style: MB_ICONEXCLAMATION,
+    // MB_ICONERROR, MB_ICONINFORMATION, MB_ICONQUESTION, or 0 for none.
+    UINT icon = 0;
     // The button the answerer pressed (IDOK or IDCANCEL for a folder browser).
     int answer = 0;
 };
@@ -55,9 +58,10 @@ struct ShownWindow {
 // on the creating thread while it lives, and records each. One at a time.
 //
 // Message boxes get the queued answers in order; when none is queued, OK when
-// offered, else Cancel, else No. Folder browsers select the queued folder and
-// press OK, or press Cancel when told to or when nothing is queued. Other
-// dialogs (the About box) are closed with OK.
+// offered, else Cancel, else No. Each box and browser sets the arrow cursor before
+// it is answered, as the real ones do under the mouse pointer. Folder browsers select the queued
+// folder and press OK, or press Cancel when told to or when nothing is queued. Other dialogs (the
+// About box) are closed with OK.
 //
 // How: a computer-based-training hook notes each top-level dialog window as it
 // is created, and a thread timer, which only fires once the dialog's modal

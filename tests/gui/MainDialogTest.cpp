@@ -51,6 +51,7 @@ TEST(MainDialogSetUp, BothLibrariesMissingWarnsTwiceInOrderAndListsNothing) {
         EXPECT_EQ(box.kind, ShownWindow::kMessageBox);
         EXPECT_EQ(box.caption, AfxGetAppTitle());
         EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+        EXPECT_EQ(box.icon, UINT(MB_ICONEXCLAMATION));
     }
     EXPECT_EQ(driver.RowCount(), 0);
     // The dialog still works: the list and its columns are there.

@@ -4,6 +4,7 @@
 #include "restore/CleanHook.h"
 #include "tests/common/TestPaths.h"
 #include "tests/doubles/h7/RestoreInterposer.h"
+#include "tests/doubles/scan_record/ScanRecordDouble.h"
 #include "tests/restore/RestoreFixture.h"
 
 namespace {
@@ -31,6 +32,7 @@ TEST_F(Restore, WithNothingSelectedEachCommandOnlyAsksForASelection) {
     ASSERT_EQ(shown.size(), 4u);
     EXPECT_EQ(shown[0].kind, ShownWindow::kMessageBox);
     EXPECT_EQ(shown[0].buttons, std::vector<int>{IDOK});
+    EXPECT_EQ(shown[0].icon, UINT(MB_ICONEXCLAMATION));
     EXPECT_EQ(shown[2].kind, ShownWindow::kFolderBrowser);
     EXPECT_EQ(Messages(), Texts({IDS_SELECT_FILES, IDS_SELECT_FILES, IDS_SELECT_FILES}));
     EXPECT_EQ(shown[0].caption, AfxGetAppTitle());
@@ -117,6 +119,8 @@ TEST_F(Restore, ASingleFailedRowShowsItsMessageOnceAndIsNeitherDeletedNorRefille
         driver.Click(c.button);
         EXPECT_EQ(Messages(), Texts({IDS_DELETE_AFTER_RESTORE, c.message}));
         EXPECT_EQ(answerer.Shown().back().buttons, std::vector<int>{IDOK});
+        EXPECT_EQ(answerer.Shown().back().icon, UINT(MB_ICONEXCLAMATION));
+        EXPECT_EQ(answerer.Shown().front().icon, 0u) << "the question has no icon";
         EXPECT_EQ(ListedNames(), (Names{unreadable, occupied, incurable, odd, vanished}));
     }
 
@@ -143,6 +147,28 @@ TEST_F(Restore, WithSeveralRowsAFailureIsSkippedSilentlyAndTheOthersAreRestored)
     EXPECT_EQ(FolderEntries(scene.Origin()), (Names{L"a.txt", L"b.txt", L"c.txt"}));
     EXPECT_EQ(scene.QuarantineFiles(), Names{b});
     EXPECT_EQ(ListedNames(), Names{b});
+}
+
+TEST_F(Restore, YesRefillsEvenWhenEveryRowFailsAndTheWaitCursorShowsThroughout) {
+    const std::wstring a = Add(L"a.txt", "alpha");
+    const std::wstring b = Add(L"b.txt", "bravo");
+    CRestoreInterposer interposer(Library());
+    interposer.FailWith(a, -2);
+    interposer.FailWith(b, 7);
+    Create();
+    const std::wstring late = Add(L"late.txt", "late");
+
+    // The answerer sets the arrow as it closes the question, as a real box
+    // does under the pointer; every restore after it still shows the wait cursor.
+    Select({a, b});
+    answerer.AnswerNextMessageBox(IDYES);
+    driver.Click(IDC_RESTORE);
+
+    EXPECT_EQ(Messages(), Texts({IDS_DELETE_AFTER_RESTORE}));
+    ASSERT_EQ(interposer.Calls().size(), 2u);
+    for (const RestoreCall& call : interposer.Calls()) EXPECT_TRUE(call.waitCursor);
+    EXPECT_EQ(ListedNames(), (Names{a, b, late})) << "the list was filled again";
+    EXPECT_EQ(scene.QuarantineFiles(), (Names{a, b, late}));
 }
 
 TEST_F(Restore, CleanAndRestoreHandsTheHookToTheLibraryAndRestoresOnlyCuredFiles) {
@@ -180,6 +206,29 @@ TEST_F(Restore, CleanAndRestoreHandsTheHookToTheLibraryAndRestoresOnlyCuredFiles
     EXPECT_EQ(calls[1].hook, &CleanHook);
     EXPECT_EQ(calls[1].result, -3);
     EXPECT_EQ(calls[2].hook, nullptr);
+}
+
+TEST_F(Restore, ACureThatThrowsFailsTheCleanRestoreAndLeavesNothingBehind) {
+    // Only where modules share their unwinding (x86_64) can an exception that
+    // leaves the scanner library reach the hook's handler; in the 32-bit
+    // program the library has to catch it itself, as the stand-ins do.
+    if (sizeof(void*) == 4) GTEST_SKIP() << "exceptions do not cross modules here";
+    CZEBScanPWrapper& scanner = driver.Dialog().m_ScanP;
+    ASSERT_TRUE(scanner.LoadFrom(L"Engine A", L"Engine B", DoublesDir(L"scan_record")));
+    const auto setCureAnswer = ProcCast<PFN_ScanDoubleSetCureAnswer>(
+        ::GetProcAddress(CZEBScanPWrapper::State().m_hModule, "ScanDoubleSetCureAnswer"));
+    ASSERT_NE(setCureAnswer, nullptr);
+    setCureAnswer(kScanDoubleCureThrows);
+    const std::wstring a = Add(L"a.txt", "head-" + CurableTestText());
+    Create();
+
+    Select({a});
+    answerer.AnswerNextMessageBox(IDYES);
+    driver.Click(IDC_CLEAN_AND_RESTORE);
+
+    EXPECT_EQ(Messages(), Texts({IDS_DELETE_AFTER_RESTORE, IDS_VIRUS_NOT_REMOVED}));
+    EXPECT_TRUE(FolderEntries(scene.Origin()).empty()) << "no temporary file either";
+    EXPECT_EQ(scene.QuarantineFiles(), Names{a});
 }
 
 TEST_F(Restore, CleanAndRestoreWithoutAScannerRestoresNothingUncleaned) {

@@ -230,3 +230,25 @@ TEST_F(RestoreToNewLocation, ACancelledBrowserOrAnItemWithoutAPathDoesNothing) {
     EXPECT_TRUE(FolderEntries(kept).empty());
     EXPECT_EQ(scene.QuarantineFiles(), Names{a});
 }
+
+// The quarantine-folder browser (button "...") shares the probe above.
+TEST_F(RestoreToNewLocation, TheQuarantineFolderBrowserOpensOnPathAndIgnoresAnItemWithoutAPath) {
+    const std::wstring typed = Folder(L"typed-since");
+    Create();
+    SettleBrowserOn(scene.Quarantine());
+    const std::wstring folderBefore = driver.Dialog().m_strFolder;
+    driver.TypePath(typed);
+    CBrowserSelectionProbe probe;
+
+    answerer.ChooseFolderInNextBrowser(ComputerFolderItem());
+    driver.Click(IDC_BROWSE);
+
+    ASSERT_EQ(probe.Selected().size(), 1u);
+    const std::wstring stored = scene.Quarantine();
+    EXPECT_EQ(probe.Selected()[0], stored.substr(stored.rfind(L'\\') + 1));
+    ASSERT_EQ(answerer.Shown().size(), 1u);
+    EXPECT_EQ(answerer.Shown()[0].answer, IDOK);
+    EXPECT_EQ(driver.PathText(), typed);
+    EXPECT_EQ(driver.Dialog().m_strFolder, folderBefore);
+    EXPECT_EQ(settings.Path(), stored + L"\\");
+}

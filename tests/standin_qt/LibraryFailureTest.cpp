@@ -272,3 +272,80 @@ TEST_F(LibraryTest, StoringARegistryValueRemovesItOnlyAfterTheContainerIsWritten
     key.Reset();
     ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\ZEBQtStandinStore");
 }
+
+namespace {
+
+// What the dying restore below is told through its environment.
+const wchar_t kDyingContainer[] = L"ZQ_DYING_RESTORE_CONTAINER";
+const wchar_t kDyingDestination[] = L"ZQ_DYING_RESTORE_DESTINATION";
+const wchar_t kDyingInHook[] = L"ZQ_DYING_RESTORE_IN_HOOK";
+
+std::wstring Environment(const wchar_t* name) {
+    wchar_t value[1024] = {};
+    const DWORD n = ::GetEnvironmentVariableW(name, value, 1024);
+    return n > 0 && n < 1024 ? std::wstring(value, n) : std::wstring();
+}
+
+int32_t __cdecl HangInHook(uintptr_t, uintptr_t) {
+    CKernelHandle inHook(
+        ::OpenEventW(EVENT_MODIFY_STATE, FALSE, Environment(kDyingInHook).c_str()));
+    ::SetEvent(inHook.Get());
+    ::Sleep(INFINITE);
+    return 1;
+}
+
+}  // namespace
+
+// Run only by the test after it, in a process of its own that it then ends.
+TEST(DyingRestore, DISABLED_HangsInTheCleaningHook) {
+    ZEBQtLibrary lib;
+    ASSERT_TRUE(lib.Load());
+    const int32_t c = lib.ZEBQtOpenContainerByName(Environment(kDyingContainer).c_str());
+    lib.ZEBQtRestoreContainer(c, Environment(kDyingDestination).c_str(), 0, &HangInHook, 0, 0);
+}
+
+TEST_F(LibraryTest, ATemporaryFileLeftByARestoreThatDiedGoesWithTheNextRestoreThere) {
+    const std::string infected = "head-" + PatternBytes(70000, 9);
+    const std::wstring dying = WriteRaw(qFolder, {FileObject(L"C:\\x\\dying.bin", infected)});
+    const std::wstring next = WriteRaw(qFolder, {FileObject(L"C:\\x\\next.bin", "next")});
+    const std::wstring out = root + L"\\out";
+    ASSERT_TRUE(::CreateDirectoryW(out.c_str(), nullptr));
+    const std::wstring eventName = L"zq-dying-restore-" + std::to_wstring(::GetCurrentProcessId());
+    CKernelHandle inHook(::CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
+    ASSERT_TRUE(inHook);
+    ::SetEnvironmentVariableW(kDyingContainer, dying.c_str());
+    ::SetEnvironmentVariableW(kDyingDestination, out.c_str());
+    ::SetEnvironmentVariableW(kDyingInHook, eventName.c_str());
+
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring commandLine = std::wstring(L"\"") + self +
+                               L"\" --gtest_also_run_disabled_tests "
+                               L"--gtest_filter=DyingRestore.DISABLED_HangsInTheCleaningHook";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION pi = {};
+    const BOOL started = ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0,
+                                          nullptr, nullptr, &startup, &pi);
+    for (const wchar_t* name : {kDyingContainer, kDyingDestination, kDyingInHook})
+        ::SetEnvironmentVariableW(name, nullptr);
+    ASSERT_TRUE(started);
+    CKernelHandle process(pi.hProcess);
+    CKernelHandle thread(pi.hThread);
+    const HANDLE waits[] = {inHook.Get(), process.Get()};
+    const DWORD woke = ::WaitForMultipleObjects(2, waits, FALSE, 60000);
+    ::TerminateProcess(process.Get(), 9);
+    ::WaitForSingleObject(process.Get(), 10000);
+    ASSERT_EQ(woke, WAIT_OBJECT_0) << "the restore did not reach the cleaning hook";
+
+    // What the dead restore left: its temporary file, uncured.
+    const std::vector<std::wstring> left = FolderEntries(out);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].compare(0, 5, L"~zqr-"), 0) << left[0];
+    EXPECT_EQ(ReadFileBytes(out + L"\\" + left[0]), infected);
+
+    EXPECT_EQ(RestoreFile(next, out), 0);
+    EXPECT_EQ(FolderEntries(out), std::vector<std::wstring>{L"next.bin"});
+    EXPECT_EQ(RestoreFile(dying, out), 0);
+    EXPECT_EQ(ReadFileBytes(out + L"\\dying.bin"), infected);
+}

@@ -76,6 +76,12 @@ TEST_F(StandinScanTest, CureFailsAndLeavesTheFileWhenItCannot) {
     const std::wstring incurablePath = Write(L"incurable.bin", incurable);
     EXPECT_NE(m_cure(ValueOf(incurablePath), 2, 0), 0);
     EXPECT_EQ(ReadFileBytes(incurablePath), incurable);
+    // Cured in memory, the test text's removal joins the incurable signature.
+    const std::string joined =
+        IncurableSignature().substr(0, 10) + CurableSignature() + IncurableSignature().substr(10);
+    const std::wstring joinedPath = Write(L"joined.bin", joined);
+    EXPECT_EQ(m_cure(ValueOf(joinedPath), 2, 0), 1);
+    EXPECT_EQ(ReadFileBytes(joinedPath), joined);
 
     const std::string curable = "y" + CurableSignature();
     const std::wstring readOnly = Write(L"readonly.bin", curable);

@@ -272,3 +272,59 @@ TEST(SortSnapshot, MixedTimestampsGiveAConsistentOrder) {
         }
     }
 }
+
+namespace {
+
+// Puts the C runtime in a time zone for one test and back afterwards.
+class TimeZoneScope {
+public:
+    explicit TimeZoneScope(const wchar_t* zone) {
+        const wchar_t* previous = _wgetenv(L"TZ");
+        m_previous = std::wstring(L"TZ=") + (previous ? previous : L"");
+        _wputenv((std::wstring(L"TZ=") + zone).c_str());
+        _tzset();
+    }
+    ~TimeZoneScope() {
+        _wputenv(m_previous.c_str());
+        _tzset();
+    }
+    TimeZoneScope(const TimeZoneScope&) = delete;
+    TimeZoneScope& operator=(const TimeZoneScope&) = delete;
+
+private:
+    std::wstring m_previous;
+};
+
+}  // namespace
+
+TEST(CompareTimestamps, EpochFirstAndYearsFrom2038InOrderWestOfUtc) {
+    TimeZoneScope zone(L"EST5");
+    struct Case {
+        const wchar_t* locale;
+        const wchar_t* epoch;   // a zeroed time stamp, 1 January 1970 00:00 UTC
+        const wchar_t* in2040;  // how 1 June 2040 08:00 ends
+        int lastYear;           // a two-digit year holds one century only
+    };
+    const Case cases[] = {{L"C", L"12/31/69 19:00", L"/40 08:00", 2068},
+                          {kGermany, L"31.12.1969 19:00", L".2040 08:00", 2100}};
+    for (const Case& c : cases) {
+        LocaleScope scope(c.locale);
+        ASSERT_TRUE(scope.ok()) << c.locale;
+        ASSERT_EQ(TimestampText(SYSTEMTIME{}), c.epoch) << c.locale;
+        const std::wstring in2040 = ListingText(2040, 6, 1, 8, 0);
+        const std::wstring end(c.in2040);
+        EXPECT_TRUE(in2040.size() > end.size() &&
+                    in2040.compare(in2040.size() - end.size(), end.size(), end) == 0)
+            << c.locale << ": " << in2040.c_str();
+        // In time order; the epoch row as the listing writes it comes first.
+        std::vector<std::wstring> texts = {TimestampText(SYSTEMTIME{})};
+        for (const int year : {1970, 1999, 2037, 2038, 2040, 2045, 2068, 2100})
+            if (year <= c.lastYear) texts.push_back(ListingText(year, 2, 1, 10, 0));
+        for (const std::wstring& text : texts) EXPECT_FALSE(text.empty()) << c.locale;
+        const SortSnapshot snapshot =
+            BuildSortSnapshot(texts, TIMESTAMP_COLUMN, CurrentDateOrder());
+        std::vector<uint32_t> expected(texts.size());
+        std::iota(expected.begin(), expected.end(), 0u);
+        EXPECT_EQ(snapshot.ranks, expected) << c.locale;
+    }
+}

@@ -48,6 +48,7 @@ int32_t __cdecl CRestoreInterposer::Restore(int32_t hContainer, const wchar_t* d
     call.hook = hook;
     call.context = context;
     call.reserved = reserved;
+    call.waitCursor = ::GetCursor() == ::LoadCursorW(nullptr, IDC_WAIT);
     const auto failure = g_pInterposer->m_failures.find(call.containerName);
     call.result = failure != g_pInterposer->m_failures.end()
                       ? failure->second

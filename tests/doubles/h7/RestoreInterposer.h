@@ -16,6 +16,7 @@ struct RestoreCall {
     uintptr_t context = 0;
     uint32_t reserved = 0;
     int32_t result = 0;
+    bool waitCursor = false;  // the wait cursor showed as the call was made
 };
 
 // Stands between a binding and its loaded library's container restore: every

@@ -1,6 +1,7 @@
 #include "tests/doubles/scan_record/ScanRecordDouble.h"
 
 #include <cwchar>
+#include <stdexcept>
 #include <string>
 
 #include "scanner/ZEBScanPEntryPoints.h"
@@ -39,6 +40,7 @@ SCAN_DOUBLE_EXPORT int32_t __cdecl ZEBScanPCureFile(uintptr_t value, int32_t mod
     std::swprintf(text, 64, L"cure(%llx,%d,%d)", static_cast<unsigned long long>(value),
                   static_cast<int>(mode), static_cast<int>(flags));
     g_log += text;
+    if (g_cureAnswer == kScanDoubleCureThrows) throw std::runtime_error("cure failed");
     return g_cureAnswer;
 }
 

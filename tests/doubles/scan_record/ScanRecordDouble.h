@@ -15,5 +15,8 @@
 
 // The calls so far; valid until the next call into the double.
 typedef const wchar_t*(__cdecl* PFN_ScanDoubleLog)();
-// What ZEBScanPCureFile answers from now on (0 at load).
+// What ZEBScanPCureFile answers from now on (0 at load); with
+// kScanDoubleCureThrows it throws a C++ exception out of the library instead,
+// as a careless library might.
 typedef void(__cdecl* PFN_ScanDoubleSetCureAnswer)(int32_t answer);
+const int32_t kScanDoubleCureThrows = 0x7fff0001;
