@@ -6,6 +6,7 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
+#include "ui/DpiScale.h"
 #include "ui/FolderBrowser.h"
 #include "ui/ListingText.h"
 
@@ -16,7 +17,7 @@ const UINT kQuarantineFolderBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_RETURNFSANC
 
 struct ColumnSpec {
     UINT nHeading;
-    int nWidth;
+    int nWidth;  // pixels at 96 DPI
 };
 const ColumnSpec kColumns[] = {
     {IDS_COL_QUARANTINE_FILE, 130}, {IDS_COL_VIRUS, 100},
@@ -127,10 +128,11 @@ BOOL CQuarantineDlg::OnInitDialog() {
     if (!LoadLibraries()) AfxMessageBox(IDS_SCANNER_NOT_INSTALLED, MB_ICONEXCLAMATION);
 
     m_lstQuarantine.SetExtendedStyle(m_lstQuarantine.GetExtendedStyle() | LVS_EX_FULLROWSELECT);
+    const int dpi = WindowDpi(m_hWnd);
     for (int column = 0; column < static_cast<int>(sizeof(kColumns) / sizeof(kColumns[0]));
          ++column)
         m_lstQuarantine.InsertColumn(column, AfxLoadString(kColumns[column].nHeading), LVCFMT_LEFT,
-                                     kColumns[column].nWidth);
+                                     ScaleToDpi(kColumns[column].nWidth, dpi));
 
     std::wstring folder =
         ReadRegString(HKEY_CURRENT_USER, kSettingsKey, kValuePath, std::wstring());

@@ -7,6 +7,7 @@
 
 #include "framework/WinApp.h"
 #include "res/resource.h"
+#include "ui/DpiScale.h"
 
 namespace {
 
@@ -15,6 +16,18 @@ int Width(const RECT& rc) {
 }
 int Height(const RECT& rc) {
     return rc.bottom - rc.top;
+}
+
+// The platform's grip bitmap comes in its 96-DPI size; on a finer screen it
+// is stretched by the same factor as every other measure the program sets.
+HGDIOBJ ScaledGripBitmap(HBITMAP hBitmap, int dpi) {
+    BITMAP info = {};
+    if (hBitmap == nullptr || ::GetObjectW(hBitmap, sizeof info, &info) == 0) return hBitmap;
+    const int width = ScaleToDpi(info.bmWidth, dpi);
+    const int height = ScaleToDpi(info.bmHeight, dpi);
+    if (width == info.bmWidth && height == info.bmHeight) return hBitmap;
+    HANDLE hScaled = ::CopyImage(hBitmap, IMAGE_BITMAP, width, height, LR_COPYDELETEORG);
+    return hScaled != nullptr ? static_cast<HGDIOBJ>(hScaled) : hBitmap;
 }
 
 }  // namespace
@@ -63,7 +76,8 @@ BOOL CResizingDialog::OnInitDialog() {
     m_nInitialWidth = Width(m_rcReference);
     m_nInitialHeight = Height(m_rcReference);
 
-    m_bmpGrip.Reset(::LoadBitmapW(nullptr, MAKEINTRESOURCEW(OBM_SIZE)));
+    m_bmpGrip.Reset(
+        ScaledGripBitmap(::LoadBitmapW(nullptr, MAKEINTRESOURCEW(OBM_SIZE)), WindowDpi(m_hWnd)));
     m_wndGrip.Attach(
         ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_BITMAP, 0, 0, 10, 10,
                           m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IDC_SIZE_GRIP)),

@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/Handles.h"
+#include "tests/cmdline/ProgramRun.h"
+#include "tests/gui/GuiDriver.h"
+
+// The installer as a user or an administrator's script runs it: silent
+// install into this prefix, the installed program at work, silent uninstall,
+// and what is left afterwards, with and without the product's own libraries.
+namespace {
+
+const wchar_t kUninstallKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\HALVREN Quarantine";
+const wchar_t kProductKey[] = L"Software\\HALVREN\\ZEBScanP";
+
+std::wstring ShellFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    ::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+bool Exists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool KeyExists(const wchar_t* key) {
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &hKey) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(hKey);
+    return true;
+}
+
+// A machine-wide text value; "<absent>" when there is none.
+std::wstring MachineText(const wchar_t* key, const wchar_t* value) {
+    wchar_t text[1024] = {};
+    DWORD size = sizeof text;
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, key, value, RRF_RT_REG_SZ, nullptr, text, &size) !=
+        ERROR_SUCCESS)
+        return L"<absent>";
+    return text;
+}
+
+// Runs a command line and waits until it and every process it started have
+// ended: the uninstaller hands over to a copy of itself in the temporary
+// folder and returns at once. The exit code is the first process's; -1 when
+// it could not start or did not end within two minutes.
+long RunToTheEnd(std::wstring commandLine) {
+    CKernelHandle job(::CreateJobObjectW(nullptr, nullptr));
+    CKernelHandle port(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
+    JOBOBJECT_ASSOCIATE_COMPLETION_PORT association = {job.Get(), port.Get()};
+    if (!job || !port ||
+        !::SetInformationJobObject(job.Get(), JobObjectAssociateCompletionPortInformation,
+                                   &association, sizeof association))
+        return -1;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                          nullptr, nullptr, &startup, &pi))
+        return -1;
+    CKernelHandle process(pi.hProcess);
+    CKernelHandle thread(pi.hThread);
+    ::AssignProcessToJobObject(job.Get(), process.Get());
+    ::ResumeThread(thread.Get());
+    const DWORD deadline = ::GetTickCount() + 120000;
+    for (;;) {
+        DWORD message = 0;
+        ULONG_PTR key = 0;
+        OVERLAPPED* overlapped = nullptr;
+        const DWORD now = ::GetTickCount();
+        if (static_cast<LONG>(deadline - now) <= 0 ||
+            !::GetQueuedCompletionStatus(port.Get(), &message, &key, &overlapped, deadline - now)) {
+            ::TerminateJobObject(job.Get(), 255);
+            return -1;
+        }
+        if (message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO) break;
+    }
+    DWORD exitCode = 0;
+    ::GetExitCodeProcess(process.Get(), &exitCode);
+    return static_cast<long>(exitCode);
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    CFindHandle find(::FindFirstFileW((folder + L"\\*").c_str(), &data));
+    if (!find) return names;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
+    } while (::FindNextFileW(find.Get(), &data));
+    return names;
+}
+
+class Installer : public testing::Test {
+protected:
+    void SetUp() override {
+        m_setup = TestBinDir() + L"\\..\\dist\\" + QUARANTINE_SETUP_NAME;
+        if (!Exists(m_setup))
+            GTEST_SKIP() << "no installer was built (makensis missing when the build was "
+                            "configured; tools/setup installs it)";
+        RemoveLeftovers();
+        ASSERT_FALSE(Exists(m_productDir)) << "the test prefix must start without the product";
+        m_scratch = ScratchForThisTest();
+    }
+    void TearDown() override {
+        RemoveLeftovers();
+        if (!m_scratch.empty()) RemoveTree(m_scratch);
+    }
+
+    // Whatever an earlier, interrupted run may have left, so that it cannot
+    // mislead this run or the other suites that share the prefix.
+    void RemoveLeftovers() {
+        RemoveTree(m_installDir);
+        ::RemoveDirectoryW(m_installDir.c_str());
+        ::RemoveDirectoryW(m_vendorDir.c_str());
+        ::DeleteFileW(m_shortcut.c_str());
+        RemoveTree(m_productDir);
+        ::RemoveDirectoryW(m_productDir.c_str());
+        ::RemoveDirectoryW((ShellFolder(CSIDL_PROGRAM_FILES_COMMON) + L"\\HALVREN").c_str());
+        RemoveTree(m_quarantineDir);
+        ::RemoveDirectoryW(m_quarantineDir.c_str());
+        ::RemoveDirectoryW((ShellFolder(CSIDL_COMMON_APPDATA) + L"\\HALVREN").c_str());
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallKey);
+        ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
+    }
+
+    long Install() { return RunToTheEnd(L"\"" + m_setup + L"\" /S"); }
+    long Uninstall() { return RunToTheEnd(L"\"" + m_installDir + L"\\Uninstall.exe\" /S"); }
+
+    // Two files quarantined into the folder by the stand-in library's tool.
+    void FillQuarantine(const std::wstring& folder) {
+        const std::wstring originals = m_scratch + L"\\originals";
+        ::CreateDirectoryW(originals.c_str(), nullptr);
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        for (const auto& file : m_files) {
+            const std::wstring path = originals + L"\\" + file.first;
+            ASSERT_TRUE(WriteFileBytes(path, file.second));
+            const ProgramRun tool =
+                RunProgram(TestBinDir() + L"\\standin\\ZEBQtTool.exe",
+                           L"add \"" + folder + L"\" \"" + path + L"\" Test-File.Standard");
+            ASSERT_TRUE(tool.finished);
+            ASSERT_EQ(tool.exitCode, 0u);
+        }
+    }
+
+    // The installed program's windowless restore of the whole quarantine.
+    void ExpectInstalledProgramRestores(const std::wstring& quarantine) {
+        const std::wstring destination = m_scratch + L"\\restored";
+        ::CreateDirectoryW(destination.c_str(), nullptr);
+        const ProgramRun run =
+            RunProgram(m_installDir + L"\\Quarantine.exe",
+                       L"/S=\"" + quarantine + L"\" /D=\"" + destination + L"\"");
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0u);
+        for (const auto& file : m_files)
+            EXPECT_EQ(ReadFileBytes(destination + L"\\" + file.first), file.second) << file.first;
+    }
+
+    void ExpectProgramInstalled() {
+        EXPECT_TRUE(Exists(m_installDir + L"\\Quarantine.exe"));
+        EXPECT_TRUE(Exists(m_installDir + L"\\Uninstall.exe"));
+        EXPECT_TRUE(Exists(m_shortcut));
+        EXPECT_EQ(MachineText(kUninstallKey, L"DisplayName"), L"Quarantine");
+        EXPECT_EQ(MachineText(kUninstallKey, L"DisplayVersion"), QUARANTINE_VERSION);
+        EXPECT_EQ(MachineText(kUninstallKey, L"Publisher"), L"HALVREN");
+        EXPECT_EQ(MachineText(kUninstallKey, L"QuietUninstallString"),
+                  L"\"" + m_installDir + L"\\Uninstall.exe\" /S");
+    }
+
+    void ExpectProgramGone() {
+        EXPECT_FALSE(Exists(m_installDir));
+        EXPECT_FALSE(Exists(m_vendorDir));
+        EXPECT_FALSE(Exists(m_shortcut));
+        EXPECT_FALSE(KeyExists(kUninstallKey));
+    }
+
+    CSettingsSandbox m_settings;  // QuarantineDef starts absent and is put back
+    std::wstring m_setup;
+    std::wstring m_scratch;
+    const std::wstring m_vendorDir = ShellFolder(CSIDL_PROGRAM_FILES) + L"\\HALVREN";
+    const std::wstring m_installDir = m_vendorDir + L"\\Quarantine";
+    const std::wstring m_shortcut = ShellFolder(CSIDL_COMMON_PROGRAMS) + L"\\Quarantine.lnk";
+    const std::wstring m_productDir =
+        ShellFolder(CSIDL_PROGRAM_FILES_COMMON) + L"\\HALVREN\\ZEBScanP";
+    const std::wstring m_quarantineDir =
+        ShellFolder(CSIDL_COMMON_APPDATA) + L"\\HALVREN\\Quarantine";
+    const std::vector<std::pair<std::wstring, std::string>> m_files = {
+        {L"Bericht M\u00e4rz.txt", "Quarterly figures\r\n"},
+        {L"setup tool.exe", std::string("MZ\x90\0tool", 8)}};
+};
+
+}  // namespace
+
+TEST_F(Installer, WithoutTheProductInstallsStandinsAndAnEmptyQuarantineAndTakesThemAway) {
+    ASSERT_EQ(Install(), 0);
+    ExpectProgramInstalled();
+    EXPECT_TRUE(Exists(m_productDir + L"\\ZEBQt.dll"));
+    EXPECT_TRUE(Exists(m_productDir + L"\\ZEBScanP.dll"));
+    EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), m_quarantineDir + L"\\");
+    EXPECT_TRUE(Exists(m_quarantineDir));
+    EXPECT_TRUE(FilesIn(m_quarantineDir).empty());
+    // Installing over an installation keeps track of what the first one added.
+    ASSERT_EQ(Install(), 0);
+
+    ASSERT_EQ(Uninstall(), 0);
+    ExpectProgramGone();
+    EXPECT_FALSE(Exists(m_productDir));
+    EXPECT_FALSE(Exists(m_quarantineDir));
+    EXPECT_FALSE(Exists(ShellFolder(CSIDL_COMMON_APPDATA) + L"\\HALVREN"));
+    EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), L"<absent>");
+}
+
+TEST_F(Installer, InstalledProgramRestoresAndAQuarantineThatHoldsFilesStays) {
+    ASSERT_EQ(Install(), 0);
+    FillQuarantine(m_quarantineDir);
+    ExpectInstalledProgramRestores(m_quarantineDir);
+
+    ASSERT_EQ(Uninstall(), 0);
+    ExpectProgramGone();
+    EXPECT_FALSE(Exists(m_productDir));
+    EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), L"<absent>");
+    EXPECT_EQ(FilesIn(m_quarantineDir).size(), m_files.size());
+}
+
+TEST_F(Installer, TheProductsLibrariesAndSettingsAreNeitherReplacedNorRemoved) {
+    // The product's quarantine library, told apart from the stand-in by the
+    // bytes behind its image; and the product's own quarantine folder.
+    std::string product = ReadFileBytes(TestBinDir() + L"\\standin\\ZEBQt.dll");
+    ASSERT_FALSE(product.empty());
+    product += "installed by the product";
+    ASSERT_EQ(::SHCreateDirectoryExW(nullptr, m_productDir.c_str(), nullptr), ERROR_SUCCESS);
+    ASSERT_TRUE(WriteFileBytes(m_productDir + L"\\ZEBQt.dll", product));
+    const std::wstring productQuarantine = m_scratch + L"\\product quarantine";
+    FillQuarantine(productQuarantine);
+    m_settings.SetQuarantineDef(productQuarantine + L"\\");
+
+    ASSERT_EQ(Install(), 0);
+    ExpectProgramInstalled();
+    EXPECT_EQ(ReadFileBytes(m_productDir + L"\\ZEBQt.dll"), product);
+    EXPECT_FALSE(Exists(m_productDir + L"\\ZEBScanP.dll"));
+    EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), productQuarantine + L"\\");
+    EXPECT_FALSE(Exists(m_quarantineDir));
+    ExpectInstalledProgramRestores(productQuarantine);
+
+    ASSERT_EQ(Uninstall(), 0);
+    ExpectProgramGone();
+    EXPECT_EQ(ReadFileBytes(m_productDir + L"\\ZEBQt.dll"), product);
+    EXPECT_EQ(FilesIn(m_productDir).size(), 1u);
+    EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), productQuarantine + L"\\");
+}
