@@ -45,9 +45,18 @@ bool CProgressWalk::Next(const std::wstring& name) {
         Show();
     }
     if (!m_dialog.IsShown()) return true;
-    m_dialog.SetLines(FillCounts(AfxLoadString(IDS_PROGRESS_COUNT), {m_nCurrent, m_nTotal}), name);
-    m_dialog.SetProgress(m_nCurrent - 1, m_nTotal);
-    if (!Pump() || !::IsWindow(m_hOwner)) return false;
+    // Updating the dialog's texts and looking at the window's messages each
+    // cost up to milliseconds; a few times a second is all an eye follows and
+    // all the window needs to stay responsive. Cancel is checked every row.
+    const uint64_t now = ::GetTickCount64();
+    if (m_bFirstUpdate || now - m_lastUpdateTick >= kUpdateIntervalMs) {
+        m_bFirstUpdate = false;
+        m_lastUpdateTick = now;
+        m_dialog.SetLines(FillCounts(AfxLoadString(IDS_PROGRESS_COUNT), {m_nCurrent, m_nTotal}),
+                          name);
+        m_dialog.SetProgress(m_nCurrent - 1, m_nTotal);
+        if (!Pump() || !::IsWindow(m_hOwner)) return false;
+    }
     return !m_dialog.HasUserCancelled();
 }
 

@@ -30,8 +30,10 @@ public:
     // Gives the owner window back and closes the progress dialog.
     void End();
 
-    // How long a walk runs before the progress dialog comes up.
-    static const uint64_t kDelayMs = 1000;
+    // How long a walk runs before the progress dialog comes up, and how
+    // often its texts change at most.
+    static constexpr uint64_t kDelayMs = 1000;
+    static constexpr uint64_t kUpdateIntervalMs = 100;
 
 private:
     void Show();
@@ -43,6 +45,8 @@ private:
     size_t m_nCurrent = 0;
     uint64_t m_startTick;
     bool m_bTried = false;
+    bool m_bFirstUpdate = true;
+    uint64_t m_lastUpdateTick = 0;
     bool m_bOwnerDisabled = false;
     HWND m_hFocus = nullptr;
     CProgressDialog m_dialog;
