@@ -2,10 +2,23 @@
 
 #include "app/Registry.h"
 #include "framework/WaitCursor.h"
+#include "res/resource.h"
 #include "restore/CollectionGrouping.h"
 #include "restore/DestinationBrowser.h"
 #include "restore/FileSize.h"
+#include "restore/ProgressWalk.h"
 #include "ui/QuarantineDlg.h"
+
+namespace {
+
+size_t CollectedFileCount(const std::vector<std::unique_ptr<CArchiveEntry>>& entries) {
+    size_t count = 0;
+    for (const std::unique_ptr<CArchiveEntry>& entry : entries)
+        for (const std::wstring& name : entry->m_strFile) count += name.empty() ? 0 : 1;
+    return count;
+}
+
+}  // namespace
 
 void CQuarantineDlg::OnCollection() {
     std::wstring destination;
@@ -27,9 +40,11 @@ void CQuarantineDlg::OnCollection() {
 
     const CZEBQtWrapper::QuarantinePtr quarantine = m_ZEBQt.OpenQuarantine(m_strFolder);
     if (!quarantine) return;
+    CProgressWalk progress(m_hWnd, IDS_PROGRESS_COLLECTION, CollectedFileCount(entries));
     for (const std::unique_ptr<CArchiveEntry>& entry : entries) {
         for (const std::wstring& name : entry->m_strFile) {
             if (name.empty()) continue;
+            if (!progress.Next(name)) return;
             // A sample that fails to restore is simply missing from the collection.
             const CZEBQtWrapper::ContainerPtr container = quarantine->OpenContainerByName(name);
             if (container) container->Restore(destination, 0, nullptr, 0, 0);

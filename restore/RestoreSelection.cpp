@@ -4,6 +4,8 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "restore/CleanHook.h"
+#include "restore/ProgressWalk.h"
+#include "restore/QuarantineFileDelete.h"
 #include "restore/RestoreOutcome.h"
 #include "ui/QuarantineDlg.h"
 
@@ -24,14 +26,6 @@ int32_t RestoreQuarantineFile(CZEBQtWrapper& library, const std::wstring& fullPa
     return container->Restore(destination, 0, hook, context, 0);
 }
 
-// The quarantine library names the quarantine file; a name that leads out of
-// the quarantine folder ("../x", "C:x") or into a file's stream must not steer
-// the delete that follows a restore.
-bool NamesFileInFolder(const std::wstring& name) {
-    return !name.empty() && name != L"." && name != L".." &&
-           name.find_first_of(L"\\/:") == std::wstring::npos;
-}
-
 }  // namespace
 
 void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destination, bool askDelete) {
@@ -43,27 +37,31 @@ void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destinatio
     CWaitCursor wait;
     const bool deleteAfter =
         askDelete && AfxMessageBox(IDS_DELETE_AFTER_RESTORE, MB_YESNOCANCEL) == IDYES;
-    // The question's box set the arrow, and nothing below pumps messages.
+    // The question's box set the arrow.
     wait.Restore();
     const ZEBQtCleanHook hook = clean ? &CleanHook : nullptr;
     const uintptr_t context = reinterpret_cast<uintptr_t>(&m_ScanP);
+    CProgressWalk progress(m_hWnd, RestoreProgressTitle(clean, askDelete),
+                           m_lstQuarantine.GetSelectedCount());
 
     while (row >= 0) {
         // Taken before the restore, so the walk does not hang on what the
         // restore of this row may change.
         const int next = m_lstQuarantine.GetNextItem(row, LVNI_SELECTED);
         const std::wstring name = m_lstQuarantine.GetItemText(row, 0);
+        if (!progress.Next(name)) break;
         const std::wstring fullPath = m_strFolder + name;
         const int32_t result = RestoreQuarantineFile(m_ZEBQt, fullPath, destination, hook, context);
         if (result == kRestored) {
             // A quarantine file that will not go simply shows again after the refill.
-            if (deleteAfter && NamesFileInFolder(name)) ::DeleteFileW(fullPath.c_str());
+            if (deleteAfter) DeleteQuarantineFile(m_strFolder, name);
         } else if (m_lstQuarantine.GetSelectedCount() == 1) {
             AfxMessageBox(RestoreFailureMessage(result), MB_ICONEXCLAMATION);
             return;
         }
         row = next;
     }
+    progress.End();
     if (deleteAfter) FillQuarantineList();
 }
 

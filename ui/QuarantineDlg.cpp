@@ -104,6 +104,10 @@ ON_NOTIFY(LVN_COLUMNCLICK, IDC_QUARANTINE_LIST, &CQuarantineDlg::OnColumnClick)
 ON_BN_CLICKED(IDC_COLLECTION, &CQuarantineDlg::OnCollection)
 ON_EN_CHANGE(IDC_PATH, &CQuarantineDlg::OnChangePath)
 ON_BN_CLICKED(IDC_RELOAD, &CQuarantineDlg::OnReload)
+ON_NOTIFY(LVN_KEYDOWN, IDC_QUARANTINE_LIST, &CQuarantineDlg::OnListKeyDown)
+ON_WM_CONTEXTMENU()
+ON_COMMAND(ID_LIST_DELETE, &CQuarantineDlg::OnDelete)
+ON_COMMAND(ID_LIST_SELECT_ALL, &CQuarantineDlg::OnSelectAll)
 END_MESSAGE_MAP()
 
 void CQuarantineDlg::DoDataExchange() {

@@ -27,6 +27,9 @@ public:
     // Restores the selected rows (to their former places when the destination
     // is empty), cleaning them on the way when asked.
     void RestoreSelection(bool clean, const std::wstring& destination, bool askDelete);
+    // Deletes the selected rows' quarantine files for good, once the user
+    // agreed, and refills the list.
+    void DeleteSelection();
 
     std::wstring m_strFolder;
     CZEBScanPWrapper m_ScanP;
@@ -57,6 +60,12 @@ protected:
     void OnCollection();
     void OnChangePath();
     void OnReload();
+    void OnListKeyDown(NMHDR* pNMHDR, LRESULT* pResult);
+    // point: where the menu was asked for, in screen coordinates; (-1, -1)
+    // from the keyboard.
+    void OnContextMenu(HWND hWnd, POINT point);
+    void OnDelete();
+    void OnSelectAll();
 
 private:
     // Loads both libraries; true when the scanner library is available.

@@ -127,6 +127,57 @@ void DeleteValue(HKEY hRoot, const wchar_t* subKey, const wchar_t* valueName) {
     if (key) ::RegDeleteValueW(key.Get(), valueName);
 }
 
+// The context menu a driver asked for, read and answered from a timer while
+// the menu's own loop runs.
+struct MenuScript {
+    wchar_t accessKey = 0;
+    bool answered = false;
+    std::vector<ShownMenuItem> items;
+};
+MenuScript* g_pMenuScript = nullptr;
+
+BOOL CALLBACK FindShownMenu(HWND hWnd, LPARAM lParam) {
+    if (ClassOf(hWnd) == L"#32768" && ::IsWindowVisible(hWnd)) {
+        *reinterpret_cast<HWND*>(lParam) = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK MenuTimerProc(HWND, UINT, UINT_PTR, DWORD) {
+    try {
+        MenuScript* pScript = g_pMenuScript;
+        if (pScript == nullptr || pScript->answered) return;
+        HWND hMenuWnd = nullptr;
+        ::EnumThreadWindows(::GetCurrentThreadId(), &FindShownMenu,
+                            reinterpret_cast<LPARAM>(&hMenuWnd));
+        if (hMenuWnd == nullptr) return;
+        HMENU hMenu = reinterpret_cast<HMENU>(::SendMessageW(hMenuWnd, MN_GETHMENU, 0, 0));
+        for (int index = 0; index < ::GetMenuItemCount(hMenu); ++index) {
+            wchar_t text[256] = {};
+            MENUITEMINFOW info = {};
+            info.cbSize = sizeof(info);
+            info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+            info.dwTypeData = text;
+            info.cch = 255;
+            if (!::GetMenuItemInfoW(hMenu, static_cast<UINT>(index), TRUE, &info)) continue;
+            text[255] = L'\0';
+            ShownMenuItem item;
+            item.nID = (info.fType & MFT_SEPARATOR) != 0 ? 0 : info.wID;
+            item.text = text;
+            item.grayed = (info.fState & MFS_GRAYED) != 0;
+            pScript->items.push_back(item);
+        }
+        pScript->answered = true;
+        if (pScript->accessKey != 0)
+            ::PostMessageW(hMenuWnd, WM_CHAR, pScript->accessKey, 1);
+        else
+            ::PostMessageW(hMenuWnd, WM_KEYDOWN, VK_ESCAPE, 1);
+    } catch (...) {
+        ::OutputDebugStringW(L"CMainDialogDriver: exception while answering a menu\n");
+    }
+}
+
 const wchar_t kSettings[] = L"Software\\HALVREN\\Quarantine";
 const wchar_t kProduct[] = L"Software\\HALVREN\\ZEBScanP";
 
@@ -257,6 +308,9 @@ void CModalAnswerer::Answer(HWND hWnd) {
         shown.answer = IDOK;
     }
     if (shown.kind != ShownWindow::kDialog) ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+    for (const int nID : shown.buttons)
+        if ((::GetWindowLongW(::GetDlgItem(hWnd, nID), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            shown.defaultButton = nID;
     m_shown.push_back(shown);
     PostCommand(hWnd, shown.answer);
 }
@@ -315,6 +369,32 @@ void CMainDialogDriver::ClickColumn(int column) {
 void CMainDialogDriver::SystemCommand(UINT nID) {
     ::SendMessageW(Window(), WM_SYSCOMMAND, nID, 0);
     Pump();
+}
+
+void CMainDialogDriver::PressKey(UINT vk, bool ctrl) {
+    BYTE saved[256] = {};
+    ::GetKeyboardState(saved);
+    BYTE state[256] = {};
+    std::copy(saved, saved + 256, state);
+    if (ctrl) state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
+    ::SetKeyboardState(state);
+    ::SendMessageW(List(), WM_KEYDOWN, vk, 1);
+    ::SendMessageW(List(), WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
+    ::SetKeyboardState(saved);
+    Pump();
+}
+
+std::vector<ShownMenuItem> CMainDialogDriver::ContextMenu(wchar_t accessKey, const POINT* pScreen) {
+    MenuScript script;
+    script.accessKey = accessKey;
+    g_pMenuScript = &script;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, USER_TIMER_MINIMUM, &MenuTimerProc);
+    const LPARAM where = pScreen != nullptr ? MAKELPARAM(pScreen->x, pScreen->y) : -1;
+    ::SendMessageW(List(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List()), where);
+    ::KillTimer(nullptr, timer);
+    g_pMenuScript = nullptr;
+    Pump();
+    return script.items;
 }
 
 void CMainDialogDriver::SelectRows(const std::vector<int>& rows) {

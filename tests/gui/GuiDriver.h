@@ -52,6 +52,15 @@ struct ShownWindow {
     UINT icon = 0;
     // The button the answerer pressed (IDOK or IDCANCEL for a folder browser).
     int answer = 0;
+    // The button Enter would press.
+    int defaultButton = 0;
+};
+
+// One item of a context menu as it was shown; a separator has id 0.
+struct ShownMenuItem {
+    UINT nID = 0;
+    std::wstring text;  // with its "&" and any "\t" and shortcut
+    bool grayed = false;
 };
 
 // Answers every message box, folder browser and other modal dialog that opens
@@ -129,6 +138,15 @@ public:
     void ClickColumn(int column);
     // A command from the window menu (WM_SYSCOMMAND).
     void SystemCommand(UINT nID);
+    // A key pressed in the list (WM_KEYDOWN and WM_KEYUP at the list, as the
+    // focused list gets them), with Ctrl held down when asked.
+    void PressKey(UINT vk, bool ctrl = false);
+    // Asks the list for its context menu the way the platform does:
+    // WM_CONTEXTMENU at the list, from a right click at the screen point or,
+    // without one, from the keyboard. Records the menu's items, then types
+    // the access key, which runs that item; 0 closes the menu with Esc.
+    // Returns the items shown; empty when no menu opened.
+    std::vector<ShownMenuItem> ContextMenu(wchar_t accessKey, const POINT* pScreen = nullptr);
     // Selects exactly these rows (and nothing else).
     void SelectRows(const std::vector<int>& rows);
     // Types a text into the path box, replacing what it held.

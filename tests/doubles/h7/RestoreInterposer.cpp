@@ -41,6 +41,7 @@ std::vector<std::wstring> CRestoreInterposer::RestoredNames() const {
 int32_t __cdecl CRestoreInterposer::Restore(int32_t hContainer, const wchar_t* destination,
                                             uint32_t flags, ZEBQtCleanHook hook, uintptr_t context,
                                             uint32_t reserved) {
+    if (g_pInterposer->m_beforeEach) g_pInterposer->m_beforeEach(g_pInterposer->m_calls.size());
     RestoreCall call;
     call.containerName = NameOfContainer(*g_pWrapper, hContainer);
     call.destination = destination != nullptr ? destination : L"(null)";

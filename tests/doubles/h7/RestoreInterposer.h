@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -35,6 +36,9 @@ public:
     void FailWith(const std::wstring& containerName, int32_t result) {
         m_failures[containerName] = result;
     }
+    // Runs before every restore, with the number of restores before it; a
+    // test makes the library slow with it, or watches what happens meanwhile.
+    void BeforeEachCall(std::function<void(size_t)> fn) { m_beforeEach = std::move(fn); }
     const std::vector<RestoreCall>& Calls() const { return m_calls; }
     std::vector<std::wstring> RestoredNames() const;
 
@@ -46,4 +50,5 @@ private:
     PFN_ZEBQtRestoreContainer m_pfnLibraryRestore;
     std::map<std::wstring, int32_t> m_failures;
     std::vector<RestoreCall> m_calls;
+    std::function<void(size_t)> m_beforeEach;
 };

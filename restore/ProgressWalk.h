@@ -1,0 +1,64 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+#include "framework/ProgressDialog.h"
+
+// Progress for a walk over several rows. Once the walk has run for about a
+// second, the standard progress dialog comes up with the operation's name,
+// "n of m" and the current quarantine file. From then on the owner window is
+// disabled, so that nothing starts a second operation, keeps the wait cursor
+// and repaints between rows; Cancel ends the walk before its next row. Where
+// the progress dialog cannot be created, the walk runs as it always did.
+class CProgressWalk {
+public:
+    // nTitleID: string-table id of the operation's name.
+    CProgressWalk(HWND hOwner, UINT nTitleID, size_t total);
+    ~CProgressWalk() { End(); }
+    CProgressWalk(const CProgressWalk&) = delete;
+    CProgressWalk& operator=(const CProgressWalk&) = delete;
+
+    // Called before each row with its quarantine file's name; false when the
+    // walk is to stop here (Cancel, the owner window went, or the program is
+    // asked to quit).
+    bool Next(const std::wstring& name);
+    // Gives the owner window back and closes the progress dialog.
+    void End();
+
+    // How long a walk runs before the progress dialog comes up, and how
+    // often its texts change at most.
+    static constexpr uint64_t kDelayMs = 1000;
+    static constexpr uint64_t kUpdateIntervalMs = 100;
+
+private:
+    void Show();
+    bool Pump();
+
+    HWND m_hOwner;
+    UINT m_nTitleID;
+    size_t m_nTotal;
+    size_t m_nCurrent = 0;
+    uint64_t m_startTick;
+    bool m_bTried = false;
+    bool m_bFirstUpdate = true;
+    uint64_t m_lastUpdateTick = 0;
+    bool m_bOwnerDisabled = false;
+    HWND m_hFocus = nullptr;
+    CProgressDialog m_dialog;
+};
+
+// Whether a walk at row `current` (1-based) of `total` that has run for
+// `elapsedMs` is due to show its progress dialog.
+bool ProgressDue(uint64_t elapsedMs, size_t current, size_t total);
+
+// The pattern with each "%d" replaced by the next count, in order; a "%d"
+// without a count is kept, everything else is copied as it stands.
+std::wstring FillCounts(const std::wstring& pattern, std::initializer_list<uint64_t> counts);
+
+// The operation's name shown by the progress of RestoreSelection.
+UINT RestoreProgressTitle(bool clean, bool askDelete);
