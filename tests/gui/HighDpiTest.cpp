@@ -1,7 +1,4 @@
 // The size-grip bitmap id is one of the OEM resources.
-#ifndef OEMRESOURCE
-#define OEMRESOURCE
-#endif
 
 #include <gtest/gtest.h>
 
