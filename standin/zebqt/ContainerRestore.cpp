@@ -162,7 +162,12 @@ int32_t Restore(const std::wstring& containerPath, const std::wstring& destinati
             }
             for (const Step& earlier : files)
                 if (SameTarget(earlier.target, step.target)) return kTargetFailed;
-            if (PathExists(step.target)) return kTargetFailed;
+            // The rename into place refuses an existing target in any case;
+            // asking first spares the cleaning hook and the disk the work.
+            // Into a folder without a hook the rename's answer is enough,
+            // and a look-up of a missing name can cost a scan of the folder.
+            if ((hook != nullptr || destination.empty()) && PathExists(step.target))
+                return kTargetFailed;
             files.push_back(std::move(step));
         } else if (destination.empty() && (object.meta.kind == kKindRegistryValue ||
                                            object.meta.kind == kKindHostsEntry)) {

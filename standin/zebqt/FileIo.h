@@ -35,6 +35,7 @@ public:
     void Close() {
         m_file.Reset();
         m_size = 0;
+        m_position = 0;
         m_window.clear();
     }
     uint64_t Size() const override { return m_size; }
@@ -48,6 +49,7 @@ private:
     uint64_t m_size = 0;
     mutable std::vector<uint8_t> m_window;
     mutable uint64_t m_windowOffset = 0;
+    mutable uint64_t m_position = 0;  // of the file pointer
 };
 
 // Opens an existing regular file; an invalid handle for folders, devices and
