@@ -104,8 +104,7 @@ std::vector<std::vector<double>> TimeInTurn(int reps, const std::function<void()
     return times;
 }
 
-PairedTiming MedianRatio(const std::vector<std::vector<double>>& times, size_t work,
-                         size_t floor) {
+PairedTiming MedianRatio(const std::vector<std::vector<double>>& times, size_t work, size_t floor) {
     std::vector<double> measured;
     std::vector<double> floors;
     std::vector<double> ratios;

@@ -45,8 +45,7 @@ PairedTiming TimeAgainstFloor(int reps, const std::function<void()>& prepare,
 // time against another's, so that drift in the machine's speed cancels out.
 std::vector<std::vector<double>> TimeInTurn(int reps, const std::function<void()>& prepare,
                                             const std::vector<std::function<void()>>& works);
-PairedTiming MedianRatio(const std::vector<std::vector<double>>& times, size_t work,
-                         size_t floor);
+PairedTiming MedianRatio(const std::vector<std::vector<double>>& times, size_t work, size_t floor);
 
 // One figure: "name: ratio (measured / floor, target)". The target is the
 // largest acceptable ratio; a miss is marked.

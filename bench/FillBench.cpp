@@ -38,7 +38,8 @@ std::vector<RowTexts> ListedTexts(const std::vector<BenchContainer>& containers)
 void InsertDirectly(const CListCtrl& list, const std::vector<RowTexts>& rows,
                     const std::vector<size_t>& order) {
     list.DeleteAllItems();
-    for (const RowTexts& row : rows) ::OutputDebugStringW((L"Load: " + row.texts[0] + L"\n").c_str());
+    for (const RowTexts& row : rows)
+        ::OutputDebugStringW((L"Load: " + row.texts[0] + L"\n").c_str());
     list.SetRedraw(false);
     for (const size_t index : order) {
         const RowTexts& row = rows[index];

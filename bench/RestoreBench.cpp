@@ -66,9 +66,10 @@ bool MakeQuarantine(const std::wstring& folder, const std::wstring& originals,
     header.virus = u"Bench.Sample";
     for (size_t i = 0; i < count; ++i) {
         std::wstring container;
-        if (zq::QuarantineFiles(folder, header,
-                                {zq::FileToStore{originals + L"\\" + names[i], L"", L"Bench.Sample"}},
-                                false, container) != 0)
+        if (zq::QuarantineFiles(
+                folder, header,
+                {zq::FileToStore{originals + L"\\" + names[i], L"", L"Bench.Sample"}}, false,
+                container) != 0)
             return false;
     }
     return true;
@@ -85,8 +86,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring originals = scratch + L"\\originals";
     const std::wstring quarantine = scratch + L"\\quarantine";
     const std::wstring fewQuarantine = scratch + L"\\quarantine-few";
-    for (const std::wstring& folder : {app, originals})
-        ::CreateDirectoryW(folder.c_str(), nullptr);
+    for (const std::wstring& folder : {app, originals}) ::CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring bin = BenchBinDir();
     const std::wstring exe = app + L"\\Quarantine.exe";
     if (!::CopyFileW((bin + L"\\Quarantine.exe").c_str(), exe.c_str(), FALSE) ||
@@ -133,8 +133,8 @@ int wmain(int argc, wchar_t** argv) {
                 continue;
             }
             if (!flush) continue;
-            CFileHandle file(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr,
-                                           OPEN_EXISTING, 0, nullptr));
+            CFileHandle file(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                           0, nullptr));
             if (!file || !::FlushFileBuffers(file.Get())) ++failures;
         }
     };
@@ -148,7 +148,8 @@ int wmain(int argc, wchar_t** argv) {
     const auto times = TimeInTurn(options.reps, prepare,
                                   {[&] { restoreFrom(quarantine); }, [&] { copy(false); },
                                    [&] { copy(true); }, [&] { restoreFrom(fewQuarantine); }});
-    const std::wstring name = L"command-line restore, " + std::to_wstring(files) + L" files of 64 KiB";
+    const std::wstring name =
+        L"command-line restore, " + std::to_wstring(files) + L" files of 64 KiB";
     PairedTiming t = MedianRatio(times, 0, 1);
     PrintFigure(name + L", floor A (CopyFileW)", t.ratio, t.measured * 1000, t.floor * 1000, 2.0);
     t = MedianRatio(times, 0, 2);

@@ -194,8 +194,8 @@ int wmain(int argc, wchar_t** argv) {
     if (perContainer.size() == 2)
         PrintFigure(L"fill, real store, growth, " + std::to_wstring(options.rows) + L" against " +
                         std::to_wstring(few) + L" containers",
-                    perContainer[1] / perContainer[0], perContainer[1] * 1e6,
-                    perContainer[0] * 1e6, 1.5, L"us per container");
+                    perContainer[1] / perContainer[0], perContainer[1] * 1e6, perContainer[0] * 1e6,
+                    1.5, L"us per container");
     RemoveFolder(scratch);
     return failures == 0 ? 0 : 1;
 }

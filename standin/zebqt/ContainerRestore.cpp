@@ -206,8 +206,9 @@ int32_t Restore(const std::wstring& containerPath, const std::wstring& destinati
     }
     for (const ParsedObject* object : others) {
         std::vector<uint8_t> data;
-        const PayloadResult result =
-            DecodePayload(source, *object, [&data](const uint8_t* bytes, size_t size) {
+        const PayloadResult result = DecodePayload(
+            source, *object,
+            [&data](const uint8_t* bytes, size_t size) {
                 data.insert(data.end(), bytes, bytes + size);
                 return data.size() <= (16u << 20);
             },

@@ -33,9 +33,8 @@ bool FileSource::Fill(uint64_t offset, size_t size) const {
 bool FileSource::Read(uint64_t offset, void* data, size_t size) const {
     if (!m_file || offset > m_size || size > m_size - offset) return false;
     if (size == 0) return true;
-    const bool inWindow =
-        offset >= m_windowOffset && offset - m_windowOffset <= m_window.size() &&
-        size <= m_window.size() - (offset - m_windowOffset);
+    const bool inWindow = offset >= m_windowOffset && offset - m_windowOffset <= m_window.size() &&
+                          size <= m_window.size() - (offset - m_windowOffset);
     if (!inWindow) {
         if (size >= kHeadBytes) return ReadDirect(offset, data, size);
         if (!Fill(offset, static_cast<size_t>(std::min<uint64_t>(kHeadBytes, m_size - offset))))
