@@ -158,21 +158,23 @@ int wmain(int argc, wchar_t** argv) {
 
     CBenchDialog store(BenchBinDir() + L"\\standin");
     CBenchDialog memory;
-    std::vector<double> perContainer;
-    for (const int count : {few, options.rows}) {
-        if (count == few && !perContainer.empty()) break;
-        const std::wstring quarantine = scratch + L"\\quarantine" + std::to_wstring(count);
-        ::CreateDirectoryW(quarantine.c_str(), nullptr);
-        std::vector<BenchContainer> rows = MakeContainers(count, true);
-        if (!MakeStore(quarantine, rows)) {
+    std::vector<int> counts{few};
+    if (options.rows != few) counts.push_back(options.rows);
+    std::vector<std::wstring> quarantines;
+    std::vector<std::vector<BenchContainer>> rows;
+    for (const int count : counts) {
+        quarantines.push_back(scratch + L"\\quarantine" + std::to_wstring(count));
+        ::CreateDirectoryW(quarantines.back().c_str(), nullptr);
+        rows.push_back(MakeContainers(count, true));
+        if (!MakeStore(quarantines.back(), rows.back())) {
             std::fwprintf(stderr, L"the store could not be made\n");
             RemoveFolder(scratch);
             return 1;
         }
-        LoadMemoryContainers(rows);
-        if (options.stages) PrintStages(store.Dialog().m_ZEBQt, quarantine);
-        store.Reload(quarantine);
-        memory.Reload(quarantine);
+        LoadMemoryContainers(rows.back());
+        if (options.stages) PrintStages(store.Dialog().m_ZEBQt, quarantines.back());
+        store.Reload(quarantines.back());
+        memory.Reload(quarantines.back());
         const std::vector<std::wstring> listed = RowsOf(store.Dialog().m_lstQuarantine);
         if (static_cast<int>(listed.size()) != count ||
             listed != RowsOf(memory.Dialog().m_lstQuarantine)) {
@@ -180,22 +182,36 @@ int wmain(int argc, wchar_t** argv) {
                           listed.size(), count);
             ++failures;
         }
-        const PairedTiming t = TimeAgainstFloor(
-            options.reps, nullptr, [&] { store.Reload(quarantine); },
-            [&] {
-                memory.Reload(quarantine);
-                ReadEveryFile(quarantine);
-            });
-        PrintFigure(L"fill, real store, " + std::to_wstring(count) + L" containers", t.ratio,
-                    t.measured * 1000, t.floor * 1000, 1.5);
-        perContainer.push_back(t.measured / count);
-        RemoveFolder(quarantine);
     }
-    if (perContainer.size() == 2)
+
+    // Both sizes in every repetition, each fill next to its floor, so that the
+    // growth compares times taken under the same load.
+    std::vector<std::vector<double>> times(static_cast<size_t>(options.reps));
+    for (std::vector<double>& rep : times) {
+        for (size_t i = 0; i < counts.size(); ++i) {
+            rep.push_back(MedianSeconds(1, nullptr, [&] { store.Reload(quarantines[i]); }));
+            LoadMemoryContainers(rows[i]);
+            rep.push_back(MedianSeconds(1, nullptr, [&] {
+                memory.Reload(quarantines[i]);
+                ReadEveryFile(quarantines[i]);
+            }));
+        }
+    }
+    for (size_t i = 0; i < counts.size(); ++i) {
+        const PairedTiming t = MedianRatio(times, 2 * i, 2 * i + 1);
+        PrintFigure(L"fill, real store, " + std::to_wstring(counts[i]) + L" containers", t.ratio,
+                    t.measured * 1000, t.floor * 1000, 1.5);
+    }
+    if (counts.size() == 2) {
+        const PairedTiming t = MedianRatio(times, 2, 0);
+        const PairedTiming floors = MedianRatio(times, 3, 1);
+        const double scale = static_cast<double>(few) / options.rows;
         PrintFigure(L"fill, real store, growth, " + std::to_wstring(options.rows) + L" against " +
                         std::to_wstring(few) + L" containers",
-                    perContainer[1] / perContainer[0], perContainer[1] * 1e6, perContainer[0] * 1e6,
-                    1.5, L"us per container");
+                    t.ratio * scale, t.measured * 1e6 / options.rows, t.floor * 1e6 / few, 1.5,
+                    L"us per container");
+        std::fwprintf(stderr, L"  (the floor's own growth: %.2f)\n", floors.ratio * scale);
+    }
     RemoveFolder(scratch);
     return failures == 0 ? 0 : 1;
 }
