@@ -95,22 +95,35 @@ double Median(std::vector<double> values) {
 }
 }  // namespace
 
-PairedTiming TimeAgainstFloor(int reps, const std::function<void()>& prepare,
-                              const std::function<void()>& work,
-                              const std::function<void()>& floorWork) {
+std::vector<std::vector<double>> TimeInTurn(int reps, const std::function<void()>& prepare,
+                                            const std::vector<std::function<void()>>& works) {
+    std::vector<std::vector<double>> times(static_cast<size_t>(reps));
+    for (std::vector<double>& rep : times)
+        for (const std::function<void()>& work : works)
+            rep.push_back(MedianSeconds(1, prepare, work));
+    return times;
+}
+
+PairedTiming MedianRatio(const std::vector<std::vector<double>>& times, size_t work, size_t floor) {
     std::vector<double> measured;
     std::vector<double> floors;
     std::vector<double> ratios;
-    for (int i = 0; i < reps; ++i) {
-        measured.push_back(MedianSeconds(1, prepare, work));
-        floors.push_back(MedianSeconds(1, prepare, floorWork));
-        ratios.push_back(floors.back() > 0 ? measured.back() / floors.back() : 0.0);
+    for (const std::vector<double>& rep : times) {
+        measured.push_back(rep[work]);
+        floors.push_back(rep[floor]);
+        ratios.push_back(rep[floor] > 0 ? rep[work] / rep[floor] : 0.0);
     }
     PairedTiming timing;
     timing.ratio = Median(ratios);
     timing.measured = Median(measured);
     timing.floor = Median(floors);
     return timing;
+}
+
+PairedTiming TimeAgainstFloor(int reps, const std::function<void()>& prepare,
+                              const std::function<void()>& work,
+                              const std::function<void()>& floorWork) {
+    return MedianRatio(TimeInTurn(reps, prepare, {work, floorWork}), 0, 1);
 }
 
 void PrintFigure(const std::wstring& name, double ratio, double measured, double floor,
@@ -132,6 +145,34 @@ std::wstring BenchBinDir() {
         path.resize(path.size() * 2);
     }
     return path.substr(0, path.find_last_of(L'\\'));
+}
+
+std::wstring MakeScratchFolder(const std::wstring& prefix) {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder =
+        std::wstring(temp) + prefix + L"-" + std::to_wstring(::GetCurrentProcessId());
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+void RemoveFolder(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    CFindHandle find(::FindFirstFileW((folder + L"\\*").c_str(), &data));
+    if (find) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = folder + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveFolder(path);
+            } else {
+                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(path.c_str());
+            }
+        } while (::FindNextFileW(find.Get(), &data));
+    }
+    ::RemoveDirectoryW(folder.c_str());
 }
 
 void PumpMessages() {

@@ -40,6 +40,13 @@ PairedTiming TimeAgainstFloor(int reps, const std::function<void()>& prepare,
                               const std::function<void()>& work,
                               const std::function<void()>& floorWork);
 
+// Several works timed in turn, each after prepare, reps times over: times[rep][work]
+// in seconds. MedianRatio gives the median over the repetitions of one work's
+// time against another's, so that drift in the machine's speed cancels out.
+std::vector<std::vector<double>> TimeInTurn(int reps, const std::function<void()>& prepare,
+                                            const std::vector<std::function<void()>>& works);
+PairedTiming MedianRatio(const std::vector<std::vector<double>>& times, size_t work, size_t floor);
+
 // One figure: "name: ratio (measured / floor, target)". The target is the
 // largest acceptable ratio; a miss is marked.
 void PrintFigure(const std::wstring& name, double ratio, double measured, double floor,
@@ -47,6 +54,10 @@ void PrintFigure(const std::wstring& name, double ratio, double measured, double
 
 // The folder of the running benchmark (the build's bin folder).
 std::wstring BenchBinDir();
+// A new folder for one benchmark's files under the temporary folder, and
+// its removal with everything in it.
+std::wstring MakeScratchFolder(const std::wstring& prefix);
+void RemoveFolder(const std::wstring& folder);
 
 // The main dialog, created modeless with the in-memory quarantine library
 // (or the one in libraryDir) and an empty scanner library already loaded; any

@@ -1,6 +1,6 @@
-// Filling the list from the stand-in quarantine store on disk, against
-// inserting the same rows' texts directly plus reading every container file
-// once.
+// Filling the list from the stand-in quarantine store on disk, against the
+// in-memory library's fill of the same rows plus one plain read of every
+// container file: what is left over is the stand-in library's own cost.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -12,27 +12,12 @@
 
 #include "bench/BenchSupport.h"
 #include "framework/Handles.h"
-#include "standin/zebqt/Quarantining.h"
-#include "ui/ListingText.h"
+#include "standin/zebqt/ContainerWriter.h"
+#include "standin/zebqt/FileIo.h"
+#include "standin/zebqt/StoreFolder.h"
 #include "ui/QuarantineDlg.h"
 
 namespace {
-
-void RemoveFolder(const std::wstring& folder) {
-    WIN32_FIND_DATAW data;
-    CFindHandle find(::FindFirstFileW((folder + L"\\*").c_str(), &data));
-    if (find) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveFolder(folder + L"\\" + name);
-            else
-                ::DeleteFileW((folder + L"\\" + name).c_str());
-        } while (::FindNextFileW(find.Get(), &data));
-    }
-    ::RemoveDirectoryW(folder.c_str());
-}
 
 size_t ReadEveryFile(const std::wstring& folder) {
     size_t total = 0;
@@ -53,82 +38,179 @@ size_t ReadEveryFile(const std::wstring& folder) {
     return total;
 }
 
+// Writes one container per row, each holding one small file, and points each
+// row at its container, so that the in-memory library can serve the same rows.
+// The store is generated, so it is not flushed to the disk.
+bool MakeStore(const std::wstring& folder, std::vector<BenchContainer>& rows) {
+    for (size_t i = 0; i < rows.size(); ++i) {
+        BenchContainer& row = rows[i];
+        zq::ContainerHeader header;
+        header.time.year = row.time.wYear;
+        header.time.month = row.time.wMonth;
+        header.time.day = row.time.wDay;
+        header.time.hour = row.time.wHour;
+        header.time.minute = row.time.wMinute;
+        header.time.second = row.time.wSecond;
+        header.virus = std::u16string(row.virus.begin(), row.virus.end());
+        std::vector<zq::PendingObject> objects(1);
+        objects[0].meta.kind = zq::kKindFile;
+        objects[0].meta.path = std::u16string(row.origPath.begin(), row.origPath.end());
+        objects[0].meta.virus = header.virus;
+        const std::string bytes = "sample " + std::to_string(i);
+        objects[0].data.assign(bytes.begin(), bytes.end());
+        std::wstring path;
+        if (zq::WriteContainer(folder, header, path, objects, false) != 0) return false;
+        row.file = path;
+    }
+    return true;
+}
+
+std::vector<std::wstring> RowsOf(const CListCtrl& list) {
+    std::vector<std::wstring> rows;
+    for (int i = 0; i < list.GetItemCount(); ++i) {
+        std::wstring line;
+        for (int column = 0; column < 5; ++column) line += list.GetItemText(i, column) + L"|";
+        rows.push_back(line);
+    }
+    return rows;
+}
+
+// Where the library's time goes while the dialog lists the store: each entry
+// point the listing calls, timed over every container, and the file opens,
+// reads and bytes that reading the containers costs, for --stages.
+void PrintStages(CZEBQtWrapper& library, const std::wstring& folder) {
+    std::vector<double> at{Now()};
+    const int32_t hQuarantine = library.ZEBQtOpenQuarantine(folder.c_str());
+    library.ZEBQtStartEnumContainers(hQuarantine);
+    at.push_back(Now());
+    std::vector<int32_t> containers;
+    for (int32_t i = 0;; ++i) {
+        const int32_t h = library.ZEBQtOpenContainer(hQuarantine, i);
+        if (h == -1) break;
+        containers.push_back(h);
+    }
+    at.push_back(Now());
+    for (const int32_t h : containers) {
+        wchar_t path[260], virus[1024];
+        SYSTEMTIME time;
+        uint32_t info1, info2;
+        library.ZEBQtGetContainerProperties(h, path, 260, virus, 1024, &time, &info1, &info2);
+    }
+    at.push_back(Now());
+    std::vector<int32_t> objects;
+    for (const int32_t h : containers) {
+        int32_t kind = 0;
+        for (int32_t i = 0;; ++i) {
+            const int32_t object = library.ZEBQtOpenObject(h, i, &kind);
+            if (object == -1) break;
+            objects.push_back(object);
+        }
+    }
+    at.push_back(Now());
+    for (const int32_t h : objects) {
+        wchar_t path[260], virus[1024];
+        ZEBQtFileInfo info;
+        library.ZEBQtGetFileObjectProperties(h, path, 260, virus, 1024, &info);
+    }
+    at.push_back(Now());
+    for (const int32_t h : objects) library.ZEBQtCloseObject(h);
+    for (const int32_t h : containers) library.ZEBQtCloseContainer(h);
+    library.ZEBQtCloseQuarantine(hQuarantine);
+    at.push_back(Now());
+    const size_t bytes = ReadEveryFile(folder);
+    at.push_back(Now());
+    const wchar_t* steps[] = {L"open quarantine, enumerate", L"open containers",
+                              L"container properties",       L"open objects",
+                              L"object properties",          L"close every handle",
+                              L"plain read of every file"};
+    const double n = static_cast<double>(std::max<size_t>(containers.size(), 1));
+    std::fwprintf(stderr, L"stages for %zu containers, %zu objects, %zu bytes on disk:\n",
+                  containers.size(), objects.size(), bytes);
+    for (size_t i = 0; i + 1 < at.size(); ++i)
+        std::fwprintf(stderr, L"  %-28ls %9.1f ms %9.1f us per container\n", steps[i],
+                      (at[i + 1] - at[i]) * 1000, (at[i + 1] - at[i]) * 1e6 / n);
+
+    // The library reads a container when it is opened; the same reader,
+    // linked here, counts what that costs.
+    std::vector<std::wstring> names;
+    zq::ListContainerFiles(folder, std::wstring(), names);
+    const zq::IoTally before = zq::ContainerIoTally();
+    for (const std::wstring& name : names) zq::ReadContainerFile(folder + L"\\" + name);
+    const zq::IoTally& after = zq::ContainerIoTally();
+    const double files = static_cast<double>(std::max<size_t>(names.size(), 1));
+    std::fwprintf(stderr,
+                  L"  per container opened: %.2f file opens, %.2f reads, %.0f bytes read of "
+                  L"%.0f on disk\n",
+                  static_cast<double>(after.opens - before.opens) / files,
+                  static_cast<double>(after.reads - before.reads) / files,
+                  static_cast<double>(after.bytes - before.bytes) / files,
+                  static_cast<double>(bytes) / files);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const BenchOptions options = ParseBenchOptions(argc, argv, 100);
     _wsetlocale(LC_ALL, L"");
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring scratch =
-        std::wstring(temp) + L"store-fill-bench-" + std::to_wstring(::GetCurrentProcessId());
-    const std::wstring originals = scratch + L"\\originals";
-    const std::wstring quarantine = scratch + L"\\quarantine";
-    for (const std::wstring& folder : {scratch, originals, quarantine})
-        ::CreateDirectoryW(folder.c_str(), nullptr);
+    const int few = std::min(options.rows, options.small ? 30 : 1000);
+    const std::wstring scratch = MakeScratchFolder(L"store-fill-bench");
+    int failures = 0;
 
-    const std::vector<BenchContainer> containers = MakeContainers(options.rows, true);
-    for (size_t i = 0; i < containers.size(); ++i) {
-        const std::wstring source = originals + L"\\f" + std::to_wstring(i) + L".bin";
-        const std::string bytes = "sample " + std::to_string(i);
-        CFileHandle file(
-            ::CreateFileW(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        DWORD written = 0;
-        ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        file.Reset();
-        zq::ContainerHeader header;
-        header.time.year = containers[i].time.wYear;
-        header.time.month = containers[i].time.wMonth;
-        header.time.day = containers[i].time.wDay;
-        header.time.hour = containers[i].time.wHour;
-        header.time.minute = containers[i].time.wMinute;
-        header.virus = std::u16string(containers[i].virus.begin(), containers[i].virus.end());
-        std::wstring container;
-        if (zq::QuarantineFiles(
-                quarantine, header,
-                {zq::FileToStore{source, containers[i].origPath.substr(4), containers[i].virus}},
-                true, container) != 0) {
+    CBenchDialog store(BenchBinDir() + L"\\standin");
+    CBenchDialog memory;
+    std::vector<int> counts{few};
+    if (options.rows != few) counts.push_back(options.rows);
+    std::vector<std::wstring> quarantines;
+    std::vector<std::vector<BenchContainer>> rows;
+    for (const int count : counts) {
+        quarantines.push_back(scratch + L"\\quarantine" + std::to_wstring(count));
+        ::CreateDirectoryW(quarantines.back().c_str(), nullptr);
+        rows.push_back(MakeContainers(count, true));
+        if (!MakeStore(quarantines.back(), rows.back())) {
             std::fwprintf(stderr, L"the store could not be made\n");
             RemoveFolder(scratch);
             return 1;
         }
-    }
-
-    int failures = 0;
-    {
-        CBenchDialog bench(BenchBinDir() + L"\\standin");
-        const CListCtrl& list = bench.Dialog().m_lstQuarantine;
-        bench.Reload(quarantine);
-        if (list.GetItemCount() != options.rows) {
-            std::fwprintf(stderr, L"the list shows %d rows instead of %d\n", list.GetItemCount(),
-                          options.rows);
+        LoadMemoryContainers(rows.back());
+        if (options.stages) PrintStages(store.Dialog().m_ZEBQt, quarantines.back());
+        store.Reload(quarantines.back());
+        memory.Reload(quarantines.back());
+        const std::vector<std::wstring> listed = RowsOf(store.Dialog().m_lstQuarantine);
+        if (static_cast<int>(listed.size()) != count ||
+            listed != RowsOf(memory.Dialog().m_lstQuarantine)) {
+            std::fwprintf(stderr, L"the store lists %zu rows, not the %d rows it holds\n",
+                          listed.size(), count);
             ++failures;
         }
-        std::vector<std::vector<std::wstring>> rows;
-        std::vector<std::wstring> names;
-        for (int i = 0; i < list.GetItemCount(); ++i) {
-            rows.emplace_back();
-            for (int column = 0; column < 5; ++column)
-                rows.back().push_back(list.GetItemText(i, column));
-            names.push_back(rows.back()[0]);
+    }
+
+    // Both sizes in every repetition, each fill next to its floor, so that the
+    // growth compares times taken under the same load.
+    std::vector<std::vector<double>> times(static_cast<size_t>(options.reps));
+    for (std::vector<double>& rep : times) {
+        for (size_t i = 0; i < counts.size(); ++i) {
+            rep.push_back(MedianSeconds(1, nullptr, [&] { store.Reload(quarantines[i]); }));
+            LoadMemoryContainers(rows[i]);
+            rep.push_back(MedianSeconds(1, nullptr, [&] {
+                memory.Reload(quarantines[i]);
+                ReadEveryFile(quarantines[i]);
+            }));
         }
-        const std::vector<size_t> order = DescendingInsertionOrder(names);
-        const auto floor = [&] {
-            ReadEveryFile(quarantine);
-            list.DeleteAllItems();
-            list.SetRedraw(false);
-            for (const size_t index : order) {
-                const int at = list.InsertItem(list.GetItemCount(), rows[index][0]);
-                for (int column = 1; column < 5; ++column)
-                    list.SetItemText(at, column, rows[index][column]);
-            }
-            list.SetRedraw(true);
-            ::InvalidateRect(list.GetSafeHwnd(), nullptr, TRUE);
-        };
-        const PairedTiming t = TimeAgainstFloor(
-            options.reps, nullptr, [&] { bench.Reload(quarantine); }, floor);
-        PrintFigure(L"fill, real store, " + std::to_wstring(options.rows) + L" containers", t.ratio,
+    }
+    for (size_t i = 0; i < counts.size(); ++i) {
+        const PairedTiming t = MedianRatio(times, 2 * i, 2 * i + 1);
+        PrintFigure(L"fill, real store, " + std::to_wstring(counts[i]) + L" containers", t.ratio,
                     t.measured * 1000, t.floor * 1000, 1.5);
+    }
+    if (counts.size() == 2) {
+        const PairedTiming t = MedianRatio(times, 2, 0);
+        const PairedTiming floors = MedianRatio(times, 3, 1);
+        const double scale = static_cast<double>(few) / options.rows;
+        PrintFigure(L"fill, real store, growth, " + std::to_wstring(options.rows) + L" against " +
+                        std::to_wstring(few) + L" containers",
+                    t.ratio * scale, t.measured * 1e6 / options.rows, t.floor * 1e6 / few, 1.5,
+                    L"us per container");
+        std::fwprintf(stderr, L"  (the floor's own growth: %.2f)\n", floors.ratio * scale);
     }
     RemoveFolder(scratch);
     return failures == 0 ? 0 : 1;

@@ -27,6 +27,10 @@ struct Step {
     const ParsedObject* object = nullptr;
     std::wstring target;  // files: extended path of the final file
     std::wstring temp;
+    // The temporary file, kept open until it is renamed into place when no
+    // hook needs to open it: a rename through the handle costs less than one
+    // by path.
+    CFileHandle file;
     bool placed = false;
 };
 
@@ -36,6 +40,7 @@ public:
     ~Undo() {
         if (m_committed) return;
         for (Step* step : m_files) {
+            step->file.Reset();
             if (!step->temp.empty()) ::DeleteFileW(step->temp.c_str());
             if (step->placed) {
                 ::SetFileAttributesW(step->target.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -57,6 +62,34 @@ private:
     bool m_committed = false;
 };
 
+// The buffer the payloads are decoded in, kept from one restore to the next:
+// allocating a large block anew for every file can cost more than the file's
+// bytes. A restore started from a cleaning hook during another gets its own.
+class DecodeBuffer {
+public:
+    DecodeBuffer() : m_shared(!InUse()) {
+        if (m_shared) InUse() = true;
+    }
+    ~DecodeBuffer() {
+        if (m_shared) InUse() = false;
+    }
+    DecodeBuffer(const DecodeBuffer&) = delete;
+    DecodeBuffer& operator=(const DecodeBuffer&) = delete;
+    std::vector<uint8_t>& Get() { return m_shared ? Shared() : m_own; }
+
+private:
+    static bool& InUse() {
+        static bool inUse = false;
+        return inUse;
+    }
+    static std::vector<uint8_t>& Shared() {
+        static std::vector<uint8_t> buffer;
+        return buffer;
+    }
+    bool m_shared;
+    std::vector<uint8_t> m_own;
+};
+
 FILETIME ToFileTime(uint64_t value) {
     FILETIME time;
     time.dwLowDateTime = static_cast<DWORD>(value);
@@ -64,13 +97,17 @@ FILETIME ToFileTime(uint64_t value) {
     return time;
 }
 
-int32_t Stage(const ByteSource& source, Step& step, Undo& undo) {
+// durable: the file is on the disk, not only in the system's cache, when the
+// restore returns.
+int32_t Stage(const ByteSource& source, Step& step, bool keepOpen, bool durable,
+              std::vector<uint8_t>& buffer, Undo& undo) {
     if (!CreateFolders(ParentOf(step.target), undo.m_folders)) return kTargetFailed;
     CFileHandle out = CreateTempFileIn(ParentOf(step.target), kRestoreTempPrefix, step.temp);
     if (!out) return kTargetFailed;
     const PayloadResult result = DecodePayload(
         source, *step.object,
-        [&out](const uint8_t* data, size_t size) { return WriteAll(out.Get(), data, size); });
+        [&out](const uint8_t* data, size_t size) { return WriteAll(out.Get(), data, size); },
+        buffer);
     if (result == PayloadResult::kDamaged) return kContainerUnreadable;
     if (result != PayloadResult::kOk) return kTargetFailed;
     const FileRecord record = UnpackFileRecord(step.object->meta.record);
@@ -80,7 +117,9 @@ int32_t Stage(const ByteSource& source, Step& step, Undo& undo) {
     if (record.lastWriteTime != 0)
         ::SetFileTime(out.Get(), record.creationTime ? &created : nullptr,
                       record.lastAccessTime ? &accessed : nullptr, &written);
-    return ::FlushFileBuffers(out.Get()) ? kOk : kTargetFailed;
+    if (durable && !::FlushFileBuffers(out.Get())) return kTargetFailed;
+    if (keepOpen) step.file = std::move(out);
+    return kOk;
 }
 
 bool SameTarget(const std::wstring& a, const std::wstring& b) {
@@ -98,7 +137,8 @@ int32_t Restore(const std::wstring& containerPath, const std::wstring& destinati
 
     std::wstring destinationFolder;
     if (!destination.empty()) {
-        std::vector<wchar_t> full(32768);
+        // Sized by asking first: a buffer for the longest path is a large block.
+        std::vector<wchar_t> full(::GetFullPathNameW(destination.c_str(), 0, nullptr, nullptr) + 1);
         const DWORD n = ::GetFullPathNameW(destination.c_str(), static_cast<DWORD>(full.size()),
                                            full.data(), nullptr);
         if (n == 0 || n >= full.size() ||
@@ -124,8 +164,13 @@ int32_t Restore(const std::wstring& containerPath, const std::wstring& destinati
             }
             for (const Step& earlier : files)
                 if (SameTarget(earlier.target, step.target)) return kTargetFailed;
-            if (PathExists(step.target)) return kTargetFailed;
-            files.push_back(step);
+            // The rename into place refuses an existing target in any case;
+            // asking first spares the cleaning hook and the disk the work.
+            // Into a folder without a hook the rename's answer is enough,
+            // and a look-up of a missing name can cost a scan of the folder.
+            if ((hook != nullptr || destination.empty()) && PathExists(step.target))
+                return kTargetFailed;
+            files.push_back(std::move(step));
         } else if (destination.empty() && (object.meta.kind == kKindRegistryValue ||
                                            object.meta.kind == kKindHostsEntry)) {
             others.push_back(&object);
@@ -138,8 +183,8 @@ int32_t Restore(const std::wstring& containerPath, const std::wstring& destinati
 
     // A restore that died before its rename left its temporary file, with
     // the file's uncured bytes, in the target folder; this one takes it away.
-    // Before staging, since this restore's own files are not held open
-    // between staging and rename.
+    // Before staging, so that this restore's own temporary files are never
+    // among them.
     for (size_t i = 0; i < files.size(); ++i) {
         const std::wstring folder = ParentOf(files[i].target);
         bool seen = false;
@@ -148,28 +193,40 @@ int32_t Restore(const std::wstring& containerPath, const std::wstring& destinati
         if (!seen) RemoveStaleTempFiles(folder, kRestoreTempPrefix);
     }
 
+    // A restore to the original places is what the program follows with
+    // deleting the quarantine file, so each file must be on the disk first:
+    // otherwise a power cut could lose both copies. A restore into a folder
+    // leaves the quarantine file where it is, and is as durable as a copy.
+    const bool durable = destination.empty();
+    DecodeBuffer buffer;
     Undo undo;
     for (Step& step : files) {
         undo.m_files.push_back(&step);
-        const int32_t staged = Stage(source, step, undo);
+        const int32_t staged =
+            Stage(source, step, hook == nullptr && !durable, durable, buffer.Get(), undo);
         if (staged != kOk) return staged;
     }
     for (Step& step : files)
         if (hook != nullptr && hook(reinterpret_cast<uintptr_t>(step.temp.c_str()), context) != 0)
             return kNotCured;
     for (Step& step : files) {
-        if (!::MoveFileExW(step.temp.c_str(), step.target.c_str(), MOVEFILE_WRITE_THROUGH))
-            return kTargetFailed;
+        const bool renamed = step.file ? RenameOpenFile(step.file.Get(), step.target)
+                                       : ::MoveFileExW(step.temp.c_str(), step.target.c_str(),
+                                                       durable ? MOVEFILE_WRITE_THROUGH : 0);
+        step.file.Reset();
+        if (!renamed) return kTargetFailed;
         step.temp.clear();
         step.placed = true;
     }
     for (const ParsedObject* object : others) {
         std::vector<uint8_t> data;
-        const PayloadResult result =
-            DecodePayload(source, *object, [&data](const uint8_t* bytes, size_t size) {
+        const PayloadResult result = DecodePayload(
+            source, *object,
+            [&data](const uint8_t* bytes, size_t size) {
                 data.insert(data.end(), bytes, bytes + size);
                 return data.size() <= (16u << 20);
-            });
+            },
+            buffer.Get());
         if (result == PayloadResult::kDamaged) return kContainerUnreadable;
         if (result != PayloadResult::kOk) return kTargetFailed;
         const std::wstring path = Wide(object->meta.path), name = Wide(object->meta.name);
@@ -189,7 +246,9 @@ int32_t Restore(const std::wstring& containerPath, const std::wstring& destinati
     for (Step& step : files) {
         const DWORD attributes =
             UnpackFileRecord(step.object->meta.record).attributes & kRestoredAttributes;
-        if (attributes != 0) ::SetFileAttributesW(step.target.c_str(), attributes);
+        // A new file carries the archive attribute already.
+        if (attributes != 0 && attributes != FILE_ATTRIBUTE_ARCHIVE)
+            ::SetFileAttributesW(step.target.c_str(), attributes);
         if (firstTarget != nullptr && firstTarget->empty()) *firstTarget = step.target;
     }
     undo.Commit();

@@ -6,57 +6,83 @@
 
 namespace zq {
 
-FileSource::FileSource(const std::wstring& path)
-    : m_file(OpenRegularFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE)) {
-    LARGE_INTEGER size{};
-    if (m_file && ::GetFileSizeEx(m_file.Get(), &size) && size.QuadPart >= 0)
-        m_size = static_cast<uint64_t>(size.QuadPart);
-    else
-        m_file.Reset();
+IoTally& ContainerIoTally() {
+    static IoTally tally;
+    return tally;
+}
+
+FileSource::FileSource(const std::wstring& path, size_t wholeUpTo) {
+    m_file = OpenRegularFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, &m_size);
+    if (!m_file) {
+        m_size = 0;
+        return;
+    }
+    ++ContainerIoTally().opens;
+    const uint64_t first = m_size <= wholeUpTo ? m_size : std::min<uint64_t>(kHeadBytes, m_size);
+    if (!Fill(0, static_cast<size_t>(first))) Close();
+}
+
+bool FileSource::Fill(uint64_t offset, size_t size) const {
+    m_window.resize(size);
+    m_windowOffset = offset;
+    if (ReadDirect(offset, m_window.data(), size)) return true;
+    m_window.clear();
+    return false;
 }
 
 bool FileSource::Read(uint64_t offset, void* data, size_t size) const {
-    const size_t kWindow = 64 * 1024;
     if (!m_file || offset > m_size || size > m_size - offset) return false;
     if (size == 0) return true;
-    if (size >= kWindow) return ReadDirect(offset, data, size);
-    if (offset < m_windowOffset || offset + size > m_windowOffset + m_window.size()) {
-        m_window.resize(static_cast<size_t>(std::min<uint64_t>(kWindow, m_size - offset)));
-        m_windowOffset = offset;
-        if (!ReadDirect(offset, m_window.data(), m_window.size())) {
-            m_window.clear();
+    const bool inWindow = offset >= m_windowOffset && offset - m_windowOffset <= m_window.size() &&
+                          size <= m_window.size() - (offset - m_windowOffset);
+    if (!inWindow) {
+        if (size >= kHeadBytes) return ReadDirect(offset, data, size);
+        if (!Fill(offset, static_cast<size_t>(std::min<uint64_t>(kHeadBytes, m_size - offset))))
             return false;
-        }
     }
     std::memcpy(data, m_window.data() + (offset - m_windowOffset), size);
     return true;
 }
 
 bool FileSource::ReadDirect(uint64_t offset, void* data, size_t size) const {
+    // Plain reads from the file's position: a read placed by an OVERLAPPED
+    // also reports its completion, which can cost a round trip of its own.
+    if (offset != m_position) {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        if (!::SetFilePointerEx(m_file.Get(), at, nullptr, FILE_BEGIN)) return false;
+        m_position = offset;
+    }
     uint8_t* out = static_cast<uint8_t*>(data);
     while (size > 0) {
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
         const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
         DWORD read = 0;
-        if (!::ReadFile(m_file.Get(), out, chunk, &read, &at) || read == 0) return false;
+        ++ContainerIoTally().reads;
+        const BOOL ok = ::ReadFile(m_file.Get(), out, chunk, &read, nullptr);
+        m_position += read;
+        if (!ok || read == 0) return false;
+        ContainerIoTally().bytes += read;
         out += read;
-        offset += read;
         size -= read;
     }
     return true;
 }
 
-CFileHandle OpenRegularFile(const std::wstring& path, DWORD access, DWORD share) {
+CFileHandle OpenRegularFile(const std::wstring& path, DWORD access, DWORD share, uint64_t* size) {
     CFileHandle file(::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return file;
-    BY_HANDLE_FILE_INFORMATION info{};
+    // The standard information holds all that is needed. The full by-handle
+    // information also asks for the volume's serial number, which can cost
+    // more than opening and reading a small file.
+    FILE_STANDARD_INFO info{};
     if (::GetFileType(file.Get()) != FILE_TYPE_DISK ||
-        !::GetFileInformationByHandle(file.Get(), &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        !::GetFileInformationByHandleEx(file.Get(), FileStandardInfo, &info, sizeof info) ||
+        info.Directory || info.EndOfFile.QuadPart < 0) {
         file.Reset();
+        return file;
+    }
+    if (size != nullptr) *size = static_cast<uint64_t>(info.EndOfFile.QuadPart);
     return file;
 }
 
@@ -103,8 +129,8 @@ CFileHandle CreateTempFileIn(const std::wstring& folder, const wchar_t* prefix,
                              std::wstring& path) {
     for (int attempt = 0; attempt < 32; ++attempt) {
         path = folder + L"\\" + prefix + UniqueHex() + L".tmp";
-        CFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        CFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0,
+                                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) return file;
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
@@ -135,6 +161,23 @@ void RemoveStaleTempFiles(const std::wstring& folder, const wchar_t* prefix) {
         ::SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition,
                                      sizeof disposition);
     } while (::FindNextFileW(find.Get(), &data));
+}
+
+bool RenameOpenFile(HANDLE file, const std::wstring& extendedTarget) {
+    // The call takes the system's own form of the path, \??\C:\..., where the
+    // extended form has \\?\C:\....
+    std::wstring target = extendedTarget;
+    if (target.compare(0, 4, L"\\\\?\\") == 0) target[1] = L'?';
+    const size_t bytes = target.size() * sizeof(wchar_t);
+    // The structure's own one-character name leaves room for the terminator.
+    std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFO) + bytes);
+    FILE_RENAME_INFO* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(bytes);
+    std::memcpy(info->FileName, target.c_str(), bytes + sizeof(wchar_t));
+    return ::SetFileInformationByHandle(file, FileRenameInfo, info,
+                                        static_cast<DWORD>(buffer.size())) != FALSE;
 }
 
 bool PathExists(const std::wstring& path) {

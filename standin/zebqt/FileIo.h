@@ -11,15 +11,31 @@
 
 namespace zq {
 
+// What the library's container reads cost in system calls; the benchmarks
+// read it to show where a listing's time goes.
+struct IoTally {
+    uint64_t opens = 0;
+    uint64_t reads = 0;
+    uint64_t bytes = 0;
+};
+IoTally& ContainerIoTally();
+
 // A container file read in place, opened so that others may still read or
-// delete it.
+// delete it. The open reads the file's head in one go, which holds the header
+// and the descriptions of a usual container's objects, or the whole file when
+// it is at most wholeUpTo bytes (a restore, which needs every byte). Later
+// small reads outside what was read refill a window of the head's size; large
+// ones go to the file directly.
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(const std::wstring& path);
+    static const size_t kHeadBytes = 4096;
+
+    explicit FileSource(const std::wstring& path, size_t wholeUpTo = 0);
     bool IsOpen() const { return static_cast<bool>(m_file); }
     void Close() {
         m_file.Reset();
         m_size = 0;
+        m_position = 0;
         m_window.clear();
     }
     uint64_t Size() const override { return m_size; }
@@ -27,18 +43,19 @@ public:
 
 private:
     bool ReadDirect(uint64_t offset, void* data, size_t size) const;
+    bool Fill(uint64_t offset, size_t size) const;
 
     CFileHandle m_file;
     uint64_t m_size = 0;
-    // The container's descriptions are read in many small pieces; they come
-    // from one window of the file read at once.
     mutable std::vector<uint8_t> m_window;
     mutable uint64_t m_windowOffset = 0;
+    mutable uint64_t m_position = 0;  // of the file pointer
 };
 
-// Opens an existing regular file for reading; an invalid handle for folders,
-// devices and anything missing.
-CFileHandle OpenRegularFile(const std::wstring& path, DWORD access, DWORD share);
+// Opens an existing regular file; an invalid handle for folders, devices and
+// anything missing. size, when given, receives the file's length.
+CFileHandle OpenRegularFile(const std::wstring& path, DWORD access, DWORD share,
+                            uint64_t* size = nullptr);
 
 bool WriteAll(HANDLE file, const void* data, size_t size);
 bool WriteAllAt(HANDLE file, uint64_t offset, const void* data, size_t size);
@@ -52,6 +69,10 @@ CFileHandle CreateTempFileIn(const std::wstring& folder, const wchar_t* prefix, 
 // and a process that died before it finished left behind. A file somebody
 // has open is in use and stays.
 void RemoveStaleTempFiles(const std::wstring& folder, const wchar_t* prefix);
+
+// Gives an open file (opened with DELETE access) a new extended path, never
+// replacing an existing file.
+bool RenameOpenFile(HANDLE file, const std::wstring& extendedTarget);
 
 // Creates every missing folder of an extended path, remembering which it
 // created so that a failed restore can take them away again.

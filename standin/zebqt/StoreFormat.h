@@ -79,6 +79,11 @@ enum class PayloadResult { kOk, kDamaged, kSinkFailed };
 typedef std::function<bool(const uint8_t* data, size_t size)> PayloadSink;
 PayloadResult DecodePayload(const ByteSource& source, const ParsedObject& object,
                             const PayloadSink& sink);
+// The same with the caller's buffer for the slices, which is grown as needed
+// and kept: under some heaps a large block costs more to allocate than the
+// slice costs to decode.
+PayloadResult DecodePayload(const ByteSource& source, const ParsedObject& object,
+                            const PayloadSink& sink, std::vector<uint8_t>& slice);
 
 // The 52-byte record of a file object: attributes, three file times, size and
 // checksum, then reserved zeros.

@@ -2,6 +2,7 @@
 #include <cwchar>
 
 #include "standin/zebqt/ContainerWriter.h"
+#include "standin/zebqt/FileIo.h"
 #include "standin/zebqt/StoreFolder.h"
 #include "tests/common/TestPaths.h"
 #include "tests/standin_qt/LibraryFixture.h"
@@ -348,4 +349,33 @@ TEST_F(LibraryTest, ATemporaryFileLeftByARestoreThatDiedGoesWithTheNextRestoreTh
     EXPECT_EQ(FolderEntries(out), std::vector<std::wstring>{L"next.bin"});
     EXPECT_EQ(RestoreFile(dying, out), 0);
     EXPECT_EQ(ReadFileBytes(out + L"\\dying.bin"), infected);
+}
+
+TEST_F(LibraryTest, ListingReadsHeadsNotPayloadsAndFindsObjectsBehindThem) {
+    // The second description starts past the first read, the third behind a
+    // payload larger than any read the listing makes.
+    const std::wstring longName = std::wstring(200, L'n') + L".bin";
+    const std::vector<std::string> payloads = {PatternBytes(4000, 1), PatternBytes(70000, 2), ""};
+    const std::vector<std::wstring> names = {L"first.bin", longName, L"last.bin"};
+    std::vector<zq::PendingObject> objects;
+    for (size_t i = 0; i < names.size(); ++i)
+        objects.push_back(FileObject(L"C:\\in\\" + names[i], payloads[i]));
+    const std::wstring container = WriteRaw(qFolder, objects);
+
+    const zq::IoTally before = zq::ContainerIoTally();
+    const zq::ParsedContainer parsed = zq::ReadContainerFile(container);
+    const zq::IoTally after = zq::ContainerIoTally();
+    EXPECT_TRUE(parsed.complete);
+    ASSERT_EQ(parsed.objects.size(), names.size());
+    for (size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(
+            std::wstring(parsed.objects[i].meta.path.begin(), parsed.objects[i].meta.path.end()),
+            L"C:\\in\\" + names[i]);
+    EXPECT_EQ(after.opens - before.opens, 1u);
+    EXPECT_LE(after.bytes - before.bytes, 3u * zq::FileSource::kHeadBytes);
+
+    const std::wstring out = root + L"\\out";
+    EXPECT_EQ(RestoreFile(container, out), 0);
+    for (size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(ReadFileBytes(out + L"\\" + names[i]), payloads[i]) << i;
 }
