@@ -17,9 +17,10 @@ struct ProgramRun {
     DWORD exitCode = 0;
 };
 
-inline ProgramRun RunProgram(const std::wstring& exe, const std::wstring& arguments,
-                             DWORD timeoutMs = 60000) {
-    ProgramRun run;
+// Starts a program in its own folder; the process handle is null when it
+// could not be started.
+inline CKernelHandle StartProgram(const std::wstring& exe, const std::wstring& arguments,
+                                  DWORD* processId = nullptr) {
     std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
     STARTUPINFOW startup = {};
@@ -27,9 +28,17 @@ inline ProgramRun RunProgram(const std::wstring& exe, const std::wstring& argume
     PROCESS_INFORMATION pi = {};
     if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                           folder.c_str(), &startup, &pi))
-        return run;
-    CKernelHandle process(pi.hProcess);
+        return CKernelHandle();
     CKernelHandle thread(pi.hThread);
+    if (processId != nullptr) *processId = pi.dwProcessId;
+    return CKernelHandle(pi.hProcess);
+}
+
+inline ProgramRun RunProgram(const std::wstring& exe, const std::wstring& arguments,
+                             DWORD timeoutMs = 60000) {
+    ProgramRun run;
+    const CKernelHandle process = StartProgram(exe, arguments);
+    if (!process) return run;
     if (::WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) {
         ::TerminateProcess(process.Get(), 255);
         ::WaitForSingleObject(process.Get(), 10000);
@@ -58,17 +67,9 @@ inline BOOL CALLBACK FindProgramWindow(HWND hWnd, LPARAM lParam) {
 // showed nothing within the timeout.
 inline bool ProgramWaitsInAWindow(const std::wstring& exe, const std::wstring& arguments,
                                   DWORD timeoutMs = 60000) {
-    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
-    const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.c_str(), &startup, &pi))
-        return false;
-    CKernelHandle process(pi.hProcess);
-    CKernelHandle thread(pi.hThread);
-    ProgramWindowSearch search = {pi.dwProcessId, false};
+    ProgramWindowSearch search = {0, false};
+    const CKernelHandle process = StartProgram(exe, arguments, &search.processId);
+    if (!process) return false;
     const DWORD start = ::GetTickCount();
     while (!search.found && ::GetTickCount() - start < timeoutMs) {
         // Polls for the window while watching for the process to end.
