@@ -13,17 +13,6 @@ std::wstring StandinDir() {
     return TestBinDir() + L"\\standin";
 }
 
-std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern = L"*") {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    CFindHandle find(::FindFirstFileW((folder + L"\\" + pattern).c_str(), &data));
-    if (!find) return names;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
-    } while (::FindNextFileW(find.Get(), &data));
-    return names;
-}
-
 class EndToEnd : public testing::Test {
 protected:
     void SetUp() override {

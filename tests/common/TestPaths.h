@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The folder of the running test executable (the build's bin folder), without
 // a trailing backslash. Test doubles live in named folders below it.
@@ -13,3 +14,5 @@ void RemoveTree(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
+// Names of the files (not folders) in a folder that match a pattern.
+std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern = L"*");

@@ -87,17 +87,6 @@ long RunToTheEnd(std::wstring commandLine) {
     return static_cast<long>(exitCode);
 }
 
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    CFindHandle find(::FindFirstFileW((folder + L"\\*").c_str(), &data));
-    if (!find) return names;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
-    } while (::FindNextFileW(find.Get(), &data));
-    return names;
-}
-
 class Installer : public testing::Test {
 protected:
     void SetUp() override {
