@@ -32,11 +32,7 @@ protected:
         for (const auto& file : m_files) {
             const std::wstring path = originals + L"\\" + file.first;
             ASSERT_TRUE(WriteFileBytes(path, file.second));
-            const ProgramRun tool =
-                RunProgram(StandinDir() + L"\\ZEBQtTool.exe",
-                           L"add \"" + m_quarantine + L"\" \"" + path + L"\" Test-File.Standard");
-            ASSERT_TRUE(tool.finished);
-            ASSERT_EQ(tool.exitCode, 0u);
+            ASSERT_TRUE(QuarantineWithTool(m_quarantine, path));
             ASSERT_FALSE(FileExists(path)) << "quarantining removes the original";
         }
         ASSERT_EQ(Containers().size(), 2u);

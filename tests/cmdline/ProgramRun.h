@@ -92,6 +92,15 @@ inline std::wstring StageProgram(const std::wstring& scratch, const std::wstring
     return exe;
 }
 
+// Quarantines one file into a quarantine folder with the stand-in library's
+// tool, which removes the original; true when the tool succeeded.
+inline bool QuarantineWithTool(const std::wstring& quarantine, const std::wstring& file) {
+    const ProgramRun tool =
+        RunProgram(TestBinDir() + L"\\standin\\ZEBQtTool.exe",
+                   L"add \"" + quarantine + L"\" \"" + file + L"\" Test-File.Standard");
+    return tool.finished && tool.exitCode == 0;
+}
+
 // A scratch folder named after the running test.
 inline std::wstring ScratchForThisTest() {
     const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();

@@ -131,11 +131,7 @@ protected:
         for (const auto& file : m_files) {
             const std::wstring path = originals + L"\\" + file.first;
             ASSERT_TRUE(WriteFileBytes(path, file.second));
-            const ProgramRun tool =
-                RunProgram(TestBinDir() + L"\\standin\\ZEBQtTool.exe",
-                           L"add \"" + folder + L"\" \"" + path + L"\" Test-File.Standard");
-            ASSERT_TRUE(tool.finished);
-            ASSERT_EQ(tool.exitCode, 0u);
+            ASSERT_TRUE(QuarantineWithTool(folder, path));
         }
     }
 
