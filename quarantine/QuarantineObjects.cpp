@@ -1,5 +1,7 @@
 #include "quarantine/ZEBQtWrapper.h"
 
+#include <cstdint>
+
 namespace {
 const int32_t kNoHandle = -1;
 const int32_t kPathChars = 260;
@@ -9,6 +11,11 @@ const int32_t kVirusChars = 1024;
 // container holds one detection's few objects.
 const int32_t kMaxContainers = 65536;
 const int32_t kMaxObjects = 4096;
+// Object kinds the library reports; kind 0 is a file.
+const int32_t kObjectRegistryValue = 1;
+const int32_t kObjectHostsEntry = 2;
+// Put into the kind before each open, to see whether the library named one.
+const int32_t kKindNotReported = INT32_MIN;
 }  // namespace
 
 CZEBQtWrapper::QuarantinePtr CZEBQtWrapper::OpenQuarantine(const std::wstring& path) {
@@ -117,16 +124,31 @@ bool CZEBQtWrapper::Container::EnumObjects(std::vector<FileObjectPtr>& objects) 
 
 bool CZEBQtWrapper::Container::ListsOnlyNonFileObjects() {
     if (m_hContainer == kNoHandle || m_pWrapper == nullptr) return false;
+    // A -1 both ends a listing and refuses an object the library cannot
+    // open, so a container is taken for one without files only when nothing
+    // says its listing stopped short: the refusing call named no kind, the
+    // index after it gives nothing either, and every object listed is of a
+    // kind known not to be a file.
     bool listedAny = false;
     for (int32_t index = 0; index < kMaxObjects; ++index) {
-        int32_t kind = 0;
+        int32_t kind = kKindNotReported;
         const int32_t handle = m_pWrapper->ZEBQtOpenObject(m_hContainer, index, &kind);
-        if (handle == kNoHandle) break;
+        if (handle == kNoHandle) {
+            if (kind != kKindNotReported) return false;
+            int32_t nextKind = kKindNotReported;
+            const int32_t next = m_pWrapper->ZEBQtOpenObject(m_hContainer, index + 1, &nextKind);
+            if (next != kNoHandle) {
+                m_pWrapper->ZEBQtCloseObject(next);
+                return false;
+            }
+            return listedAny && nextKind == kKindNotReported;
+        }
         m_pWrapper->ZEBQtCloseObject(handle);
-        if (kind == 0) return false;
+        if (kind != kObjectRegistryValue && kind != kObjectHostsEntry) return false;
         listedAny = true;
     }
-    return listedAny;
+    // A listing that never ended is not known to be complete.
+    return false;
 }
 
 int32_t CZEBQtWrapper::Container::Restore(const std::wstring& destination, uint32_t flags,

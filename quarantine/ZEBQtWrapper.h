@@ -83,9 +83,11 @@ public:
     // Fills the vector with the container's file objects in the library's
     // order; objects of other kinds are closed at once.
     bool EnumObjects(std::vector<FileObjectPtr>& objects);
-    // True when the container lists at least one object and none of them is
-    // a file (registry values, hosts entries); false for a container that
-    // lists nothing, as a damaged one does.
+    // True when the container lists at least one object, none of them is a
+    // file (registry values, hosts entries), and its listing is known to be
+    // complete; false for a container that lists nothing, as a damaged one
+    // does, and for one whose listing may have stopped at an object the
+    // library could not open.
     bool ListsOnlyNonFileObjects();
     int32_t Restore(const std::wstring& destination, uint32_t flags, ZEBQtCleanHook hook, uintptr_t context,
                     uint32_t reserved);

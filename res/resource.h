@@ -29,6 +29,9 @@
 #define IDS_PROGRESS_RESTORE_TO_NEW_LOCATION 123
 #define IDS_PROGRESS_COLLECTION 124
 #define IDS_PROGRESS_DELETE 125
+#define IDS_WALK_RESTORE_FAILED 126
+#define IDS_WALK_DELETE_FAILED 127
+#define IDS_WALK_MORE_FAILED 128
 
 // The list's context menu; its first four items carry the command buttons' ids.
 #define IDR_LIST_CONTEXT 140

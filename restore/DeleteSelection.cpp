@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "restore/ProgressWalk.h"
 #include "restore/QuarantineFileDelete.h"
+#include "restore/WalkFailures.h"
 #include "ui/QuarantineDlg.h"
 
 void CQuarantineDlg::DeleteSelection() {
@@ -19,7 +20,8 @@ void CQuarantineDlg::DeleteSelection() {
                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
 
-    bool failed = false;
+    CWalkFailures failures;
+    size_t tried = 0;
     {
         CWaitCursor wait;
         CProgressWalk progress(m_hWnd, IDS_PROGRESS_DELETE, selected);
@@ -27,12 +29,20 @@ void CQuarantineDlg::DeleteSelection() {
             const int next = m_lstQuarantine.GetNextItem(row, LVNI_SELECTED);
             const std::wstring name = m_lstQuarantine.GetItemText(row, 0);
             if (!progress.Next(name)) break;
-            if (!DeleteQuarantineFile(m_strFolder, name)) failed = true;
+            ++tried;
+            if (!DeleteQuarantineFile(m_strFolder, name))
+                failures.Add(name, AfxLoadString(IDS_DELETE_FAILED));
             row = next;
         }
         progress.End();
         // A quarantine file that would not go is listed again.
         FillQuarantineList();
     }
-    if (failed && selected == 1) AfxMessageBox(IDS_DELETE_FAILED, MB_ICONEXCLAMATION);
+    if (failures.Count() == 0) return;
+    if (selected == 1)
+        AfxMessageBox(IDS_DELETE_FAILED, MB_ICONEXCLAMATION);
+    else
+        AfxMessageBox(WalkFailureText(AfxLoadString(IDS_WALK_DELETE_FAILED),
+                                      AfxLoadString(IDS_WALK_MORE_FAILED), failures, tried),
+                      MB_ICONEXCLAMATION);
 }

@@ -7,6 +7,7 @@
 #include "restore/ProgressWalk.h"
 #include "restore/QuarantineFileDelete.h"
 #include "restore/RestoreOutcome.h"
+#include "restore/WalkFailures.h"
 #include "ui/QuarantineDlg.h"
 
 namespace {
@@ -44,12 +45,15 @@ void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destinatio
     CProgressWalk progress(m_hWnd, RestoreProgressTitle(clean, askDelete),
                            m_lstQuarantine.GetSelectedCount());
 
+    CWalkFailures failures;
+    size_t tried = 0;
     while (row >= 0) {
         // Taken before the restore, so the walk does not hang on what the
         // restore of this row may change.
         const int next = m_lstQuarantine.GetNextItem(row, LVNI_SELECTED);
         const std::wstring name = m_lstQuarantine.GetItemText(row, 0);
         if (!progress.Next(name)) break;
+        ++tried;
         const std::wstring fullPath = m_strFolder + name;
         const int32_t result = RestoreQuarantineFile(m_ZEBQt, fullPath, destination, hook, context);
         if (result == kRestored) {
@@ -58,11 +62,18 @@ void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destinatio
         } else if (m_lstQuarantine.GetSelectedCount() == 1) {
             AfxMessageBox(RestoreFailureMessage(result), MB_ICONEXCLAMATION);
             return;
+        } else {
+            failures.Add(name, AfxLoadString(RestoreFailureMessage(result)));
         }
         row = next;
     }
     progress.End();
     if (deleteAfter) FillQuarantineList();
+    if (failures.Count() != 0) {
+        AfxMessageBox(WalkFailureText(AfxLoadString(IDS_WALK_RESTORE_FAILED),
+                                      AfxLoadString(IDS_WALK_MORE_FAILED), failures, tried),
+                      MB_ICONEXCLAMATION);
+    }
 }
 
 void CQuarantineDlg::OnRestore() {

@@ -90,6 +90,34 @@ TEST_F(CommandLineRestore, OnlyContainersListingNothingButOtherItemsAreLeftAlone
                                                     L"RestoreContainer(12,C:\\Out,0,null,0,0)"}));
 }
 
+// Only a listing known to be complete lets a container pass for one without
+// files; any sign that it stopped short has the container restored, so that a
+// file that did not come back reaches the exit code.
+TEST_F(CommandLineRestore, AContainerWhoseListingMayHaveStoppedShortIsRestored) {
+    struct Case {
+        const wchar_t* objects;
+        bool restored;
+    } const cases[] = {
+        // a file the library names but cannot open, after a registry value
+        {L"object|handle=111|kind=1\nobject|handle=-1|kind=0\n", true},
+        // a refused object with a listed one behind it
+        {L"object|handle=111|kind=2\nobject|handle=-1|kind=none\nobject|handle=113|kind=1\n",
+         true},
+        // a kind that is neither a registry value nor a hosts entry
+        {L"object|handle=111|kind=1\nobject|handle=112|kind=3\n", true},
+        // complete: registry value and hosts entry, then the end
+        {L"object|handle=111|kind=1\nobject|handle=112|kind=2\n", false},
+    };
+    for (const Case& c : cases) {
+        const std::wstring script = std::wstring(L"quarantine|handle=1|path=C:\\Q\\\n") +
+                                    L"container|handle=11|restore=-1\n" + c.objects;
+        EXPECT_EQ(Run(script, L"C:\\Q"),
+                  c.restored ? kCommandLineRestoreFailed : kCommandLineRestored)
+            << c.objects;
+        EXPECT_EQ(m_recorder->Calls(L"Restore").size(), c.restored ? 1u : 0u) << c.objects;
+    }
+}
+
 TEST_F(CommandLineRestore, AnEmptyQuarantineIsNothingToRestore) {
     EXPECT_EQ(Run(L"quarantine|handle=1|path=C:\\Q\\\n", L"C:\\Q"), kCommandLineRestored);
     EXPECT_EQ(m_recorder->Calls(L"Restore"), Calls());

@@ -60,6 +60,16 @@ TEST_F(ProgramExitCode, EachFailureHasItsOwnCode) {
     EXPECT_EQ(run.exitCode, DWORD(kCommandLineNoQuarantine));
 }
 
+TEST_F(ProgramExitCode, AFileTheLibraryCannotOpenBehindARegistryValueIsAFailure) {
+    Script(
+        "quarantine|handle=1|path=C:\\Q\\\ncontainer|handle=11|restore=-1\n"
+        "object|handle=111|kind=1\nobject|handle=-1|kind=0\n");
+    const ProgramRun run = RunProgram(m_exe, L"/S=\"C:\\Q\" /D=\"C:\\Out\"");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, DWORD(kCommandLineRestoreFailed));
+    EXPECT_NE(Calls().find("RestoreContainer(11,C:\\Out,0,null,0,0)\n"), std::string::npos);
+}
+
 TEST(ProgramWithoutLibrary, EndsOnItsOwnWithoutAWindow) {
     const std::wstring scratch = MakeScratchDir(L"no-library");
     const std::wstring exe = StageProgram(scratch, std::wstring());

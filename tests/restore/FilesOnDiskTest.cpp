@@ -91,7 +91,8 @@ TEST_F(FilesOnDisk, AQuarantineFileGoneSinceTheListingIsSkippedAndNothingElseIsL
 
     RestoreWithYes({a, b, c});
 
-    EXPECT_EQ(Messages(), Texts({IDS_DELETE_AFTER_RESTORE}));
+    EXPECT_EQ(Messages(), (Names{Text(IDS_DELETE_AFTER_RESTORE),
+                                 FailedRows(IDS_WALK_RESTORE_FAILED, 3, {{b, IDS_UNSPECIFIC_ERROR}})}));
     EXPECT_EQ(FolderEntries(scene.Origin()), (Names{L"a.txt", L"c.txt"}));
     EXPECT_TRUE(scene.QuarantineFiles().empty());
     EXPECT_EQ(driver.RowCount(), 0);

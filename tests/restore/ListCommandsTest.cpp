@@ -92,7 +92,8 @@ TEST_F(ListCommands, AFileThatWillNotGoStaysListedAndIsReportedOnlyWhenAlone) {
     Select({held, other});
     answerer.AnswerNextMessageBox(IDYES);
     driver.PressKey(VK_DELETE);
-    EXPECT_EQ(Messages(), Names{DeleteQuestion(2)});
+    EXPECT_EQ(Messages(), (Names{DeleteQuestion(2), FailedRows(IDS_WALK_DELETE_FAILED, 2,
+                                                               {{held, IDS_DELETE_FAILED}})}));
     EXPECT_EQ(scene.QuarantineFiles(), Names{held});
     EXPECT_EQ(ListedNames(), Names{held});
 }
@@ -196,7 +197,10 @@ TEST_F(ListCommands, ContextMenuGreysWhatNeedsASelectionAndEachItemRunsItsComman
 TEST_F(ListCommands, GermanMenuAndDeleteTexts) {
     const CThreadLanguage german(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN));
     const std::wstring a = Add(L"a.txt", "alpha");
+    const std::wstring b = Add(L"b.txt", "bravo");
+    const std::wstring c = Add(L"c.txt", "charlie");
     Create();
+    ASSERT_TRUE(WriteFileBytes(OriginFile(L"b.txt"), "in the way"));
 
     Select({a});
     std::vector<std::wstring> texts;
@@ -212,6 +216,17 @@ TEST_F(ListCommands, GermanMenuAndDeleteTexts) {
                                  L"können danach nicht wiederhergestellt werden.",
                                  L"Die Quarantänedatei konnte nicht gelöscht werden."}));
     EXPECT_EQ(FillCounts(Text(IDS_PROGRESS_COUNT), {3, 20}), L"3 von 20");
+
+    // After a walk of several rows, one message names the rows that failed.
+    answerer.ClearShown();
+    Select({b, c});
+    answerer.AnswerNextMessageBox(IDNO);
+    driver.Click(IDC_RESTORE);
+    ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_EQ(Messages()[1], L"1 von 2 Quarantänedateien konnten nicht zurückbewegt werden:\n\n" +
+                                 b + L": Die Zieldatei konnte nicht geöffnet werden.");
+    EXPECT_EQ(ReadFileBytes(OriginFile(L"c.txt")), "charlie");
+
 }
 
 // A restore of many rows with a slow library: the first row takes longer than

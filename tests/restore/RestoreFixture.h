@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "framework/WinApp.h"
+#include "res/resource.h"
+#include "restore/WalkFailures.h"
 #include "tests/gui/GuiDriver.h"
 #include "tests/restore/QuarantineScene.h"
 #include "ui/FolderBrowser.h"
@@ -81,6 +83,15 @@ protected:
         std::vector<std::wstring> texts;
         for (const UINT nID : ids) texts.push_back(Text(nID));
         return texts;
+    }
+
+    // The one message after a walk of several rows: each failed row's name
+    // with the text of its single-row message.
+    static std::wstring FailedRows(UINT nHeadID, size_t tried,
+                                   const std::vector<std::pair<std::wstring, UINT>>& rows) {
+        CWalkFailures failures;
+        for (const auto& row : rows) failures.Add(row.first, Text(row.second));
+        return WalkFailureText(Text(nHeadID), Text(IDS_WALK_MORE_FAILED), failures, tried);
     }
 
     std::wstring OriginFile(const std::wstring& name) const {

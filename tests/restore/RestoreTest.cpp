@@ -129,7 +129,7 @@ TEST_F(Restore, ASingleFailedRowShowsItsMessageOnceAndIsNeitherDeletedNorRefille
     EXPECT_EQ(scene.QuarantineFiles(), (Names{unreadable, occupied, incurable, odd, late}));
 }
 
-TEST_F(Restore, WithSeveralRowsAFailureIsSkippedSilentlyAndTheOthersAreRestored) {
+TEST_F(Restore, WithSeveralRowsAFailureIsReportedOnceAtTheEndAndTheOthersAreRestored) {
     const std::wstring a = Add(L"a.txt", "alpha");
     const std::wstring b = Add(L"b.txt", "bravo");
     const std::wstring c = Add(L"c.txt", "charlie");
@@ -140,7 +140,11 @@ TEST_F(Restore, WithSeveralRowsAFailureIsSkippedSilentlyAndTheOthersAreRestored)
     answerer.AnswerNextMessageBox(IDYES);
     driver.Click(IDC_RESTORE);
 
-    EXPECT_EQ(Messages(), Texts({IDS_DELETE_AFTER_RESTORE}));
+    EXPECT_EQ(Messages(),
+              (Names{Text(IDS_DELETE_AFTER_RESTORE),
+                     L"1 of 3 quarantine files could not be restored:\n\n" + b +
+                         L": The target file could not be opened."}));
+    EXPECT_EQ(answerer.Shown().back().icon, UINT(MB_ICONEXCLAMATION));
     EXPECT_EQ(ReadFileBytes(OriginFile(L"a.txt")), "alpha");
     EXPECT_EQ(ReadFileBytes(OriginFile(L"b.txt")), "in the way");
     EXPECT_EQ(ReadFileBytes(OriginFile(L"c.txt")), "charlie");
@@ -164,7 +168,9 @@ TEST_F(Restore, YesRefillsEvenWhenEveryRowFailsAndTheWaitCursorShowsThroughout) 
     answerer.AnswerNextMessageBox(IDYES);
     driver.Click(IDC_RESTORE);
 
-    EXPECT_EQ(Messages(), Texts({IDS_DELETE_AFTER_RESTORE}));
+    EXPECT_EQ(Messages(), (Names{Text(IDS_DELETE_AFTER_RESTORE),
+                                 FailedRows(IDS_WALK_RESTORE_FAILED, 2,
+                                            {{a, IDS_TARGET_OPEN_FAILED}, {b, IDS_UNSPECIFIC_ERROR}})}));
     ASSERT_EQ(interposer.Calls().size(), 2u);
     for (const RestoreCall& call : interposer.Calls()) EXPECT_TRUE(call.waitCursor);
     EXPECT_EQ(ListedNames(), (Names{a, b, late})) << "the list was filled again";
@@ -245,7 +251,9 @@ TEST_F(Restore, CleanAndRestoreWithoutAScannerRestoresNothingUncleaned) {
     Select({a, b});
     answerer.AnswerNextMessageBox(IDYES);
     driver.Click(IDC_CLEAN_AND_RESTORE);
-    EXPECT_EQ(Messages(), Texts({IDS_DELETE_AFTER_RESTORE}));
+    EXPECT_EQ(Messages(), (Names{Text(IDS_DELETE_AFTER_RESTORE),
+                                 FailedRows(IDS_WALK_RESTORE_FAILED, 2,
+                                            {{a, IDS_VIRUS_NOT_REMOVED}, {b, IDS_VIRUS_NOT_REMOVED}})}));
 
     EXPECT_TRUE(FolderEntries(scene.Origin()).empty());
     EXPECT_EQ(scene.QuarantineFiles(), (Names{a, b}));

@@ -18,6 +18,7 @@ namespace {
 struct ObjectScript {
     int32_t handle = -1;
     int32_t kind = 0;
+    bool reportsKind = true;
     int32_t props = 0;
     std::wstring orig, virus, text1, text2;
     int32_t restore = 0;
@@ -170,6 +171,7 @@ bool ParseField(ContainerScript& c, const std::wstring& key, const std::wstring&
 
 bool ParseField(ObjectScript& o, const std::wstring& key, const std::wstring& value) {
     if (key == L"handle") return ToInt32(value, o.handle);
+    if (key == L"kind" && value == L"none") return o.reportsKind = false, true;
     if (key == L"kind") return ToInt32(value, o.kind);
     if (key == L"props") return ToInt32(value, o.props);
     if (key == L"orig") return o.orig = value, true;
@@ -411,7 +413,7 @@ RECORDER_EXPORT int32_t __cdecl ZEBQtOpenObject(int32_t hContainer, int32_t inde
     const ContainerScript* c = FindContainer(hContainer);
     if (c == nullptr || index < 0 || static_cast<size_t>(index) >= c->objects.size()) return -1;
     const ObjectScript& o = c->objects[static_cast<size_t>(index)];
-    if (kind != nullptr) *kind = o.kind;
+    if (kind != nullptr && o.reportsKind) *kind = o.kind;
     return o.handle;
 }
 

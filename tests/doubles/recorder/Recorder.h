@@ -24,7 +24,9 @@
 //       with (hookvalue, context) and answers -3 when the hook answers non-zero.
 //   object|handle=111|kind=0|props=0|orig=C:\docs\a.txt|virus=Demo.Virus|restore=0|text1=..|text2=..
 //       Belongs to the last container line: OpenObject answers its handles
-//       and kinds by index, then -1. GetFileObjectProperties answers props
+//       and kinds by index, then -1 (kind=none leaves the caller's kind
+//       unwritten; handle=-1 with a kind is an object the library names but
+//       cannot open). GetFileObjectProperties answers props
 //       and fills orig, virus and the 52-byte record (0xA5 bytes). RestoreFileObject answers
 //       restore and fills text1 and text2.
 //
