@@ -2,12 +2,39 @@
 
 #include <clocale>
 
-#include "app/CommandLine.h"
+#include "cli/CliCommand.h"
+#include "framework/Handles.h"
+#include "cli/CliRun.h"
+#include "cli/StdStreams.h"
 #include "ui/QuarantineDlg.h"
 
 BEGIN_MESSAGE_MAP(CQuarantineApp, CWinApp)
 ON_COMMAND(ID_HELP, &CQuarantineApp::OnHelp)
 END_MESSAGE_MAP()
+
+#ifdef QUARANTINE_CONSOLE
+namespace {
+
+// Starts Quarantine.exe from this program's folder with the same arguments;
+// 0 when it started, 1 when it did not.
+int StartWindowProgram(const std::wstring& arguments) {
+    std::wstring path(32768, L'\0');
+    path.resize(::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size())));
+    path.resize(path.rfind(L'\\') + 1);
+    path += L"Quarantine.exe";
+    std::wstring commandLine = L"\"" + path + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!::CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &process))
+        return 1;
+    const CKernelHandle thread(process.hThread), started(process.hProcess);
+    return 0;
+}
+
+}  // namespace
+#endif
 
 BOOL CQuarantineApp::InitInstance() {
     // Both product libraries may be looked for by plain name. Naming the
@@ -24,14 +51,26 @@ BOOL CQuarantineApp::InitInstance() {
     AfxOleInit();
     setlocale(LC_ALL, "");
 
-    const CommandLineValues values = ParseCommandLine(m_lpCmdLine);
+    const CliCommand command = ParseCliCommand(m_lpCmdLine);
 
     CQuarantineDlg dlg;
     m_pMainWnd = &dlg;
-    if (!values.source.empty() && !values.destination.empty()) {
-        m_nExitCode = dlg.RestoreFromCommandLine(values.source, values.destination);
-    } else {
-        dlg.DoModal();
+    switch (command.action) {
+        case CliAction::Dialog:
+#ifdef QUARANTINE_CONSOLE
+            // A console has no place for the window: the window program
+            // beside this one shows it, and the console is free at once.
+            m_nExitCode = StartWindowProgram(m_lpCmdLine);
+#else
+            dlg.DoModal();
+#endif
+            break;
+        case CliAction::LegacyRestore:
+            m_nExitCode = dlg.RestoreFromCommandLine(command.source, command.destination);
+            break;
+        default:
+            m_nExitCode = RunCliCommand(command, dlg.m_ZEBQt, StandardStreams());
+            break;
     }
     m_pMainWnd = nullptr;
     return FALSE;

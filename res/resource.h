@@ -32,6 +32,7 @@
 #define IDS_WALK_RESTORE_FAILED 126
 #define IDS_WALK_DELETE_FAILED 127
 #define IDS_WALK_MORE_FAILED 128
+#define IDS_HOLDS_NO_FILES 129
 
 // The list's context menu; its first four items carry the command buttons' ids.
 #define IDR_LIST_CONTEXT 140

@@ -52,10 +52,14 @@ FormerLocation SplitFormerPath(const std::wstring& origPath) {
     return location;
 }
 
-std::wstring TimestampText(const SYSTEMTIME& time) {
+namespace {
+
+// The moment the list shows for a library time stamp, as a time and its
+// local fields; false where the list shows nothing.
+bool ShownMoment(const SYSTEMTIME& time, time_t* pValue, tm* pLocal) {
     time_t value = 0;
     if (time.wYear >= 1900) {
-        if (!FieldsInRange(time)) return std::wstring();
+        if (!FieldsInRange(time)) return false;
         tm fields = {};
         fields.tm_year = time.wYear - 1900;
         fields.tm_mon = time.wMonth - 1;
@@ -67,14 +71,44 @@ std::wstring TimestampText(const SYSTEMTIME& time) {
         value = mktime(&fields);
         // Some C runtimes treat a negative time as an invalid argument and end
         // the process; mktime's failure value is one of them.
-        if (value < 0) return std::wstring();
+        if (value < 0) return false;
     }
     const tm* local = localtime(&value);
-    if (local == nullptr) return std::wstring();
+    if (local == nullptr) return false;
+    *pValue = value;
+    *pLocal = *local;
+    return true;
+}
+
+}  // namespace
+
+std::wstring TimestampText(const SYSTEMTIME& time) {
+    time_t value = 0;
+    tm local = {};
+    if (!ShownMoment(time, &value, &local)) return std::wstring();
     wchar_t buffer[kTimestampChars] = {};
-    const size_t length = wcsftime(buffer, kTimestampChars, L"%x %H:%M", local);
+    const size_t length = wcsftime(buffer, kTimestampChars, L"%x %H:%M", &local);
     if (length == 0 || length >= kTimestampChars) return std::wstring();
     return std::wstring(buffer, length);
+}
+
+std::wstring IsoTimestampText(const SYSTEMTIME& time, int* pDate) {
+    *pDate = 0;
+    time_t value = 0;
+    tm local = {};
+    // Years before 1900 are shown as the start of 1970: no real moment.
+    if (time.wYear < 1900 || !ShownMoment(time, &value, &local)) return std::wstring();
+    tm asUtc = local;
+    const long long offset = static_cast<long long>(_mkgmtime(&asUtc)) - value;
+    const long long minutes = (offset < 0 ? -offset : offset) / 60;
+    wchar_t buffer[kTimestampChars] = {};
+    const int length = swprintf(buffer, kTimestampChars, L"%04d-%02d-%02dT%02d:%02d:%02d%lc%02lld:%02lld",
+                                local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                local.tm_hour, local.tm_min, local.tm_sec,
+                                offset < 0 ? L'-' : L'+', minutes / 60, minutes % 60);
+    if (length <= 0) return std::wstring();
+    *pDate = (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
+    return std::wstring(buffer, static_cast<size_t>(length));
 }
 
 int CompareListText(const std::wstring& left, const std::wstring& right) {

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "quarantine/ZEBQtWrapper.h"
+
+// One quarantine file as a script sees it: what the list shows of it, and
+// what it holds. Only what the library reports.
+struct QuarantineItem {
+    std::wstring id;          // the quarantine file's name, as the first column shows it
+    std::wstring virus;
+    std::wstring fileName;    // the first file's former name and folder, as the list shows them
+    std::wstring folder;
+    std::wstring formerPath;  // the first file's former path as the library reports it
+    std::wstring time;        // ISO 8601 with the local offset; empty without a real time stamp
+    int date = 0;             // local yyyymmdd of the time, 0 without one
+    int fileObjects = 0;
+    int otherObjects = 0;     // registry values, hosts entries and whatever else is not a file
+    std::vector<std::wstring> fileLeafNames;  // each file's former name, in the library's order
+    CZEBQtWrapper::ContainerPtr container;
+};
+
+// Reads what the item shows and holds from an enumerated container.
+QuarantineItem ReadQuarantineItem(const CZEBQtWrapper::ContainerPtr& container);

@@ -1,0 +1,175 @@
+#include "cli/Report.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+const char* ActionName(CliAction action) {
+    switch (action) {
+        case CliAction::Restore:
+        case CliAction::LegacyRestore:
+            return "restore";
+        case CliAction::Delete:
+            return "delete";
+        default:
+            return "list";
+    }
+}
+
+std::string CsvField(const std::wstring& text) {
+    const std::string bytes = Utf8(text);
+    if (bytes.find_first_of(",\"\r\n") == std::string::npos) return bytes;
+    std::string quoted = "\"";
+    for (const char c : bytes) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string CsvRow(const std::vector<std::wstring>& fields) {
+    std::string row;
+    for (size_t i = 0; i < fields.size(); ++i) row += (i ? "," : "") + CsvField(fields[i]);
+    return row + "\r\n";
+}
+
+// Columns padded to their widest cell, two blanks apart; line ends as the
+// platform's own text files have them.
+std::string TextTable(const std::vector<std::vector<std::wstring>>& rows) {
+    std::vector<size_t> widths;
+    for (const auto& row : rows) {
+        widths.resize(std::max(widths.size(), row.size()));
+        for (size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
+    }
+    std::wstring text;
+    for (const auto& row : rows) {
+        std::wstring line;
+        for (size_t c = 0; c < row.size(); ++c) {
+            line += row[c];
+            if (c + 1 < row.size()) line += std::wstring(widths[c] - row[c].size() + 2, L' ');
+        }
+        while (!line.empty() && line.back() == L' ') line.pop_back();
+        text += line + L"\r\n";
+    }
+    return Utf8(text);
+}
+
+nlohmann::ordered_json SummaryJson(const RunSummary& summary) {
+    nlohmann::ordered_json json;
+    json["text"] = Utf8(SummaryLine(summary));
+    json["matched"] = summary.matched;
+    const char* done = summary.action == CliAction::Delete    ? "deleted"
+                       : summary.action == CliAction::List ? "listed"
+                                                           : "restored";
+    json[done] = summary.succeeded;
+    if (summary.action != CliAction::List) {
+        json["failed"] = summary.failed;
+        json["skipped"] = summary.skipped;
+    }
+    json["exitCode"] = summary.exitCode;
+    if (!summary.error.empty()) json["error"] = Utf8(summary.error);
+    return json;
+}
+
+std::string JsonDocument(const RunSummary& summary, const std::wstring& folder,
+                         nlohmann::ordered_json items) {
+    nlohmann::ordered_json document;
+    document["action"] = ActionName(summary.action);
+    document["folder"] = Utf8(folder);
+    document["items"] = std::move(items);
+    document["summary"] = SummaryJson(summary);
+    return document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\r\n";
+}
+
+}  // namespace
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0], size,
+                          nullptr, nullptr);
+    return bytes;
+}
+
+std::wstring SummaryLine(const RunSummary& summary) {
+    if (!summary.error.empty()) return L"failed: " + summary.error;
+    if (summary.exitCode == 4) return L"no item matched the selection";
+    const std::wstring n = std::to_wstring(summary.matched);
+    const auto items = [](size_t count) { return count == 1 ? L" item" : L" items"; };
+    if (summary.action == CliAction::List) return L"listed " + n + items(summary.matched);
+    std::wstring line = (summary.action == CliAction::Delete ? L"deleted " : L"restored ") +
+                        std::to_wstring(summary.succeeded) + L" of " + n + items(summary.matched);
+    if (summary.failed != 0) line += L"; " + std::to_wstring(summary.failed) + L" failed";
+    if (summary.skipped != 0) line += L"; " + std::to_wstring(summary.skipped) + L" skipped";
+    return line;
+}
+
+std::string FormatListing(OutputFormat format, const std::wstring& folder,
+                          const std::vector<const QuarantineItem*>& items,
+                          const RunSummary& summary) {
+    if (format == OutputFormat::Json) {
+        nlohmann::ordered_json records = nlohmann::ordered_json::array();
+        for (const QuarantineItem* item : items) {
+            nlohmann::ordered_json record;
+            record["id"] = Utf8(item->id);
+            record["virus"] = Utf8(item->virus);
+            record["fileName"] = Utf8(item->fileName);
+            record["folder"] = Utf8(item->folder);
+            record["formerPath"] = Utf8(item->formerPath);
+            record["time"] = Utf8(item->time);
+            record["fileObjects"] = item->fileObjects;
+            record["otherObjects"] = item->otherObjects;
+            records.push_back(std::move(record));
+        }
+        return JsonDocument(summary, folder, std::move(records));
+    }
+    if (format == OutputFormat::Csv) {
+        std::string csv = CsvRow({L"id", L"virus", L"fileName", L"folder", L"formerPath", L"time",
+                                  L"fileObjects", L"otherObjects"});
+        for (const QuarantineItem* item : items)
+            csv += CsvRow({item->id, item->virus, item->fileName, item->folder, item->formerPath,
+                           item->time, std::to_wstring(item->fileObjects),
+                           std::to_wstring(item->otherObjects)});
+        return csv;
+    }
+    std::vector<std::vector<std::wstring>> rows;
+    if (!items.empty()) rows.push_back({L"Id", L"Virus", L"Time", L"Former path"});
+    for (const QuarantineItem* item : items)
+        rows.push_back({item->id, item->virus, item->time, item->formerPath});
+    return TextTable(rows) + Utf8(SummaryLine(summary)) + "\r\n";
+}
+
+std::string FormatOutcomes(OutputFormat format, const std::wstring& folder,
+                           const std::vector<ItemOutcome>& outcomes, const RunSummary& summary) {
+    if (format == OutputFormat::Json) {
+        nlohmann::ordered_json records = nlohmann::ordered_json::array();
+        for (const ItemOutcome& outcome : outcomes) {
+            nlohmann::ordered_json record;
+            record["id"] = Utf8(outcome.id);
+            record["result"] = Utf8(outcome.result);
+            record["reason"] = Utf8(outcome.reason);
+            record["path"] = Utf8(outcome.path);
+            record["sha256"] = Utf8(outcome.sha256);
+            records.push_back(std::move(record));
+        }
+        return JsonDocument(summary, folder, std::move(records));
+    }
+    if (format == OutputFormat::Csv) {
+        std::string csv = CsvRow({L"id", L"result", L"reason", L"path", L"sha256"});
+        for (const ItemOutcome& outcome : outcomes)
+            csv += CsvRow({outcome.id, outcome.result, outcome.reason, outcome.path, outcome.sha256});
+        return csv;
+    }
+    std::vector<std::vector<std::wstring>> rows;
+    if (!outcomes.empty()) rows.push_back({L"Id", L"Result", L"File or reason"});
+    for (const ItemOutcome& outcome : outcomes)
+        rows.push_back({outcome.id, outcome.result,
+                        outcome.reason.empty() ? outcome.path : outcome.reason});
+    return TextTable(rows) + Utf8(SummaryLine(summary)) + "\r\n";
+}

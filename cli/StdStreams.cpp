@@ -1,0 +1,50 @@
+#include "cli/StdStreams.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+std::wstring Utf16(const std::string& bytes) {
+    if (bytes.empty()) return std::wstring();
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                           nullptr, 0);
+    std::wstring text(static_cast<size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], size);
+    return text;
+}
+
+void WriteTo(DWORD which, const std::string& bytes) {
+    const HANDLE handle = ::GetStdHandle(which);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE || bytes.empty()) return;
+    DWORD mode = 0;
+    if (::GetConsoleMode(handle, &mode)) {
+        const std::wstring text = Utf16(bytes);
+        // Large reports go in pieces: some consoles refuse one very long write.
+        const size_t kPiece = 8192;
+        for (size_t at = 0; at < text.size(); at += kPiece) {
+            DWORD written = 0;
+            const DWORD count = static_cast<DWORD>(std::min(kPiece, text.size() - at));
+            if (!::WriteConsoleW(handle, text.data() + at, count, &written, nullptr)) return;
+        }
+        return;
+    }
+    for (size_t at = 0; at < bytes.size();) {
+        DWORD written = 0;
+        const DWORD count = static_cast<DWORD>(std::min<size_t>(bytes.size() - at, 1u << 20));
+        // A reader that went away (the far end of a pipe) ends the report.
+        if (!::WriteFile(handle, bytes.data() + at, count, &written, nullptr) || written == 0) return;
+        at += written;
+    }
+}
+
+}  // namespace
+
+CliStreams StandardStreams() {
+    CliStreams streams;
+    streams.out = [](const std::string& bytes) { WriteTo(STD_OUTPUT_HANDLE, bytes); };
+    streams.err = [](const std::string& bytes) { WriteTo(STD_ERROR_HANDLE, bytes); };
+    return streams;
+}
