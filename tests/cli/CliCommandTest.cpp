@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include "cli/CliCommand.h"
+#include "cli/Selection.h"
+
+TEST(CliCommand, TheOlderFormKeepsItsMeaningAndTheNewFormsAreRecognised) {
+    struct Case {
+        const wchar_t* line;
+        CliAction action;
+    } const cases[] = {
+        {L"", CliAction::Dialog},
+        {L"/S=\"C:\\Q\" /D=\"C:\\Out\"", CliAction::LegacyRestore},
+        {L"/s=\"x\" /d=\"y\"", CliAction::Dialog},
+        {L"/S=\"C:\\Q\"", CliAction::Dialog},
+        {L"/S=\"abc /D=\"def\"", CliAction::LegacyRestore},
+        {L"/L", CliAction::List},
+        {L"/l /s=\"C:\\Q dir\\\" /f=CSV", CliAction::List},
+        {L"/S=\"C:\\Q\" /D=\"C:\\Out\" /F=json /I=\"a*,b?.qtc\"", CliAction::Restore},
+        {L"/X /V=\"Trojan.*\"", CliAction::Delete},
+        {L"/?", CliAction::Usage},
+        {L"/X /?", CliAction::Usage},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ParseCliCommand(c.line).action, c.action) << c.line;
+
+    const CliCommand list = ParseCliCommand(L"/l /s=\"C:\\Q dir\\\" /f=CSV /After=2024-02-29");
+    EXPECT_EQ(list.source, L"C:\\Q dir\\");
+    EXPECT_EQ(list.format, OutputFormat::Csv);
+    EXPECT_EQ(list.selection.after, 20240229);
+    const CliCommand restore = ParseCliCommand(L"/D=\"C:\\Out\" /I=\"a*,b?.qtc\" /S=\"C:\\Q\"");
+    EXPECT_EQ(restore.destination, L"C:\\Out");
+    EXPECT_EQ(restore.selection.idPatterns, (std::vector<std::wstring>{L"a*", L"b?.qtc"}));
+}
+
+TEST(CliCommand, BadInputIsAUsageErrorThatSaysWhatIsWrong) {
+    struct Case {
+        const wchar_t* line;
+        const wchar_t* says;
+    } const cases[] = {
+        {L"/L /Q", L"unknown switch: /Q"},
+        {L"/X", L"/X needs a selection"},
+        {L"/X /S=\"C:\\Q\"", L"/X needs a selection"},
+        {L"/L /After=2023-02-29", L"/After takes a date"},
+        {L"/L /Before=2024-1-01", L"/Before takes a date"},
+        {L"/L /S=\"\"", L"/S needs a value"},
+        {L"/L /S", L"/S needs a value"},
+        {L"/L /F=xml", L"/F takes text, csv or json"},
+        {L"/L /I=\"a,,b\"", L"/I holds an empty id"},
+        {L"/L /L", L"/L is given twice"},
+        {L"/L /X /I=\"a\"", L"/L and /X cannot be given together"},
+        {L"/L /D=\"C:\\Out\"", L"/D goes with a restore"},
+        {L"/F=csv", L"nothing to do"},
+        {L"/L /S=\"C:\\Q", L"a quotation mark is not closed"},
+        {L"/L stray", L"not a switch: stray"},
+        {L"/L=1", L"/L takes no value"},
+    };
+    for (const Case& c : cases) {
+        const CliCommand command = ParseCliCommand(c.line);
+        EXPECT_EQ(command.action, CliAction::Invalid) << c.line;
+        EXPECT_NE(command.error.find(c.says), std::wstring::npos) << c.line << L": " << command.error;
+    }
+}
+
+TEST(CliCommand, DatesMustExist) {
+    EXPECT_EQ(ParseIsoDate(L"2024-02-29"), 20240229);
+    EXPECT_EQ(ParseIsoDate(L"2000-02-29"), 20000229);
+    for (const wchar_t* bad : {L"2023-02-29", L"1900-02-29", L"2024-13-01", L"2024-04-31", L"2024-00-10",
+                               L"24-01-01", L"2024/01/01", L"2024-01-0x", L""})
+        EXPECT_EQ(ParseIsoDate(bad), 0) << bad;
+}
+
+TEST(Selection, PatternsVirusAndDatesMustAllMatch) {
+    struct Match {
+        const wchar_t* pattern;
+        const wchar_t* text;
+        bool matches;
+    } const matches[] = {
+        {L"*", L"", true},         {L"*.qtc", L"a.QTC", true},      {L"a?c", L"abc", true},
+        {L"a?c", L"ac", false},    {L"*b*b", L"abcbb", true},       {L"*b*b", L"abca", false},
+        {L"GR\u00dc*", L"gr\u00fc\u00dfe", true}, {L"x", L"xy", false}, {L"**y", L"xy", true},
+    };
+    for (const Match& m : matches)
+        EXPECT_EQ(WildcardMatch(m.pattern, m.text), m.matches) << m.pattern << L" " << m.text;
+
+    Selection selection;
+    EXPECT_TRUE(IsSelected(selection, L"any", L"", 0));
+    selection.idPatterns = {L"2024*", L"x.qtc"};
+    selection.virusPattern = L"Trojan.*";
+    selection.after = 20240101;
+    selection.before = 20240301;
+    EXPECT_TRUE(IsSelected(selection, L"x.qtc", L"trojan.agent", 20240101));
+    EXPECT_FALSE(IsSelected(selection, L"x.qtc", L"trojan.agent", 20240301)) << "before is exclusive";
+    EXPECT_FALSE(IsSelected(selection, L"x.qtc", L"trojan.agent", 0)) << "no time stamp";
+    EXPECT_FALSE(IsSelected(selection, L"y.qtc", L"trojan.agent", 20240102));
+    EXPECT_FALSE(IsSelected(selection, L"20240102.qtc", L"W32.Worm", 20240102));
+}

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/Report.h"
+#include "ui/ListingText.h"
+
+namespace {
+
+QuarantineItem Item(const std::wstring& id, const std::wstring& virus, const std::wstring& path) {
+    QuarantineItem item;
+    item.id = id;
+    item.virus = virus;
+    item.formerPath = path;
+    const FormerLocation former = SplitFormerPath(path);
+    item.fileName = former.fileName;
+    item.folder = former.folder;
+    item.time = L"2024-03-01T09:00:00+01:00";
+    item.fileObjects = 1;
+    item.otherObjects = 2;
+    return item;
+}
+
+}  // namespace
+
+TEST(CliReport, CsvAndJsonCarryAwkwardTextsWholeAndParse) {
+    const QuarantineItem odd = Item(L"a.qtc", L"Say \"hi\", twice\r\nnow",
+                                    L"C:\\Gr\u00fc\u00dfe\\\u6587\u4ef6, 2.txt");
+    const QuarantineItem plain = Item(L"b.qtc", L"W32.Worm", L"C:\\x\\b.txt");
+    RunSummary summary;
+    summary.matched = summary.succeeded = 2;
+
+    const std::string csv = FormatListing(OutputFormat::Csv, L"C:\\Q\\", {&odd, &plain}, summary);
+    EXPECT_EQ(csv,
+              "id,virus,fileName,folder,formerPath,time,fileObjects,otherObjects\r\n"
+              "a.qtc,\"Say \"\"hi\"\", twice\r\nnow\",\"\xe6\x96\x87\xe4\xbb\xb6, 2.txt\","
+              "C:\\Gr\xc3\xbc\xc3\x9f" "e,\"C:\\Gr\xc3\xbc\xc3\x9f" "e\\\xe6\x96\x87\xe4\xbb\xb6, 2.txt\","
+              "2024-03-01T09:00:00+01:00,1,2\r\n"
+              "b.qtc,W32.Worm,b.txt,C:\\x,C:\\x\\b.txt,2024-03-01T09:00:00+01:00,1,2\r\n");
+
+    const nlohmann::json json =
+        nlohmann::json::parse(FormatListing(OutputFormat::Json, L"C:\\Q\\", {&odd, &plain}, summary));
+    ASSERT_EQ(json["items"].size(), 2u);
+    EXPECT_EQ(json["items"][0]["virus"], "Say \"hi\", twice\r\nnow");
+    EXPECT_EQ(json["items"][0]["fileName"], "\xe6\x96\x87\xe4\xbb\xb6, 2.txt");
+    EXPECT_EQ(json["items"][1]["otherObjects"], 2);
+    EXPECT_EQ(json["summary"]["text"], "listed 2 items");
+    EXPECT_EQ(json["summary"]["exitCode"], 0);
+
+    // An unpaired surrogate from a careless library still gives valid UTF-8.
+    const QuarantineItem broken = Item(std::wstring(L"x") + wchar_t(0xD800) + L".qtc", L"v", L"C:\\x\\y");
+    EXPECT_NO_THROW(nlohmann::json::parse(FormatListing(OutputFormat::Json, L"C:\\Q\\", {&broken}, summary)));
+}
+
+TEST(CliReport, TheLastLineOfTextSaysTheOutcome) {
+    struct Case {
+        CliAction action;
+        size_t matched, succeeded, failed, skipped;
+        int exitCode;
+        const wchar_t* line;
+    } const cases[] = {
+        {CliAction::List, 1, 1, 0, 0, 0, L"listed 1 item"},
+        {CliAction::Restore, 13, 12, 1, 0, 3, L"restored 12 of 13 items; 1 failed"},
+        {CliAction::Restore, 3, 1, 1, 1, 3, L"restored 1 of 3 items; 1 failed; 1 skipped"},
+        {CliAction::Delete, 2, 2, 0, 0, 0, L"deleted 2 of 2 items"},
+        {CliAction::Delete, 0, 0, 0, 0, 4, L"no item matched the selection"},
+    };
+    for (const Case& c : cases) {
+        RunSummary summary;
+        summary.action = c.action;
+        summary.matched = c.matched;
+        summary.succeeded = c.succeeded;
+        summary.failed = c.failed;
+        summary.skipped = c.skipped;
+        summary.exitCode = c.exitCode;
+        EXPECT_EQ(SummaryLine(summary), c.line);
+        const std::string text = FormatOutcomes(OutputFormat::Text, L"C:\\Q\\", {}, summary);
+        EXPECT_EQ(text, Utf8(c.line) + "\r\n");
+    }
+    ItemOutcome restored{L"a.qtc", L"restored", L"", L"C:\\Out\\a.txt", L"ab12"};
+    ItemOutcome failed{L"bb.qtc", L"failed", L"The target file could not be opened.", L"", L""};
+    RunSummary summary;
+    summary.action = CliAction::Restore;
+    summary.matched = 2;
+    summary.succeeded = summary.failed = 1;
+    EXPECT_EQ(FormatOutcomes(OutputFormat::Text, L"C:\\Q\\", {restored, failed}, summary),
+              "Id      Result    File or reason\r\n"
+              "a.qtc   restored  C:\\Out\\a.txt\r\n"
+              "bb.qtc  failed    The target file could not be opened.\r\n"
+              "restored 1 of 2 items; 1 failed\r\n");
+}
+
+TEST(CliReport, TimesAreLocalWithTheirOffsetAndEmptyWhereTheListShowsNoRealTime) {
+    const wchar_t* previous = _wgetenv(L"TZ");
+    const std::wstring restore = std::wstring(L"TZ=") + (previous ? previous : L"");
+    _wputenv(L"TZ=EST5");
+    _tzset();
+    int date = -1;
+    SYSTEMTIME time = {2024, 3, 0, 1, 9, 5, 7, 0};
+    EXPECT_EQ(IsoTimestampText(time, &date), L"2024-03-01T09:05:07-05:00");
+    EXPECT_EQ(date, 20240301);
+    SYSTEMTIME late = {2100, 12, 0, 31, 23, 59, 59, 0};
+    EXPECT_EQ(IsoTimestampText(late, &date), L"2100-12-31T23:59:59-05:00");
+    for (const SYSTEMTIME& none : {SYSTEMTIME{1601, 1, 0, 1, 0, 0, 0, 0}, SYSTEMTIME{2024, 2, 0, 30, 0, 0, 0, 0},
+                                   SYSTEMTIME{2024, 13, 0, 1, 0, 0, 0, 0}, SYSTEMTIME{}}) {
+        EXPECT_EQ(IsoTimestampText(none, &date), L"");
+        EXPECT_EQ(date, 0);
+    }
+    _wputenv(restore.c_str());
+    _tzset();
+}

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/Report.h"
+#include "restore/CommandLineRestore.h"
+#include "tests/cmdline/ProgramRun.h"
+
+// The program as an administrator's script uses it: through cmd, by its bare
+// name (which finds Quarantine.com), with its report captured by redirection
+// and a pipe, against a real store made by the stand-in library's tool.
+namespace {
+
+const wchar_t kUmlautCjk[] = L"Gr\u00fc\u00dfe \u6587\u4ef6.txt";
+const char kUmlautCjkUtf8[] = "Gr\xc3\xbc\xc3\x9f" "e \xe6\x96\x87\xe4\xbb\xb6.txt";
+
+class Scripts : public testing::Test {
+protected:
+    void SetUp() override {
+        m_scratch = ScratchForThisTest();
+        m_app = m_scratch + L"\\app";
+        m_quarantine = m_scratch + L"\\quarantine";
+        const std::wstring originals = m_scratch + L"\\originals";
+        for (const std::wstring& folder : {m_app, m_quarantine, originals})
+            ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+        StageProgram(m_app, TestBinDir() + L"\\standin");
+        ASSERT_TRUE(::CopyFileW((TestBinDir() + L"\\Quarantine.com").c_str(),
+                                (m_app + L"\\Quarantine.com").c_str(), FALSE));
+        m_umlautId = Quarantine(originals + L"\\" + kUmlautCjk, "gr\xc3\xbc\xc3\x9f" "e\r\n", L"Trojan.Agent");
+        m_plainId = Quarantine(originals + L"\\b.txt", "bravo", L"W32.Worm");
+        ASSERT_FALSE(m_umlautId.empty());
+        ASSERT_FALSE(m_plainId.empty());
+    }
+    void TearDown() override { RemoveTree(m_scratch); }
+
+    // Quarantines one file; answers the new quarantine file's name.
+    std::wstring Quarantine(const std::wstring& path, const std::string& bytes, const std::wstring& virus) {
+        const std::vector<std::wstring> before = FilesIn(m_quarantine, L"*.qtc");
+        if (!WriteFileBytes(path, bytes)) return std::wstring();
+        const ProgramRun tool = RunProgram(TestBinDir() + L"\\standin\\ZEBQtTool.exe",
+                                           L"add \"" + m_quarantine + L"\" \"" + path + L"\" " + virus);
+        if (!tool.finished || tool.exitCode != 0) return std::wstring();
+        for (const std::wstring& name : FilesIn(m_quarantine, L"*.qtc"))
+            if (std::find(before.begin(), before.end(), name) == before.end()) return name;
+        return std::wstring();
+    }
+
+    // Runs the lines as a batch file through cmd in the program's folder;
+    // after each line its exit code goes to codes.txt, one a line.
+    std::vector<int> RunBatch(const std::vector<std::wstring>& lines) {
+        std::wstring batch = L"@echo off\r\ncd /d \"" + m_app + L"\"\r\ndel codes.txt 2>nul\r\n";
+        for (const std::wstring& line : lines) batch += line + L"\r\n>>codes.txt echo %errorlevel%\r\n";
+        const std::wstring file = m_app + L"\\run.cmd";
+        EXPECT_TRUE(WriteFileBytes(file, std::string(batch.begin(), batch.end())));
+        const ProgramRun run = RunProgram(L"C:\\windows\\system32\\cmd.exe", L"/c \"" + file + L"\"");
+        EXPECT_TRUE(run.finished) << "a window or a prompt waits";
+        std::vector<int> codes;
+        const std::string text = ReadFileBytes(m_app + L"\\codes.txt");
+        for (size_t at = 0; at < text.size();) {
+            const size_t end = text.find('\n', at);
+            codes.push_back(std::atoi(text.substr(at, end - at).c_str()));
+            at = end == std::string::npos ? text.size() : end + 1;
+        }
+        return codes;
+    }
+    std::string Output(const wchar_t* name) const { return ReadFileBytes(m_app + L"\\" + name); }
+    std::wstring Source() const { return L" /S=\"" + m_quarantine + L"\""; }
+
+    std::wstring m_scratch, m_app, m_quarantine, m_umlautId, m_plainId;
+};
+
+std::string LastLine(const std::string& text) {
+    const size_t end = text.find_last_not_of("\r\n");
+    const size_t start = text.find_last_of('\n', end);
+    return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+}
+
+}  // namespace
+
+TEST_F(Scripts, ListInEveryFormatReachesFilesAndPipesWholeWithTheExitCode) {
+    const std::vector<int> codes = RunBatch({
+        L"Quarantine /L" + Source() + L" > list.txt",
+        L"Quarantine /L" + Source() + L" /F=csv > list.csv",
+        L"Quarantine /L" + Source() + L" /F=json > list.json",
+        L"Quarantine /L" + Source() + L" | find \"listed\" > found.txt",
+        L"Quarantine /L" + Source() + L" /I=\"nothing*\" > none.txt",
+    });
+    EXPECT_EQ(codes, (std::vector<int>{0, 0, 0, 0, kCommandLineNothingMatched}));
+
+    const std::string text = Output(L"list.txt");
+    EXPECT_EQ(LastLine(text), "listed 2 items");
+    EXPECT_NE(text.find(kUmlautCjkUtf8), std::string::npos);
+    EXPECT_NE(Output(L"found.txt").find("listed 2 items"), std::string::npos);
+    EXPECT_EQ(LastLine(Output(L"none.txt")), "no item matched the selection");
+
+    const std::string csv = Output(L"list.csv");
+    const std::string header = "id,virus,fileName,folder,formerPath,time,fileObjects,otherObjects\r\n";
+    EXPECT_EQ(csv.compare(0, header.size(), header), 0);
+    EXPECT_NE(csv.find("Trojan.Agent," + std::string(kUmlautCjkUtf8) + ","), std::string::npos);
+
+    const nlohmann::json json = nlohmann::json::parse(Output(L"list.json"));
+    std::vector<std::string> names;
+    for (const auto& item : json["items"]) {
+        names.push_back(item["fileName"]);
+        EXPECT_EQ(item["fileObjects"], 1);
+        EXPECT_EQ(item["otherObjects"], 0);
+        EXPECT_FALSE(item["time"].get<std::string>().empty());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{kUmlautCjkUtf8, "b.txt"}));
+}
+
+TEST_F(Scripts, RestoreOneItemByIdThenAgainIntoTheSameFolder) {
+    const std::wstring out = m_scratch + L"\\out";
+    const std::wstring restore = L"Quarantine" + Source() + L" /D=\"" + out + L"\" /F=json /I=\"" + m_umlautId + L"\"";
+    const std::vector<int> codes = RunBatch({restore + L" > first.json", restore + L" > second.json"});
+    EXPECT_EQ(codes, (std::vector<int>{0, kCommandLineRestoreFailed}));
+    EXPECT_EQ(FilesIn(out), std::vector<std::wstring>{kUmlautCjk});
+    EXPECT_EQ(ReadFileBytes(out + L"\\" + kUmlautCjk), "gr\xc3\xbc\xc3\x9f" "e\r\n");
+
+    const nlohmann::json first = nlohmann::json::parse(Output(L"first.json"));
+    ASSERT_EQ(first["items"].size(), 1u);
+    EXPECT_EQ(first["items"][0]["result"], "restored");
+    EXPECT_EQ(first["items"][0]["path"], Utf8(out + L"\\" + kUmlautCjk));
+    EXPECT_EQ(first["summary"]["text"], "restored 1 of 1 item");
+    const nlohmann::json second = nlohmann::json::parse(Output(L"second.json"));
+    EXPECT_EQ(second["items"][0]["result"], "failed");
+    EXPECT_EQ(second["items"][0]["reason"], "The target file could not be opened.");
+    EXPECT_EQ(second["summary"]["exitCode"], kCommandLineRestoreFailed);
+    EXPECT_EQ(FilesIn(m_quarantine, L"*.qtc").size(), 2u) << "a restore deletes nothing";
+}
+
+TEST_F(Scripts, DeleteTakesOnlyTheSelectedItems) {
+    const std::vector<int> codes = RunBatch({
+        L"Quarantine /X" + Source() + L" /V=\"w32.*\" > deleted.txt",
+        L"Quarantine /X" + Source() + L" /V=\"w32.*\" > again.txt",
+    });
+    EXPECT_EQ(codes, (std::vector<int>{0, kCommandLineNothingMatched}));
+    EXPECT_EQ(LastLine(Output(L"deleted.txt")), "deleted 1 of 1 item");
+    EXPECT_EQ(FilesIn(m_quarantine, L"*.qtc"), std::vector<std::wstring>{m_umlautId});
+}
+
+TEST_F(Scripts, BadInputEndsWithAMessageAndAnExitCodeAndDoesNothing) {
+    const std::wstring aFile = m_app + L"\\ZEBQt.dll";
+    struct Case {
+        std::wstring arguments;
+        int code;
+    } const cases[] = {
+        {L"/L /Q", kCommandLineUsageError},
+        {L"/X" + Source(), kCommandLineUsageError},
+        {L"/L /After=2023-02-29" + Source(), kCommandLineUsageError},
+        {L"/L /S=\"\"", kCommandLineUsageError},
+        {L"/L /S=\"" + aFile + L"\"", kCommandLineNoQuarantine},
+        {L"/X /S=\"" + aFile + L"\" /I=\"*\"", kCommandLineNoQuarantine},
+        {L"Source /D=\"" + aFile + L"\" /F=csv", kCommandLineUsageError},
+    };
+    std::vector<std::wstring> lines;
+    std::vector<int> expected;
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        std::wstring arguments = cases[i].arguments;
+        if (arguments.compare(0, 6, L"Source") == 0) arguments = Source().substr(1) + arguments.substr(6);
+        lines.push_back(L"Quarantine " + arguments + L" > out" + std::to_wstring(i) + L".txt 2> err" +
+                        std::to_wstring(i) + L".txt");
+        expected.push_back(cases[i].code);
+    }
+    EXPECT_EQ(RunBatch(lines), expected);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const std::string error = ReadFileBytes(m_app + L"\\err" + std::to_wstring(i) + L".txt");
+        EXPECT_EQ(error.compare(0, 12, "Quarantine: "), 0) << i << ": " << error;
+    }
+    EXPECT_EQ(FilesIn(m_quarantine, L"*.qtc").size(), 2u);
+
+    // The window program answers the same way and never waits in a window.
+    const ProgramRun run = RunProgram(m_app + L"\\Quarantine.exe", L"/L /Q", 20000);
+    EXPECT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, DWORD(kCommandLineUsageError));
+}
