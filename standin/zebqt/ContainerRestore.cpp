@@ -102,7 +102,7 @@ FILETIME ToFileTime(uint64_t value) {
 int32_t Stage(const ByteSource& source, Step& step, bool keepOpen, bool durable,
               std::vector<uint8_t>& buffer, Undo& undo) {
     if (!CreateFolders(ParentOf(step.target), undo.m_folders)) return kTargetFailed;
-    CFileHandle out = CreateTempFileIn(ParentOf(step.target), kRestoreTempPrefix, step.temp);
+    CFileHandle out = CreateOwnedTempFileIn(ParentOf(step.target), kRestoreTempPrefix, step.temp);
     if (!out) return kTargetFailed;
     const PayloadResult result = DecodePayload(
         source, *step.object,
@@ -183,14 +183,15 @@ int32_t Restore(const std::wstring& containerPath, const std::wstring& destinati
 
     // A restore that died before its rename left its temporary file, with
     // the file's uncured bytes, in the target folder; this one takes it away.
-    // Before staging, so that this restore's own temporary files are never
-    // among them.
+    // Only files whose making process has ended go: another restore's file
+    // is closed while its hook cures it and while the container's other
+    // files are decoded, and this very process may be inside such a hook.
     for (size_t i = 0; i < files.size(); ++i) {
         const std::wstring folder = ParentOf(files[i].target);
         bool seen = false;
         for (size_t j = 0; j < i && !seen; ++j)
             seen = SameTarget(ParentOf(files[j].target), folder);
-        if (!seen) RemoveStaleTempFiles(folder, kRestoreTempPrefix);
+        if (!seen) RemoveAbandonedTempFiles(folder, kRestoreTempPrefix);
     }
 
     // A restore to the original places is what the program follows with

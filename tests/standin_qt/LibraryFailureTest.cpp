@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cwchar>
+#include <functional>
 
 #include "standin/zebqt/ContainerWriter.h"
 #include "standin/zebqt/FileIo.h"
@@ -339,16 +340,77 @@ TEST_F(LibraryTest, ATemporaryFileLeftByARestoreThatDiedGoesWithTheNextRestoreTh
     ::WaitForSingleObject(process.Get(), 10000);
     ASSERT_EQ(woke, WAIT_OBJECT_0) << "the restore did not reach the cleaning hook";
 
-    // What the dead restore left: its temporary file, uncured.
+    // What the dead restore left: its temporary file, uncured, named after
+    // the process that made it.
     const std::vector<std::wstring> left = FolderEntries(out);
     ASSERT_EQ(left.size(), 1u);
-    EXPECT_EQ(left[0].compare(0, 5, L"~zqr-"), 0) << left[0];
+    wchar_t owner[16] = {};
+    std::swprintf(owner, 16, L"~zqr-%08lx-", static_cast<unsigned long>(pi.dwProcessId));
+    EXPECT_EQ(left[0].compare(0, 14, owner), 0) << left[0];
     EXPECT_EQ(ReadFileBytes(out + L"\\" + left[0]), infected);
 
     EXPECT_EQ(RestoreFile(next, out), 0);
     EXPECT_EQ(FolderEntries(out), std::vector<std::wstring>{L"next.bin"});
     EXPECT_EQ(RestoreFile(dying, out), 0);
     EXPECT_EQ(ReadFileBytes(out + L"\\dying.bin"), infected);
+}
+
+namespace {
+
+// A cleaning hook that runs the test's own code on the temporary file.
+struct HookAction {
+    std::function<int32_t(const wchar_t* temp)> run;
+};
+
+int32_t __cdecl RunHookAction(uintptr_t value, uintptr_t context) {
+    return reinterpret_cast<HookAction*>(context)->run(reinterpret_cast<const wchar_t*>(value));
+}
+
+// What a scanner's cure does: rewrite the existing file through a handle of
+// its own and shorten it. A file that is gone stays gone.
+bool CureInPlace(const wchar_t* path, const std::string& cured) {
+    CFileHandle file(::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file &&
+           ::WriteFile(file.Get(), cured.data(), static_cast<DWORD>(cured.size()), &written,
+                       nullptr) &&
+           written == cured.size() && ::SetEndOfFile(file.Get());
+}
+
+}  // namespace
+
+TEST_F(LibraryTest, RestoresStartedFromACleaningHookLeaveTheCuresFileInTheSameFolderAlone) {
+    const std::wstring folder = root + L"\\T";
+    const std::wstring outer =
+        WriteRaw(qFolder, {FileObject(folder + L"\\x.txt", "infected " + PatternBytes(9000, 3))});
+    const std::wstring toOriginal = WriteRaw(qFolder, {FileObject(folder + L"\\y.txt", "y")});
+    const std::wstring intoFolder = WriteRaw(qFolder, {FileObject(L"C:\\elsewhere\\z.txt", "z")});
+    int32_t inner[2] = {99, 99};
+    HookAction cure{[&](const wchar_t* temp) {
+        inner[0] = RestoreFile(toOriginal, L"");
+        inner[1] = RestoreFile(intoFolder, folder);
+        return CureInPlace(temp, "cured") ? 0 : 1;
+    }};
+    EXPECT_EQ(RestoreFile(outer, L"", &RunHookAction, reinterpret_cast<uintptr_t>(&cure)), 0);
+    EXPECT_EQ(inner[0], 0);
+    EXPECT_EQ(inner[1], 0);
+    EXPECT_EQ(ReadFileBytes(folder + L"\\x.txt"), "cured");
+    EXPECT_EQ(ReadFileBytes(folder + L"\\y.txt"), "y");
+    EXPECT_EQ(ReadFileBytes(folder + L"\\z.txt"), "z");
+    EXPECT_EQ(FolderEntries(folder).size(), 3u);
+}
+
+TEST_F(LibraryTest, AUsersOwnFileNamedLikeATemporaryFileOutlivesRestoresThere) {
+    const std::wstring folder = root + L"\\T";
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    // The name the restores' temporary files once had.
+    const std::wstring mine = folder + L"\\~zqr-0badf00d.tmp";
+    ASSERT_TRUE(WriteFileBytes(mine, "mine"));
+    EXPECT_EQ(RestoreFile(WriteRaw(qFolder, {FileObject(folder + L"\\a.txt", "a")}), L""), 0);
+    EXPECT_EQ(RestoreFile(WriteRaw(qFolder, {FileObject(L"C:\\x\\b.txt", "b")}), folder), 0);
+    EXPECT_EQ(ReadFileBytes(mine), "mine");
+    EXPECT_EQ(FolderEntries(folder).size(), 3u);
 }
 
 TEST_F(LibraryTest, ListingReadsHeadsNotPayloadsAndFindsObjectsBehindThem) {
