@@ -6,6 +6,7 @@
 #include "standin/zebqt/FileIo.h"
 #include "standin/zebqt/StoreFolder.h"
 #include "tests/common/TestPaths.h"
+#include "tests/standin_qt/ImportPatch.h"
 #include "tests/standin_qt/LibraryFixture.h"
 
 namespace {
@@ -411,6 +412,84 @@ TEST_F(LibraryTest, AUsersOwnFileNamedLikeATemporaryFileOutlivesRestoresThere) {
     EXPECT_EQ(RestoreFile(WriteRaw(qFolder, {FileObject(L"C:\\x\\b.txt", "b")}), folder), 0);
     EXPECT_EQ(ReadFileBytes(mine), "mine");
     EXPECT_EQ(FolderEntries(folder).size(), 3u);
+}
+
+namespace {
+
+// The library's flushes and renames as it makes them, in one list with the
+// cures of the test's hook.
+std::vector<std::string> g_calls;
+
+using PFN_FlushFileBuffers = BOOL(WINAPI*)(HANDLE);
+using PFN_MoveFileExW = BOOL(WINAPI*)(LPCWSTR, LPCWSTR, DWORD);
+using PFN_SetFileInformationByHandle = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID,
+                                                     DWORD);
+PFN_FlushFileBuffers g_flush = nullptr;
+PFN_MoveFileExW g_move = nullptr;
+PFN_SetFileInformationByHandle g_setInformation = nullptr;
+
+BOOL WINAPI RecordFlush(HANDLE file) {
+    g_calls.push_back("flush");
+    return g_flush(file);
+}
+
+BOOL WINAPI RecordMove(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    g_calls.push_back((flags & MOVEFILE_WRITE_THROUGH) != 0 ? "rename written through" : "rename");
+    return g_move(from, to, flags);
+}
+
+BOOL WINAPI RecordSetInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID info,
+                                 DWORD size) {
+    if (kind == FileRenameInfo) g_calls.push_back("rename");
+    return g_setInformation(file, kind, info, size);
+}
+
+}  // namespace
+
+TEST_F(LibraryTest, ARestoreThatMayLoseItsQuarantineFileFlushesAfterTheLastWriteBeforeTheRename) {
+    CImportPatch flush(lib.module.Get(), "kernel32.dll", "FlushFileBuffers",
+                       reinterpret_cast<void*>(&RecordFlush));
+    CImportPatch move(lib.module.Get(), "kernel32.dll", "MoveFileExW",
+                      reinterpret_cast<void*>(&RecordMove));
+    CImportPatch setInformation(lib.module.Get(), "kernel32.dll", "SetFileInformationByHandle",
+                                reinterpret_cast<void*>(&RecordSetInformation));
+    ASSERT_TRUE(flush.Active() && move.Active() && setInformation.Active());
+    g_flush = flush.Original<PFN_FlushFileBuffers>();
+    g_move = move.Original<PFN_MoveFileExW>();
+    g_setInformation = setInformation.Original<PFN_SetFileInformationByHandle>();
+
+    HookAction cure{[](const wchar_t* temp) {
+        const bool cured = CureInPlace(temp, "cured");
+        g_calls.push_back("cure");
+        return cured ? 0 : 1;
+    }};
+    struct Case {
+        const char* what;
+        std::wstring destination;
+        bool clean;
+        std::vector<std::string> calls;
+    };
+    // A restore into a folder leaves the quarantine file alone and is not
+    // flushed at all.
+    const Case cases[] = {
+        {"clean and restore", L"", true, {"cure", "flush", "rename written through"}},
+        {"restore", L"", false, {"flush", "rename written through"}},
+        {"restore into a folder", root + L"\\out", false, {"rename"}},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const Case& c = cases[i];
+        const std::wstring name = std::to_wstring(i) + L".txt";
+        const std::wstring container =
+            WriteRaw(qFolder, {FileObject(root + L"\\T\\" + name, "infected")});
+        g_calls.clear();
+        EXPECT_EQ(RestoreFile(container, c.destination, c.clean ? &RunHookAction : nullptr,
+                              reinterpret_cast<uintptr_t>(&cure)),
+                  0)
+            << c.what;
+        EXPECT_EQ(g_calls, c.calls) << c.what;
+        const std::wstring folder = c.destination.empty() ? root + L"\\T" : c.destination;
+        EXPECT_EQ(ReadFileBytes(folder + L"\\" + name), c.clean ? "cured" : "infected") << c.what;
+    }
 }
 
 TEST_F(LibraryTest, ListingReadsHeadsNotPayloadsAndFindsObjectsBehindThem) {
