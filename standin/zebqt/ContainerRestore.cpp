@@ -97,12 +97,12 @@ FILETIME ToFileTime(uint64_t value) {
     return time;
 }
 
-// durable: the file is on the disk, not only in the system's cache, when the
-// restore returns.
-int32_t Stage(const ByteSource& source, Step& step, bool keepOpen, bool durable,
+// flush: the file is to be on the disk, not only in the system's cache, and
+// nobody will write it before its rename.
+int32_t Stage(const ByteSource& source, Step& step, bool keepOpen, bool flush,
               std::vector<uint8_t>& buffer, Undo& undo) {
     if (!CreateFolders(ParentOf(step.target), undo.m_folders)) return kTargetFailed;
-    CFileHandle out = CreateTempFileIn(ParentOf(step.target), kRestoreTempPrefix, step.temp);
+    CFileHandle out = CreateOwnedTempFileIn(ParentOf(step.target), kRestoreTempPrefix, step.temp);
     if (!out) return kTargetFailed;
     const PayloadResult result = DecodePayload(
         source, *step.object,
@@ -117,9 +117,19 @@ int32_t Stage(const ByteSource& source, Step& step, bool keepOpen, bool durable,
     if (record.lastWriteTime != 0)
         ::SetFileTime(out.Get(), record.creationTime ? &created : nullptr,
                       record.lastAccessTime ? &accessed : nullptr, &written);
-    if (durable && !::FlushFileBuffers(out.Get())) return kTargetFailed;
+    if (flush && !::FlushFileBuffers(out.Get())) return kTargetFailed;
     if (keepOpen) step.file = std::move(out);
     return kOk;
+}
+
+// After the cleaning hook: the cure rewrote and shortened the file through a
+// handle of its own, and what the system still caches of that is not yet on
+// the disk. Opened without write sharing, so that a hook that still writes
+// fails the restore instead of being cut short by the rename.
+bool FlushAfterHook(const std::wstring& temp) {
+    CFileHandle file(::CreateFileW(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && ::FlushFileBuffers(file.Get());
 }
 
 bool SameTarget(const std::wstring& a, const std::wstring& b) {
@@ -183,32 +193,39 @@ int32_t Restore(const std::wstring& containerPath, const std::wstring& destinati
 
     // A restore that died before its rename left its temporary file, with
     // the file's uncured bytes, in the target folder; this one takes it away.
-    // Before staging, so that this restore's own temporary files are never
-    // among them.
+    // Only files whose making process has ended go: another restore's file
+    // is closed while its hook cures it and while the container's other
+    // files are decoded, and this very process may be inside such a hook.
     for (size_t i = 0; i < files.size(); ++i) {
         const std::wstring folder = ParentOf(files[i].target);
         bool seen = false;
         for (size_t j = 0; j < i && !seen; ++j)
             seen = SameTarget(ParentOf(files[j].target), folder);
-        if (!seen) RemoveStaleTempFiles(folder, kRestoreTempPrefix);
+        if (!seen) RemoveAbandonedTempFiles(folder, kRestoreTempPrefix);
     }
 
     // A restore to the original places is what the program follows with
     // deleting the quarantine file, so each file must be on the disk first:
     // otherwise a power cut could lose both copies. A restore into a folder
     // leaves the quarantine file where it is, and is as durable as a copy.
+    // With a hook the flush waits for the cure, the file's last write.
     const bool durable = destination.empty();
     DecodeBuffer buffer;
     Undo undo;
     for (Step& step : files) {
         undo.m_files.push_back(&step);
-        const int32_t staged =
-            Stage(source, step, hook == nullptr && !durable, durable, buffer.Get(), undo);
+        const int32_t staged = Stage(source, step, hook == nullptr && !durable,
+                                     durable && hook == nullptr, buffer.Get(), undo);
         if (staged != kOk) return staged;
     }
-    for (Step& step : files)
-        if (hook != nullptr && hook(reinterpret_cast<uintptr_t>(step.temp.c_str()), context) != 0)
-            return kNotCured;
+    if (hook != nullptr) {
+        for (Step& step : files)
+            if (hook(reinterpret_cast<uintptr_t>(step.temp.c_str()), context) != 0)
+                return kNotCured;
+        if (durable)
+            for (Step& step : files)
+                if (!FlushAfterHook(step.temp)) return kTargetFailed;
+    }
     for (Step& step : files) {
         const bool renamed = step.file ? RenameOpenFile(step.file.Get(), step.target)
                                        : ::MoveFileExW(step.temp.c_str(), step.target.c_str(),

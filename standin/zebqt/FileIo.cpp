@@ -125,10 +125,11 @@ std::wstring UniqueHex() {
     return text;
 }
 
-CFileHandle CreateTempFileIn(const std::wstring& folder, const wchar_t* prefix,
-                             std::wstring& path) {
+namespace {
+
+CFileHandle CreateNewFileNamed(const std::wstring& stem, std::wstring& path) {
     for (int attempt = 0; attempt < 32; ++attempt) {
-        path = folder + L"\\" + prefix + UniqueHex() + L".tmp";
+        path = stem + UniqueHex() + L".tmp";
         CFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0,
                                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) return file;
@@ -139,19 +140,100 @@ CFileHandle CreateTempFileIn(const std::wstring& folder, const wchar_t* prefix,
     return CFileHandle();
 }
 
-void RemoveStaleTempFiles(const std::wstring& folder, const wchar_t* prefix) {
+uint64_t ToUint64(const FILETIME& time) {
+    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+bool StartTimeOf(HANDLE process, uint64_t& start) {
+    FILETIME created, exited, kernel, user;
+    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) return false;
+    start = ToUint64(created);
+    return true;
+}
+
+std::wstring Hex(uint64_t value, int digits) {
+    static const wchar_t kHex[] = L"0123456789abcdef";
+    std::wstring text(static_cast<size_t>(digits), L'0');
+    for (int i = digits - 1; i >= 0; --i, value >>= 4)
+        text[static_cast<size_t>(i)] = kHex[value & 0xf];
+    return text;
+}
+
+// Lower-case digits only, as Hex writes them: any other spelling is not a name
+// this library made.
+bool ParseHex(const std::wstring& text, size_t at, size_t digits, uint64_t& value) {
+    if (at + digits > text.size()) return false;
+    value = 0;
+    for (size_t i = at; i < at + digits; ++i) {
+        const wchar_t c = text[i];
+        if (c >= L'0' && c <= L'9')
+            value = (value << 4) | static_cast<uint64_t>(c - L'0');
+        else if (c >= L'a' && c <= L'f')
+            value = (value << 4) | static_cast<uint64_t>(c - L'a' + 10);
+        else
+            return false;
+    }
+    return true;
+}
+
+// A process id alone names a process only while it runs; with the start
+// time it names one run for good, so a later process that happens to get the
+// same id is not taken for the file's owner.
+std::wstring OwnerTag() {
+    static const std::wstring tag = [] {
+        uint64_t start = 0;
+        if (!StartTimeOf(::GetCurrentProcess(), start)) return std::wstring();
+        return Hex(::GetCurrentProcessId(), 8) + L"-" + Hex(start, 16) + L"-";
+    }();
+    return tag;
+}
+
+// Only an ended process proves a file abandoned. A process that cannot be
+// looked at (another user's, say) may still be working on its file.
+bool ProcessHasEnded(DWORD id, uint64_t start) {
+    CKernelHandle process(
+        ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, id));
+    if (!process) return ::GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
+    uint64_t actual = 0;
+    if (!StartTimeOf(process.Get(), actual)) return false;
+    if (actual != start) return true;  // the id has passed to another process
+    return ::WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0;
+}
+
+}  // namespace
+
+CFileHandle CreateTempFileIn(const std::wstring& folder, const wchar_t* prefix,
+                             std::wstring& path) {
+    return CreateNewFileNamed(folder + L"\\" + prefix, path);
+}
+
+CFileHandle CreateOwnedTempFileIn(const std::wstring& folder, const wchar_t* prefix,
+                                  std::wstring& path) {
+    // Without its owner in the name a file is never swept, which is the safe
+    // side of not knowing who made it.
+    return CreateNewFileNamed(folder + L"\\" + prefix + OwnerTag(), path);
+}
+
+void RemoveAbandonedTempFiles(const std::wstring& folder, const wchar_t* prefix) {
     const std::wstring start(prefix);
+    const size_t idAt = start.size(), startAt = idAt + 9, hexAt = startAt + 17,
+                 length = hexAt + 8 + 4;
     WIN32_FIND_DATAW data;
     CFindHandle find(::FindFirstFileW((folder + L"\\" + start + L"*.tmp").c_str(), &data));
     if (!find) return;
     do {
         const std::wstring name = data.cFileName;
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
-            name.size() != start.size() + 12 || name.compare(0, start.size(), start) != 0 ||
-            name.find_first_not_of(L"0123456789abcdef", start.size()) != start.size() + 8)
+        uint64_t id = 0, started = 0, unique = 0;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || name.size() != length ||
+            name.compare(0, idAt, start) != 0 || !ParseHex(name, idAt, 8, id) ||
+            name[startAt - 1] != L'-' || !ParseHex(name, startAt, 16, started) ||
+            name[hexAt - 1] != L'-' || !ParseHex(name, hexAt, 8, unique) ||
+            name.compare(hexAt + 8, 4, L".tmp") != 0)
             continue;
-        // Opened unshared, so that a file another restore still holds is
-        // not touched; deleted through that very handle.
+        if (!ProcessHasEnded(static_cast<DWORD>(id), started)) continue;
+        // Opened unshared, so that a file somebody still holds is not touched
+        // (a hook of the ended restore handed it on, say); deleted through
+        // that very handle.
         const std::wstring path = folder + L"\\" + name;
         CFileHandle file(::CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));

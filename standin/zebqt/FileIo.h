@@ -65,10 +65,15 @@ std::wstring UniqueHex();
 
 // A new, empty file "<folder>\<prefix><hex>.tmp" that did not exist before.
 CFileHandle CreateTempFileIn(const std::wstring& folder, const wchar_t* prefix, std::wstring& path);
-// Deletes the files "<folder>\<prefix><hex>.tmp" that CreateTempFileIn made
-// and a process that died before it finished left behind. A file somebody
-// has open is in use and stays.
-void RemoveStaleTempFiles(const std::wstring& folder, const wchar_t* prefix);
+// The same, named "<folder>\<prefix><process id>-<start time>-<hex>.tmp" after
+// the process that makes it (eight and sixteen hex digits), so that whoever
+// finds the file later can tell whether its maker still runs.
+CFileHandle CreateOwnedTempFileIn(const std::wstring& folder, const wchar_t* prefix,
+                                  std::wstring& path);
+// Deletes the files CreateOwnedTempFileIn made in the folder whose process has
+// ended, unless somebody still has them open. Any other file, whatever its
+// name, stays: a file whose maker still runs may be closed only for a while.
+void RemoveAbandonedTempFiles(const std::wstring& folder, const wchar_t* prefix);
 
 // Gives an open file (opened with DELETE access) a new extended path, never
 // replacing an existing file.

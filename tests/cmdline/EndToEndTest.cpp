@@ -133,3 +133,32 @@ TEST_F(EndToEnd, DamagedContainersAloneOrMixedFailWheneverAFileDidNotComeBack) {
     for (const auto& file : m_files)
         EXPECT_EQ(ReadFileBytes(out + L"\\" + file.first), file.second) << "good ones come back";
 }
+
+TEST_F(EndToEnd, TwoRestoresIntoOneFolderAtTheSameTimeBothComeBackWhole) {
+    const std::wstring bulk = NewFolder(L"bulk quarantine");
+    const ProgramRun made =
+        RunProgram(StandinDir() + L"\\ZEBQtTool.exe", L"bulk \"" + bulk + L"\" 40 70000");
+    ASSERT_TRUE(made.finished && made.exitCode == 0);
+    const std::wstring out = NewFolder(L"out");
+    CKernelHandle processes[2];
+    const std::wstring sources[2] = {bulk, m_quarantine};
+    for (int i = 0; i < 2; ++i) {
+        processes[i] = StartProgram(m_exe, L"/S=\"" + sources[i] + L"\" /D=\"" + out + L"\"");
+        ASSERT_TRUE(processes[i]);
+    }
+    const HANDLE both[2] = {processes[0].Get(), processes[1].Get()};
+    const DWORD ended = ::WaitForMultipleObjects(2, both, TRUE, 60000);
+    if (ended == WAIT_TIMEOUT) {
+        for (const CKernelHandle& process : processes) ::TerminateProcess(process.Get(), 255);
+        ::WaitForMultipleObjects(2, both, TRUE, 10000);
+    }
+    ASSERT_LT(ended - WAIT_OBJECT_0, 2u) << "a restore did not end";
+    for (const CKernelHandle& process : processes) {
+        DWORD exitCode = 99;
+        ::GetExitCodeProcess(process.Get(), &exitCode);
+        EXPECT_EQ(exitCode, DWORD(kCommandLineRestored));
+    }
+    for (const auto& file : m_files)
+        EXPECT_EQ(ReadFileBytes(out + L"\\" + file.first), file.second);
+    EXPECT_EQ(FilesIn(out).size(), m_files.size() + 40) << "nothing missing, nothing left over";
+}

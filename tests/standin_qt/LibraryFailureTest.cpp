@@ -1,10 +1,12 @@
 #include <algorithm>
 #include <cwchar>
+#include <functional>
 
 #include "standin/zebqt/ContainerWriter.h"
 #include "standin/zebqt/FileIo.h"
 #include "standin/zebqt/StoreFolder.h"
 #include "tests/common/TestPaths.h"
+#include "tests/standin_qt/ImportPatch.h"
 #include "tests/standin_qt/LibraryFixture.h"
 
 namespace {
@@ -339,16 +341,155 @@ TEST_F(LibraryTest, ATemporaryFileLeftByARestoreThatDiedGoesWithTheNextRestoreTh
     ::WaitForSingleObject(process.Get(), 10000);
     ASSERT_EQ(woke, WAIT_OBJECT_0) << "the restore did not reach the cleaning hook";
 
-    // What the dead restore left: its temporary file, uncured.
+    // What the dead restore left: its temporary file, uncured, named after
+    // the process that made it.
     const std::vector<std::wstring> left = FolderEntries(out);
     ASSERT_EQ(left.size(), 1u);
-    EXPECT_EQ(left[0].compare(0, 5, L"~zqr-"), 0) << left[0];
+    wchar_t owner[16] = {};
+    std::swprintf(owner, 16, L"~zqr-%08lx-", static_cast<unsigned long>(pi.dwProcessId));
+    EXPECT_EQ(left[0].compare(0, 14, owner), 0) << left[0];
     EXPECT_EQ(ReadFileBytes(out + L"\\" + left[0]), infected);
 
     EXPECT_EQ(RestoreFile(next, out), 0);
     EXPECT_EQ(FolderEntries(out), std::vector<std::wstring>{L"next.bin"});
     EXPECT_EQ(RestoreFile(dying, out), 0);
     EXPECT_EQ(ReadFileBytes(out + L"\\dying.bin"), infected);
+}
+
+namespace {
+
+// A cleaning hook that runs the test's own code on the temporary file.
+struct HookAction {
+    std::function<int32_t(const wchar_t* temp)> run;
+};
+
+int32_t __cdecl RunHookAction(uintptr_t value, uintptr_t context) {
+    return reinterpret_cast<HookAction*>(context)->run(reinterpret_cast<const wchar_t*>(value));
+}
+
+// What a scanner's cure does: rewrite the existing file through a handle of
+// its own and shorten it. A file that is gone stays gone.
+bool CureInPlace(const wchar_t* path, const std::string& cured) {
+    CFileHandle file(::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file &&
+           ::WriteFile(file.Get(), cured.data(), static_cast<DWORD>(cured.size()), &written,
+                       nullptr) &&
+           written == cured.size() && ::SetEndOfFile(file.Get());
+}
+
+}  // namespace
+
+TEST_F(LibraryTest, RestoresStartedFromACleaningHookLeaveTheCuresFileInTheSameFolderAlone) {
+    const std::wstring folder = root + L"\\T";
+    const std::wstring outer =
+        WriteRaw(qFolder, {FileObject(folder + L"\\x.txt", "infected " + PatternBytes(9000, 3))});
+    const std::wstring toOriginal = WriteRaw(qFolder, {FileObject(folder + L"\\y.txt", "y")});
+    const std::wstring intoFolder = WriteRaw(qFolder, {FileObject(L"C:\\elsewhere\\z.txt", "z")});
+    int32_t inner[2] = {99, 99};
+    HookAction cure{[&](const wchar_t* temp) {
+        inner[0] = RestoreFile(toOriginal, L"");
+        inner[1] = RestoreFile(intoFolder, folder);
+        return CureInPlace(temp, "cured") ? 0 : 1;
+    }};
+    EXPECT_EQ(RestoreFile(outer, L"", &RunHookAction, reinterpret_cast<uintptr_t>(&cure)), 0);
+    EXPECT_EQ(inner[0], 0);
+    EXPECT_EQ(inner[1], 0);
+    EXPECT_EQ(ReadFileBytes(folder + L"\\x.txt"), "cured");
+    EXPECT_EQ(ReadFileBytes(folder + L"\\y.txt"), "y");
+    EXPECT_EQ(ReadFileBytes(folder + L"\\z.txt"), "z");
+    EXPECT_EQ(FolderEntries(folder).size(), 3u);
+}
+
+TEST_F(LibraryTest, AUsersOwnFileNamedLikeATemporaryFileOutlivesRestoresThere) {
+    const std::wstring folder = root + L"\\T";
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    // The name the restores' temporary files once had.
+    const std::wstring mine = folder + L"\\~zqr-0badf00d.tmp";
+    ASSERT_TRUE(WriteFileBytes(mine, "mine"));
+    EXPECT_EQ(RestoreFile(WriteRaw(qFolder, {FileObject(folder + L"\\a.txt", "a")}), L""), 0);
+    EXPECT_EQ(RestoreFile(WriteRaw(qFolder, {FileObject(L"C:\\x\\b.txt", "b")}), folder), 0);
+    EXPECT_EQ(ReadFileBytes(mine), "mine");
+    EXPECT_EQ(FolderEntries(folder).size(), 3u);
+}
+
+namespace {
+
+// The library's flushes and renames as it makes them, in one list with the
+// cures of the test's hook.
+std::vector<std::string> g_calls;
+
+using PFN_FlushFileBuffers = BOOL(WINAPI*)(HANDLE);
+using PFN_MoveFileExW = BOOL(WINAPI*)(LPCWSTR, LPCWSTR, DWORD);
+using PFN_SetFileInformationByHandle = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID,
+                                                     DWORD);
+PFN_FlushFileBuffers g_flush = nullptr;
+PFN_MoveFileExW g_move = nullptr;
+PFN_SetFileInformationByHandle g_setInformation = nullptr;
+
+BOOL WINAPI RecordFlush(HANDLE file) {
+    g_calls.push_back("flush");
+    return g_flush(file);
+}
+
+BOOL WINAPI RecordMove(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    g_calls.push_back((flags & MOVEFILE_WRITE_THROUGH) != 0 ? "rename written through" : "rename");
+    return g_move(from, to, flags);
+}
+
+BOOL WINAPI RecordSetInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID info,
+                                 DWORD size) {
+    if (kind == FileRenameInfo) g_calls.push_back("rename");
+    return g_setInformation(file, kind, info, size);
+}
+
+}  // namespace
+
+TEST_F(LibraryTest, ARestoreThatMayLoseItsQuarantineFileFlushesAfterTheLastWriteBeforeTheRename) {
+    CImportPatch flush(lib.module.Get(), "kernel32.dll", "FlushFileBuffers",
+                       reinterpret_cast<void*>(&RecordFlush));
+    CImportPatch move(lib.module.Get(), "kernel32.dll", "MoveFileExW",
+                      reinterpret_cast<void*>(&RecordMove));
+    CImportPatch setInformation(lib.module.Get(), "kernel32.dll", "SetFileInformationByHandle",
+                                reinterpret_cast<void*>(&RecordSetInformation));
+    ASSERT_TRUE(flush.Active() && move.Active() && setInformation.Active());
+    g_flush = flush.Original<PFN_FlushFileBuffers>();
+    g_move = move.Original<PFN_MoveFileExW>();
+    g_setInformation = setInformation.Original<PFN_SetFileInformationByHandle>();
+
+    HookAction cure{[](const wchar_t* temp) {
+        const bool cured = CureInPlace(temp, "cured");
+        g_calls.push_back("cure");
+        return cured ? 0 : 1;
+    }};
+    struct Case {
+        const char* what;
+        std::wstring destination;
+        bool clean;
+        std::vector<std::string> calls;
+    };
+    // A restore into a folder leaves the quarantine file alone and is not
+    // flushed at all.
+    const Case cases[] = {
+        {"clean and restore", L"", true, {"cure", "flush", "rename written through"}},
+        {"restore", L"", false, {"flush", "rename written through"}},
+        {"restore into a folder", root + L"\\out", false, {"rename"}},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const Case& c = cases[i];
+        const std::wstring name = std::to_wstring(i) + L".txt";
+        const std::wstring container =
+            WriteRaw(qFolder, {FileObject(root + L"\\T\\" + name, "infected")});
+        g_calls.clear();
+        EXPECT_EQ(RestoreFile(container, c.destination, c.clean ? &RunHookAction : nullptr,
+                              reinterpret_cast<uintptr_t>(&cure)),
+                  0)
+            << c.what;
+        EXPECT_EQ(g_calls, c.calls) << c.what;
+        const std::wstring folder = c.destination.empty() ? root + L"\\T" : c.destination;
+        EXPECT_EQ(ReadFileBytes(folder + L"\\" + name), c.clean ? "cured" : "infected") << c.what;
+    }
 }
 
 TEST_F(LibraryTest, ListingReadsHeadsNotPayloadsAndFindsObjectsBehindThem) {

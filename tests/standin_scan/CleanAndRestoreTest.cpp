@@ -1,17 +1,32 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "framework/Handles.h"
 #include "quarantine/ZEBQtWrapper.h"
 #include "restore/CleanHook.h"
+#include "restore/CommandLineRestore.h"
 #include "scanner/ZEBScanPWrapper.h"
 #include "standin/zebscanp/Signatures.h"
+#include "tests/cmdline/ProgramRun.h"
 #include "tests/common/TestPaths.h"
 
 namespace {
+
+// A cure that takes as long as the test's own work in the middle of it.
+struct SlowCure {
+    CZEBScanPWrapper* scanner;
+    std::function<void()> meanwhile;
+};
+
+int32_t __cdecl CureAfterTheTestsWork(uintptr_t value, uintptr_t context) {
+    SlowCure* cure = reinterpret_cast<SlowCure*>(context);
+    cure->meanwhile();
+    return CleanHook(value, reinterpret_cast<uintptr_t>(cure->scanner));
+}
 
 // Both stand-ins together: a file is quarantined, then restored through the
 // cleaning hook, which has the scanner cure the library's temporary copy.
@@ -42,7 +57,7 @@ protected:
         EXPECT_FALSE(FileExists(path));
         return path;
     }
-    int32_t CleanAndRestoreAll() {
+    int32_t CleanAndRestoreAll(ZEBQtCleanHook hook = &CleanHook, uintptr_t context = 0) {
         CZEBQtWrapper::QuarantinePtr quarantine = m_zebQt.OpenQuarantine(m_quarantine);
         EXPECT_TRUE(quarantine);
         if (!quarantine) return 99;
@@ -50,8 +65,9 @@ protected:
         EXPECT_TRUE(quarantine->EnumContainers(containers));
         EXPECT_EQ(containers.size(), 1u);
         if (containers.size() != 1) return 99;
-        return containers[0]->Restore(std::wstring(), 0, &CleanHook,
-                                      reinterpret_cast<uintptr_t>(&m_scanP), 0);
+        return containers[0]->Restore(
+            std::wstring(), 0, hook, context != 0 ? context : reinterpret_cast<uintptr_t>(&m_scanP),
+            0);
     }
     std::vector<std::wstring> FilesLeft() {
         std::vector<std::wstring> names;
@@ -94,6 +110,31 @@ TEST_F(CleanAndRestoreTest, WithoutAScannerNothingIsRestoredUncleaned) {
         m_scanP.LoadFrom(L"Engine A", L"Engine B", TestBinDir() + L"\\doubles\\scan_empty"));
     EXPECT_EQ(CleanAndRestoreAll(), -3);
     EXPECT_TRUE(FilesLeft().empty());
+}
+
+TEST_F(CleanAndRestoreTest, ACommandLineRestoreIntoTheFolderDuringASlowCureLeavesItsFileAlone) {
+    ASSERT_TRUE(m_scanP.LoadFrom(L"Engine A", L"Engine B", TestBinDir() + L"\\standin"));
+    const std::wstring path = Quarantine(L"x.txt", "before-" + CurableSignature() + "-after");
+    const std::wstring other = m_dir + L"\\q2", elsewhere = m_dir + L"\\elsewhere",
+                       app = m_dir + L"\\app";
+    for (const std::wstring& folder : {other, elsewhere, app})
+        ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(elsewhere + L"\\y.txt", "other"));
+    ASSERT_EQ(m_zebQt.ZEBQtMoveToQuarantine(other.c_str(), (elsewhere + L"\\y.txt").c_str(),
+                                            L"Test-File"),
+              0);
+    const std::wstring exe = StageProgram(app, TestBinDir() + L"\\standin");
+
+    ProgramRun meanwhile;
+    SlowCure cure{&m_scanP, [&] {
+                      meanwhile = RunProgram(exe, L"/S=\"" + other + L"\" /D=\"" + m_files + L"\"");
+                  }};
+    EXPECT_EQ(CleanAndRestoreAll(&CureAfterTheTestsWork, reinterpret_cast<uintptr_t>(&cure)), 0);
+    ASSERT_TRUE(meanwhile.finished);
+    EXPECT_EQ(meanwhile.exitCode, DWORD(kCommandLineRestored));
+    EXPECT_EQ(ReadFileBytes(path), "before--after");
+    EXPECT_EQ(ReadFileBytes(m_files + L"\\y.txt"), "other");
+    EXPECT_EQ(FilesLeft().size(), 2u);
 }
 
 }  // namespace
