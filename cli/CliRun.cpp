@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "app/Registry.h"
+#include "audit/AuditTrail.h"
+#include "audit/FileSha256.h"
 #include "cli/QuarantineItems.h"
 #include "cli/Report.h"
 #include "cli/Selection.h"
@@ -33,8 +35,10 @@ bool IsFile(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-std::wstring HashOfWrittenFile(const std::wstring&) {
-    return std::wstring();
+std::wstring HashOfWrittenFile(const std::wstring& path) {
+    std::wstring hex;
+    FileSha256(path, &hex);
+    return hex;
 }
 
 class CCommandRun {
@@ -111,17 +115,38 @@ private:
             outcome.reason = AfxLoadString(RestoreFailureMessage(result));
             ++m_summary.failed;
             outcomes->push_back(outcome);
+            Audit(AuditOperation::CommandLineRestore, item, outcome);
             return;
         }
         ++m_summary.succeeded;
         outcome.result = L"restored";
-        if (item.fileLeafNames.empty()) outcomes->push_back(outcome);
+        if (item.fileLeafNames.empty()) {
+            outcomes->push_back(outcome);
+            Audit(AuditOperation::CommandLineRestore, item, outcome);
+        }
         const std::wstring destination = WithBackslash(m_command.destination);
         for (const std::wstring& leaf : item.fileLeafNames) {
             outcome.path = leaf.empty() ? std::wstring() : destination + leaf;
             outcome.sha256 = outcome.path.empty() ? std::wstring() : HashOfWrittenFile(outcome.path);
             outcomes->push_back(outcome);
+            Audit(AuditOperation::CommandLineRestore, item, outcome);
         }
+    }
+
+    // One event-log entry per item and file, whatever the report's format.
+    void Audit(AuditOperation operation, const QuarantineItem& item, const ItemOutcome& outcome) {
+        AuditEntry entry;
+        entry.operation = operation;
+        entry.success = outcome.result != L"failed";
+        entry.itemId = item.id;
+        entry.virus = item.virus;
+        entry.formerPath = item.formerPath;
+        entry.destination = operation == AuditOperation::CommandLineRestore
+                                ? (outcome.path.empty() ? m_command.destination : outcome.path)
+                                : std::wstring();
+        entry.result = outcome.reason.empty() ? outcome.result : outcome.reason;
+        entry.sha256 = outcome.sha256;
+        WriteAuditEntry(entry);
     }
 
     void Delete(const QuarantineItem& item, std::vector<ItemOutcome>* outcomes) {
@@ -137,6 +162,7 @@ private:
             ++m_summary.failed;
         }
         outcomes->push_back(outcome);
+        Audit(AuditOperation::CommandLineDelete, item, outcome);
     }
 
     int Fail(int exitCode, const std::wstring& error) {

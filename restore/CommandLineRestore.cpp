@@ -2,6 +2,10 @@
 
 #include <vector>
 
+#include "audit/AuditTrail.h"
+#include "framework/WinApp.h"
+#include "restore/RestoreOutcome.h"
+#include "ui/ListingText.h"
 #include "ui/QuarantineDlg.h"
 
 // Runs before any window exists and shows nothing: a script learns the outcome
@@ -28,7 +32,18 @@ int CQuarantineDlg::RestoreFromCommandLine(std::wstring source, std::wstring des
         // lists nothing, or refuses to list, and must still be tried so that
         // its failure reaches the exit code.
         if (container->ListsOnlyNonFileObjects()) continue;
-        if (container->Restore(destination, 0, nullptr, 0, 0) != 0) anyFailed = true;
+        const int32_t result = container->Restore(destination, 0, nullptr, 0, 0);
+        if (result != kRestored) anyFailed = true;
+        // This form asks the library for nothing beyond the restore, so its
+        // entries carry no former path and no hash.
+        AuditEntry entry;
+        entry.operation = AuditOperation::CommandLineRestore;
+        entry.success = result == kRestored;
+        entry.itemId = QuarantineFileName(container->m_strFilePath);
+        entry.virus = container->m_strVirus;
+        entry.destination = destination;
+        entry.result = result == kRestored ? L"restored" : AfxLoadString(RestoreFailureMessage(result));
+        WriteAuditEntry(entry);
     }
     return anyFailed ? kCommandLineRestoreFailed : kCommandLineRestored;
 }

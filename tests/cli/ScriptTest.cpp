@@ -4,9 +4,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include "audit/AuditTrail.h"
+#include "cli/CliRun.h"
 #include "cli/Report.h"
 #include "restore/CommandLineRestore.h"
 #include "tests/cmdline/ProgramRun.h"
+#include "ui/QuarantineDlg.h"
 
 // The program as an administrator's script uses it: through cmd, by its bare
 // name (which finds Quarantine.com), with its report captured by redirection
@@ -15,6 +18,8 @@ namespace {
 
 const wchar_t kUmlautCjk[] = L"Gr\u00fc\u00dfe \u6587\u4ef6.txt";
 const char kUmlautCjkUtf8[] = "Gr\xc3\xbc\xc3\x9f" "e \xe6\x96\x87\xe4\xbb\xb6.txt";
+// The SHA-256 of that file's bytes, "gr\u00fc\u00dfe\r\n" in UTF-8.
+const char kUmlautCjkSha256[] = "1b417c2312c93096d77fcfa7e19287254df9b514e28c475bac2aa7575e1f49d2";
 
 class Scripts : public testing::Test {
 protected:
@@ -124,6 +129,7 @@ TEST_F(Scripts, RestoreOneItemByIdThenAgainIntoTheSameFolder) {
     ASSERT_EQ(first["items"].size(), 1u);
     EXPECT_EQ(first["items"][0]["result"], "restored");
     EXPECT_EQ(first["items"][0]["path"], Utf8(out + L"\\" + kUmlautCjk));
+    EXPECT_EQ(first["items"][0]["sha256"], kUmlautCjkSha256);
     EXPECT_EQ(first["summary"]["text"], "restored 1 of 1 item");
     const nlohmann::json second = nlohmann::json::parse(Output(L"second.json"));
     EXPECT_EQ(second["items"][0]["result"], "failed");
@@ -176,4 +182,52 @@ TEST_F(Scripts, BadInputEndsWithAMessageAndAnExitCodeAndDoesNothing) {
     const ProgramRun run = RunProgram(m_app + L"\\Quarantine.exe", L"/L /Q", 20000);
     EXPECT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, DWORD(kCommandLineUsageError));
+}
+
+// The same commands in this process, with the event log's writer replaced by a
+// recorder: one entry per item, with what the report says.
+TEST_F(Scripts, EveryItemARunRestoresOrDeletesLeavesOneAuditEntry) {
+    const std::wstring out = m_scratch + L"\\out";
+    ASSERT_TRUE(::CreateDirectoryW(out.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(out + L"\\b.txt", "in the way"));
+    CQuarantineDlg dlg;
+    ASSERT_TRUE(dlg.m_ZEBQt.Load(TestBinDir() + L"\\standin"));
+    std::vector<AuditEntry> entries;
+    SetAuditSinkForTesting([&entries](const AuditEntry& entry) { entries.push_back(entry); });
+    CliStreams quiet;
+    quiet.out = quiet.err = [](const std::string&) {};
+    const int restored = RunCliCommand(ParseCliCommand(L"/S=\"" + m_quarantine + L"\" /D=\"" + out + L"\" /F=csv"),
+                                       dlg.m_ZEBQt, quiet);
+    const int deleted = RunCliCommand(ParseCliCommand(L"/X /S=\"" + m_quarantine + L"\" /I=\"" + m_plainId + L"\""),
+                                      dlg.m_ZEBQt, quiet);
+    SetAuditSinkForTesting(nullptr);
+    EXPECT_EQ(restored, kCommandLineRestoreFailed);
+    EXPECT_EQ(deleted, 0);
+
+    AuditEntry umlaut;
+    umlaut.operation = AuditOperation::CommandLineRestore;
+    umlaut.success = true;
+    umlaut.itemId = m_umlautId;
+    umlaut.virus = L"Trojan.Agent";
+    umlaut.formerPath = m_scratch + L"\\originals\\" + kUmlautCjk;
+    umlaut.destination = out + L"\\" + kUmlautCjk;
+    umlaut.result = L"restored";
+    umlaut.sha256 = std::wstring(kUmlautCjkSha256, kUmlautCjkSha256 + 64);
+    AuditEntry blocked;
+    blocked.operation = AuditOperation::CommandLineRestore;
+    blocked.itemId = m_plainId;
+    blocked.virus = L"W32.Worm";
+    blocked.formerPath = m_scratch + L"\\originals\\b.txt";
+    blocked.destination = out;
+    blocked.result = L"The target file could not be opened.";
+    AuditEntry gone = blocked;
+    gone.operation = AuditOperation::CommandLineDelete;
+    gone.success = true;
+    gone.destination.clear();
+    gone.result = L"deleted";
+    ASSERT_EQ(entries.size(), 3u);
+    const bool umlautFirst = entries[0].itemId == m_umlautId;
+    EXPECT_EQ(entries[umlautFirst ? 0 : 1], umlaut);
+    EXPECT_EQ(entries[umlautFirst ? 1 : 0], blocked);
+    EXPECT_EQ(entries[2], gone);
 }

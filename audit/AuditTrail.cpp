@@ -1,0 +1,158 @@
+#include "audit/AuditTrail.h"
+
+#define SECURITY_WIN32
+#include <security.h>
+
+#include <algorithm>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include "AuditEvents.h"
+#include "framework/Handles.h"
+
+namespace {
+
+struct EventSourceTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::DeregisterEventSource(h); }
+};
+using CEventSource = CUniqueHandle<EventSourceTraits>;
+
+// ReportEventW refuses the whole entry when one string is longer than this; a
+// cut path is worth more to an administrator than no entry.
+constexpr size_t kMaxInsertionChars = 31839;
+
+// The user's TOKEN_USER; empty when the token cannot be read. Read once: the
+// process never changes its user.
+const std::vector<BYTE>& CurrentTokenUser() {
+    static const std::vector<BYTE> tokenUser = [] {
+        std::vector<BYTE> buffer;
+        CKernelHandle token;
+        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.Put())) return buffer;
+        DWORD size = 0;
+        ::GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
+        if (size == 0) return buffer;
+        buffer.resize(size);
+        if (!::GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size))
+            buffer.clear();
+        return buffer;
+    }();
+    return tokenUser;
+}
+
+PSID CurrentUserSid() {
+    const std::vector<BYTE>& tokenUser = CurrentTokenUser();
+    if (tokenUser.size() < sizeof(TOKEN_USER)) return nullptr;
+    return reinterpret_cast<const TOKEN_USER*>(tokenUser.data())->User.Sid;
+}
+
+// The name the user logs on with, from the SID, for when the security package
+// cannot say it.
+std::wstring AccountFromSid() {
+    const PSID sid = CurrentUserSid();
+    if (!sid) return std::wstring();
+    wchar_t name[256];
+    wchar_t domain[256];
+    DWORD nameLength = ARRAYSIZE(name);
+    DWORD domainLength = ARRAYSIZE(domain);
+    SID_NAME_USE use;
+    if (!::LookupAccountSidW(nullptr, sid, name, &nameLength, domain, &domainLength, &use))
+        return std::wstring();
+    return domainLength ? std::wstring(domain) + L"\\" + name : std::wstring(name);
+}
+
+// One registration for the life of the process: it is deregistered at exit.
+HANDLE EventSource() {
+    static const CEventSource source(::RegisterEventSourceW(nullptr, L"Quarantine"));
+    return source.Get();
+}
+
+std::mutex g_sinkLock;
+AuditSink g_sink;
+
+}  // namespace
+
+bool operator==(const AuditEntry& a, const AuditEntry& b) {
+    return a.operation == b.operation && a.success == b.success && a.itemId == b.itemId &&
+           a.virus == b.virus && a.formerPath == b.formerPath && a.destination == b.destination &&
+           a.result == b.result && a.sha256 == b.sha256;
+}
+
+DWORD EventIdOf(AuditOperation operation, bool success) {
+    switch (operation) {
+        case AuditOperation::Restore:
+            return success ? EVT_RESTORE_SUCCEEDED : EVT_RESTORE_FAILED;
+        case AuditOperation::CleanAndRestore:
+            return success ? EVT_CLEAN_AND_RESTORE_SUCCEEDED : EVT_CLEAN_AND_RESTORE_FAILED;
+        case AuditOperation::RestoreToNewLocation:
+            return success ? EVT_RESTORE_TO_NEW_LOCATION_SUCCEEDED
+                           : EVT_RESTORE_TO_NEW_LOCATION_FAILED;
+        case AuditOperation::Collection:
+            return success ? EVT_COLLECTION_SUCCEEDED : EVT_COLLECTION_FAILED;
+        case AuditOperation::Delete:
+            return success ? EVT_DELETE_SUCCEEDED : EVT_DELETE_FAILED;
+        case AuditOperation::CommandLineRestore:
+            return success ? EVT_CMDLINE_RESTORE_SUCCEEDED : EVT_CMDLINE_RESTORE_FAILED;
+        case AuditOperation::CommandLineDelete:
+            return success ? EVT_CMDLINE_DELETE_SUCCEEDED : EVT_CMDLINE_DELETE_FAILED;
+    }
+    return 0;
+}
+
+WORD EventTypeOf(bool success) {
+    return success ? EVENTLOG_INFORMATION_TYPE : EVENTLOG_ERROR_TYPE;
+}
+
+const std::wstring& AuditAccountName() {
+    static const std::wstring account = [] {
+        wchar_t name[512];
+        ULONG length = ARRAYSIZE(name);
+        if (::GetUserNameExW(NameSamCompatible, name, &length) && length > 0)
+            return std::wstring(name, length);
+        return AccountFromSid();
+    }();
+    return account;
+}
+
+std::array<std::wstring, kAuditInsertionCount> AuditInsertionStrings(const AuditEntry& entry) {
+    std::array<std::wstring, kAuditInsertionCount> strings = {
+        AuditAccountName(), entry.itemId, entry.virus,  entry.formerPath,
+        entry.destination,  entry.result, entry.sha256,
+    };
+    for (std::wstring& text : strings)
+        if (text.size() > kMaxInsertionChars) text.resize(kMaxInsertionChars);
+    return strings;
+}
+
+bool WriteAuditEntry(const AuditEntry& entry) noexcept {
+    try {
+        AuditSink sink;
+        {
+            std::lock_guard<std::mutex> lock(g_sinkLock);
+            sink = g_sink;
+        }
+        if (sink) {
+            sink(entry);
+            return true;
+        }
+        const HANDLE source = EventSource();
+        if (!source) return false;
+        const std::array<std::wstring, kAuditInsertionCount> strings = AuditInsertionStrings(entry);
+        LPCWSTR pointers[kAuditInsertionCount];
+        std::transform(strings.begin(), strings.end(), pointers,
+                       [](const std::wstring& text) { return text.c_str(); });
+        return ::ReportEventW(source, EventTypeOf(entry.success), 0,
+                              EventIdOf(entry.operation, entry.success), CurrentUserSid(),
+                              static_cast<WORD>(kAuditInsertionCount), 0, pointers,
+                              nullptr) != FALSE;
+    } catch (...) {
+        return false;
+    }
+}
+
+void SetAuditSinkForTesting(AuditSink sink) {
+    std::lock_guard<std::mutex> lock(g_sinkLock);
+    g_sink = std::move(sink);
+}

@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <iterator>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "audit/AuditTrail.h"
+#include "framework/Handles.h"
+#include "tests/common/TestPaths.h"
+
+namespace {
+
+// The numbers administrators filter on, as the README lists them.
+struct DocumentedIds {
+    AuditOperation operation;
+    DWORD succeeded;
+    DWORD failed;
+};
+const DocumentedIds kDocumented[] = {
+    {AuditOperation::Restore, 1000, 1001},
+    {AuditOperation::CleanAndRestore, 1010, 1011},
+    {AuditOperation::RestoreToNewLocation, 1020, 1021},
+    {AuditOperation::Collection, 1030, 1031},
+    {AuditOperation::Delete, 1040, 1041},
+    {AuditOperation::CommandLineRestore, 1100, 1101},
+    {AuditOperation::CommandLineDelete, 1110, 1111},
+};
+
+// Each language's label in front of %1 to %7: a message whose labels and
+// insertion strings were swapped would still show every string.
+struct Language {
+    LANGID id;
+    const wchar_t* labels[kAuditInsertionCount];
+};
+const Language kLanguages[] = {
+    {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+     {L"Account: ", L"Quarantine file: ", L"Virus: ", L"Former path: ", L"Destination: ",
+      L"Result: ", L"SHA-256: "}},
+    {MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN),
+     {L"Konto: ", L"Quarantänedatei: ", L"Virus: ", L"Früherer Pfad: ", L"Ziel: ", L"Ergebnis: ",
+      L"SHA-256: "}},
+};
+
+AuditEntry SampleEntry(AuditOperation operation, bool success) {
+    AuditEntry entry;
+    entry.operation = operation;
+    entry.success = success;
+    entry.itemId = L"7f3a9c01.qtc";
+    entry.virus = L"Worm.Sample.B";
+    entry.formerPath = L"C:\\Users\\Öz\\Downloads\\setup (2).exe";
+    entry.destination = L"D:\\Restored";
+    entry.result = L"The target file could not be opened.";
+    entry.sha256 = L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+    return entry;
+}
+
+// Puts the event log back however a test ends.
+class SinkScope {
+public:
+    explicit SinkScope(AuditSink sink) { SetAuditSinkForTesting(std::move(sink)); }
+    ~SinkScope() { SetAuditSinkForTesting(nullptr); }
+};
+
+TEST(AuditEventIds, AreTheDocumentedNumbers) {
+    for (const DocumentedIds& ids : kDocumented) {
+        EXPECT_EQ(EventIdOf(ids.operation, true), ids.succeeded);
+        EXPECT_EQ(EventIdOf(ids.operation, false), ids.failed);
+    }
+}
+
+// What the Event Viewer does with an entry: the program's own message table,
+// loaded as data, formatted with the entry's insertion strings.
+TEST(AuditMessageTable, EveryEventFormatsInEnglishAndGermanWithAllSevenStrings) {
+    const std::wstring program = TestBinDir() + L"\\Quarantine.exe";
+    CModule module(::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(module) << "cannot load " << testing::PrintToString(program);
+    ASSERT_NE(AuditAccountName(), L"");
+
+    std::set<std::wstring> texts;
+    for (const Language& language : kLanguages) {
+        for (const DocumentedIds& ids : kDocumented) {
+            for (bool success : {true, false}) {
+                const AuditEntry entry = SampleEntry(ids.operation, success);
+                const DWORD id = EventIdOf(entry.operation, entry.success);
+                const auto strings = AuditInsertionStrings(entry);
+                DWORD_PTR arguments[kAuditInsertionCount];
+                for (size_t i = 0; i < kAuditInsertionCount; ++i)
+                    arguments[i] = reinterpret_cast<DWORD_PTR>(strings[i].c_str());
+                wchar_t* buffer = nullptr;
+                const DWORD length = ::FormatMessageW(
+                    FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY |
+                        FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                    module.Get(), id, language.id, reinterpret_cast<wchar_t*>(&buffer), 0,
+                    reinterpret_cast<va_list*>(arguments));
+                const DWORD error = ::GetLastError();
+                const std::wstring text = length ? std::wstring(buffer, length) : std::wstring();
+                ::LocalFree(buffer);
+                SCOPED_TRACE(testing::Message()
+                             << "event " << id << ", language " << std::hex << language.id);
+                ASSERT_NE(length, 0u) << "error " << error;
+                // Each of the entry's fields behind its own label.
+                const std::wstring expected[kAuditInsertionCount] = {
+                    AuditAccountName(), entry.itemId, entry.virus,  entry.formerPath,
+                    entry.destination,  entry.result, entry.sha256,
+                };
+                for (size_t i = 0; i < kAuditInsertionCount; ++i)
+                    EXPECT_NE(text.find(language.labels[i] + expected[i]), std::wstring::npos)
+                        << "%" << i + 1 << " in " << testing::PrintToString(text);
+                EXPECT_EQ(text.find(L'%'), std::wstring::npos) << testing::PrintToString(text);
+                texts.insert(text);
+            }
+        }
+    }
+    // No two events, and no event in both languages, share a text.
+    EXPECT_EQ(texts.size(), 2 * 2 * std::size(kDocumented));
+}
+
+TEST(AuditAccount, IsDomainBackslashUser) {
+    wchar_t user[256];
+    DWORD length = ARRAYSIZE(user);
+    ASSERT_TRUE(::GetUserNameW(user, &length));
+    const std::wstring& account = AuditAccountName();
+    const size_t slash = account.find(L'\\');
+    ASSERT_NE(slash, std::wstring::npos) << testing::PrintToString(account);
+    EXPECT_GT(slash, 0u);
+    EXPECT_EQ(_wcsicmp(account.substr(slash + 1).c_str(), user), 0)
+        << testing::PrintToString(account);
+}
+
+TEST(AuditSink, ReceivesEachEntryAsWrittenUntilCleared) {
+    std::vector<AuditEntry> seen;
+    const AuditEntry restored = SampleEntry(AuditOperation::CommandLineRestore, true);
+    AuditEntry refused = SampleEntry(AuditOperation::Delete, false);
+    refused.destination.clear();
+    refused.sha256.clear();
+    {
+        SinkScope scope([&seen](const AuditEntry& entry) { seen.push_back(entry); });
+        EXPECT_TRUE(WriteAuditEntry(restored));
+        EXPECT_TRUE(WriteAuditEntry(refused));
+    }
+    EXPECT_TRUE(WriteAuditEntry(restored));
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0], restored);
+    EXPECT_EQ(seen[1], refused);
+}
+
+// The test prefix has no registered source, as on a machine that runs the
+// portable program: the entries are written all the same.
+TEST(AuditEventLog, TakesEntriesOfEveryOperationWithoutARegisteredSource) {
+    for (const DocumentedIds& ids : kDocumented) {
+        for (bool success : {true, false}) {
+            AuditEntry entry = SampleEntry(ids.operation, success);
+            if (!success) entry.sha256.clear();
+            EXPECT_TRUE(WriteAuditEntry(entry)) << EventIdOf(ids.operation, success);
+        }
+    }
+}
+
+}  // namespace
