@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,7 +14,8 @@
 
 // The installer as a user or an administrator's script runs it: silent
 // install into this prefix, the installed program at work, silent uninstall,
-// and what is left afterwards, with and without the product's own libraries.
+// and what is left afterwards, with and without the product's own libraries,
+// and with the product arriving after us.
 namespace {
 
 const wchar_t kUninstallKey[] =
@@ -28,6 +30,11 @@ std::wstring ShellFolder(int csidl) {
 
 bool Exists(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A file's content compared without printing either side: libraries.
+bool HasContent(const std::wstring& path, const std::string& bytes) {
+    return ReadFileBytes(path) == bytes;
 }
 
 bool KeyExists(const wchar_t* key) {
@@ -122,6 +129,16 @@ protected:
 
     long Install() { return RunToTheEnd(L"\"" + m_setup + L"\" /S"); }
     long Uninstall() { return RunToTheEnd(L"\"" + m_installDir + L"\\Uninstall.exe\" /S"); }
+    // A library of the product where the stand-in would go, told apart from
+    // the stand-in by the bytes behind its image; answers its content.
+    std::string PutProductLibrary(const std::wstring& name) {
+        std::string product = ReadFileBytes(TestBinDir() + L"\\standin\\" + name);
+        EXPECT_FALSE(product.empty());
+        product += "installed by the product";
+        ::SHCreateDirectoryExW(nullptr, m_productDir.c_str(), nullptr);
+        EXPECT_TRUE(WriteFileBytes(m_productDir + L"\\" + name, product));
+        return product;
+    }
 
     // Two files quarantined into the folder by the stand-in library's tool.
     void FillQuarantine(const std::wstring& folder) {
@@ -215,20 +232,15 @@ TEST_F(Installer, InstalledProgramRestoresAndAQuarantineThatHoldsFilesStays) {
 }
 
 TEST_F(Installer, TheProductsLibrariesAndSettingsAreNeitherReplacedNorRemoved) {
-    // The product's quarantine library, told apart from the stand-in by the
-    // bytes behind its image; and the product's own quarantine folder.
-    std::string product = ReadFileBytes(TestBinDir() + L"\\standin\\ZEBQt.dll");
-    ASSERT_FALSE(product.empty());
-    product += "installed by the product";
-    ASSERT_EQ(::SHCreateDirectoryExW(nullptr, m_productDir.c_str(), nullptr), ERROR_SUCCESS);
-    ASSERT_TRUE(WriteFileBytes(m_productDir + L"\\ZEBQt.dll", product));
+    // The product's quarantine library, and its own quarantine folder.
+    const std::string product = PutProductLibrary(L"ZEBQt.dll");
     const std::wstring productQuarantine = m_scratch + L"\\product quarantine";
     FillQuarantine(productQuarantine);
     m_settings.SetQuarantineDef(productQuarantine + L"\\");
 
     ASSERT_EQ(Install(), 0);
     ExpectProgramInstalled();
-    EXPECT_EQ(ReadFileBytes(m_productDir + L"\\ZEBQt.dll"), product);
+    EXPECT_TRUE(HasContent(m_productDir + L"\\ZEBQt.dll", product));
     EXPECT_FALSE(Exists(m_productDir + L"\\ZEBScanP.dll"));
     EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), productQuarantine + L"\\");
     EXPECT_FALSE(Exists(m_quarantineDir));
@@ -236,7 +248,41 @@ TEST_F(Installer, TheProductsLibrariesAndSettingsAreNeitherReplacedNorRemoved) {
 
     ASSERT_EQ(Uninstall(), 0);
     ExpectProgramGone();
-    EXPECT_EQ(ReadFileBytes(m_productDir + L"\\ZEBQt.dll"), product);
+    EXPECT_TRUE(HasContent(m_productDir + L"\\ZEBQt.dll", product));
     EXPECT_EQ(FilesIn(m_productDir).size(), 1u);
     EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), productQuarantine + L"\\");
 }
+
+// The product installed after us, putting its own libraries where our
+// stand-ins are: the libraries it brings, each case on its own.
+class ProductAfterUs : public Installer,
+                       public testing::WithParamInterface<std::vector<std::wstring>> {};
+
+TEST_P(ProductAfterUs, KeepsItsLibrariesAndQuarantineDefThroughOurSetupAndUninstall) {
+    ASSERT_EQ(Install(), 0);
+    std::map<std::wstring, std::string> product;
+    for (const auto& name : GetParam()) product[name] = PutProductLibrary(name);
+    // The product adopts the default quarantine folder it found.
+    const std::wstring quarantineDef = MachineText(kProductKey, L"QuarantineDef");
+    ASSERT_EQ(quarantineDef, m_quarantineDir + L"\\");
+
+    ASSERT_EQ(Install(), 0);
+    for (const auto& library : product)
+        EXPECT_TRUE(HasContent(m_productDir + L"\\" + library.first, library.second))
+            << library.first;
+
+    ASSERT_EQ(Uninstall(), 0);
+    ExpectProgramGone();
+    for (const auto& library : product)
+        EXPECT_TRUE(HasContent(m_productDir + L"\\" + library.first, library.second))
+            << library.first;
+    // A stand-in the product did not replace was still ours, and went.
+    EXPECT_EQ(FilesIn(m_productDir).size(), product.size());
+    EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), quarantineDef);
+    EXPECT_TRUE(Exists(m_quarantineDir));
+}
+
+INSTANTIATE_TEST_SUITE_P(Installer, ProductAfterUs,
+                         testing::Values(std::vector<std::wstring>{L"ZEBQt.dll", L"ZEBScanP.dll"},
+                                         std::vector<std::wstring>{L"ZEBQt.dll"},
+                                         std::vector<std::wstring>{L"ZEBScanP.dll"}));
