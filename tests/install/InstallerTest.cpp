@@ -15,7 +15,8 @@
 // The installer as a user or an administrator's script runs it: silent
 // install into this prefix, the installed program at work, silent uninstall,
 // and what is left afterwards, with and without the product's own libraries,
-// and with the product arriving after us.
+// with the product arriving after us, and an upgrade by a newer version's
+// installer.
 namespace {
 
 const wchar_t kUninstallKey[] =
@@ -128,6 +129,9 @@ protected:
     }
 
     long Install() { return RunToTheEnd(L"\"" + m_setup + L"\" /S"); }
+    long InstallUpgrade() {
+        return RunToTheEnd(L"\"" + m_upgradeDir + L"\\" + QUARANTINE_UPGRADE_SETUP_NAME + L"\" /S");
+    }
     long Uninstall() { return RunToTheEnd(L"\"" + m_installDir + L"\\Uninstall.exe\" /S"); }
     // A library of the product where the stand-in would go, told apart from
     // the stand-in by the bytes behind its image; answers its content.
@@ -185,6 +189,8 @@ protected:
 
     CSettingsSandbox m_settings;  // QuarantineDef starts absent and is put back
     std::wstring m_setup;
+    // The newer version's installer and the stand-ins it carries.
+    const std::wstring m_upgradeDir = TestBinDir() + L"\\" + QUARANTINE_UPGRADE_DIR;
     std::wstring m_scratch;
     const std::wstring m_vendorDir = ShellFolder(CSIDL_PROGRAM_FILES) + L"\\HALVREN";
     const std::wstring m_installDir = m_vendorDir + L"\\Quarantine";
@@ -286,3 +292,34 @@ INSTANTIATE_TEST_SUITE_P(Installer, ProductAfterUs,
                          testing::Values(std::vector<std::wstring>{L"ZEBQt.dll", L"ZEBScanP.dll"},
                                          std::vector<std::wstring>{L"ZEBQt.dll"},
                                          std::vector<std::wstring>{L"ZEBScanP.dll"}));
+
+TEST_F(Installer, AnUpgradeKeepsTheSettingsAndOwnsTheNewerStandins) {
+    ASSERT_EQ(Install(), 0);
+    m_settings.SetPath(L"C:\\Users\\Public\\Quarantine\\");
+    m_settings.SetDestPath(L"C:\\Users\\Public\\Restored\\");
+    FillQuarantine(m_quarantineDir);
+
+    ASSERT_EQ(InstallUpgrade(), 0);
+    EXPECT_EQ(MachineText(kUninstallKey, L"DisplayVersion"), QUARANTINE_UPGRADE_VERSION);
+    const std::wstring newerStandins = m_upgradeDir + L"\\upgrade-bin\\standin";
+    const std::string newerScanP = ReadFileBytes(newerStandins + L"\\ZEBScanP.dll");
+    EXPECT_TRUE(HasContent(m_productDir + L"\\ZEBQt.dll",
+                           ReadFileBytes(newerStandins + L"\\ZEBQt.dll")));
+    EXPECT_TRUE(HasContent(m_productDir + L"\\ZEBScanP.dll", newerScanP));
+    EXPECT_FALSE(HasContent(TestBinDir() + L"\\standin\\ZEBScanP.dll", newerScanP));
+    EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), m_quarantineDir + L"\\");
+    EXPECT_EQ(m_settings.Path(), L"C:\\Users\\Public\\Quarantine\\");
+    EXPECT_EQ(m_settings.DestPath(), L"C:\\Users\\Public\\Restored\\");
+    ExpectInstalledProgramRestores(m_quarantineDir);
+
+    // The product then replaces the quarantine library only: the uninstall
+    // tells it from the newer stand-in beside it.
+    const std::string product = PutProductLibrary(L"ZEBQt.dll");
+    ASSERT_EQ(Uninstall(), 0);
+    ExpectProgramGone();
+    EXPECT_TRUE(HasContent(m_productDir + L"\\ZEBQt.dll", product));
+    EXPECT_FALSE(Exists(m_productDir + L"\\ZEBScanP.dll"));
+    EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), m_quarantineDir + L"\\");
+    EXPECT_EQ(FilesIn(m_quarantineDir).size(), m_files.size());
+    EXPECT_EQ(m_settings.Path(), L"C:\\Users\\Public\\Quarantine\\");
+}
