@@ -21,6 +21,10 @@
 ; libraries where our stand-ins are, so a path proves nothing. A library is
 ; ours only while its content still has that hash; the uninstaller removes
 ; exactly what is still ours and nothing the product or the user put there.
+;
+; Neither setup nor uninstaller goes on while Quarantine.exe or a stand-in of
+; ours is in use: each asks to close the program and, silently or when the
+; user cancels, ends with exit code 2 before it has changed anything.
 
 !if "${ARCH}" == "amd64"
   Target amd64-unicode
@@ -86,6 +90,9 @@ VIAddVersionKey /LANG=1031 "ProductVersion" "${VERSION}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "German"
+
+LangString IN_USE ${LANG_ENGLISH} "Quarantine is running, or another program is using its libraries.$\r$\n$\r$\nClose it and click Retry, or click Cancel to change nothing."
+LangString IN_USE ${LANG_GERMAN} "Quarantäne läuft noch, oder ein anderes Programm verwendet ihre Bibliotheken.$\r$\n$\r$\nSchließen Sie es und klicken Sie auf „Wiederholen“, oder klicken Sie auf „Abbrechen“, um nichts zu ändern."
 
 ; "1" while the library in the product's folder is the stand-in this
 ; installer put there, by content.
@@ -157,12 +164,49 @@ Var ScanPIsOurs
     Exch $0
   FunctionEnd
 
+  ; Replaces the path on top of the stack by "1" when some process has the
+  ; file mapped or open without sharing: Windows then refuses every opening
+  ; for writing with a sharing violation, as for a running program and the
+  ; libraries it loaded. A missing file is not in use.
+  Function ${PREFIX}InUse
+    Exch $0
+    Push $1
+    ; GENERIC_WRITE, every sharing mode, OPEN_EXISTING: nothing is written.
+    System::Call 'kernel32::CreateFileW(w r0, i 0x40000000, i 7, p 0, i 3, i 0, p 0) p.r1 ?e'
+    Pop $0
+    ${If} $1 P<> -1
+      System::Call 'kernel32::CloseHandle(p r1)'
+      StrCpy $0 0
+    ${ElseIf} $0 = 32
+      StrCpy $0 1
+    ${Else}
+      StrCpy $0 0
+    ${EndIf}
+    Pop $1
+    Exch $0
+  FunctionEnd
+
   ; Finds out which stand-ins are still ours. Changes nothing.
   Function ${PREFIX}ReadOwnership
     !insertmacro Ownership "${PREFIX}" "ZEBQt.dll" "${NOTE_QT}" $QtIsOurs
     !insertmacro Ownership "${PREFIX}" "ZEBScanP.dll" "${NOTE_SCANP}" $ScanPIsOurs
   FunctionEnd
 
+  ; Goes on only once neither the installed program nor a stand-in of ours
+  ; is in use, so that nothing is left half replaced or half removed. Asks
+  ; to close the program; silently, or when the user cancels, stops with
+  ; exit code 2 before anything was changed.
+  Function ${PREFIX}WaitUntilNotInUse
+    check:
+      !insertmacro CheckInUse "${PREFIX}" "$INSTDIR\Quarantine.exe" 1
+      !insertmacro CheckInUse "${PREFIX}" "${PRODUCT_DIR}\ZEBQt.dll" $QtIsOurs
+      !insertmacro CheckInUse "${PREFIX}" "${PRODUCT_DIR}\ZEBScanP.dll" $ScanPIsOurs
+      Return
+    inUse:
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(IN_USE)" /SD IDCANCEL IDRETRY check
+      SetErrorLevel 2
+      Abort
+  FunctionEnd
 !macroend
 
 ; Sets VAR to 1 when the library NAME in the product's folder still has the
@@ -177,6 +221,16 @@ Var ScanPIsOurs
     ${If} $1 == $0
       StrCpy ${VAR} 1
     ${EndIf}
+  ${EndIf}
+!macroend
+
+; Jumps to inUse when the file is in use; only when CHECK is 1.
+!macro CheckInUse PREFIX FILE CHECK
+  ${If} ${CHECK} == 1
+    Push "${FILE}"
+    Call ${PREFIX}InUse
+    Pop $0
+    StrCmp $0 1 inUse
   ${EndIf}
 !macroend
 
@@ -197,6 +251,7 @@ Var ScanPIsOurs
 Section "Quarantine"
   SetShellVarContext all
   Call ReadOwnership
+  Call WaitUntilNotInUse
   ; A library that no longer matches its note is the product's now.
   ${If} $QtIsOurs != 1
     DeleteRegValue HKLM "${UNINSTALL_KEY}" "${NOTE_QT}"
@@ -261,30 +316,36 @@ SectionEnd
   ${EndIf}
 !macroend
 
-; Deletes a stand-in that is still ours.
-!macro RemoveStandin NAME OURS
+; Deletes a stand-in that is still ours. Should a process have taken it up
+; since the check, it goes at the next restart, and its note stays until then.
+!macro RemoveStandin NAME NOTE OURS
   ${If} ${OURS} == 1
-    Delete "${PRODUCT_DIR}\${NAME}"
+    Delete /REBOOTOK "${PRODUCT_DIR}\${NAME}"
+  ${EndIf}
+  ${If} ${OURS} != 1
+  ${OrIfNot} ${FileExists} "${PRODUCT_DIR}\${NAME}"
+    DeleteRegValue HKLM "${UNINSTALL_KEY}" "${NOTE}"
   ${EndIf}
 !macroend
 
 Section "Uninstall"
   SetShellVarContext all
   Call un.ReadOwnership
+  Call un.WaitUntilNotInUse
 
   Delete "$SMPROGRAMS\Quarantine.lnk"
-  Delete "$INSTDIR\Quarantine.exe"
+  Delete /REBOOTOK "$INSTDIR\Quarantine.exe"
   Delete "$INSTDIR\Uninstall.exe"
-  RMDir "$INSTDIR"
+  RMDir /REBOOTOK "$INSTDIR"
   ${If} "$INSTDIR" == "${VENDOR_DIR}\Quarantine"
-    RMDir "${VENDOR_DIR}"
+    RMDir /REBOOTOK "${VENDOR_DIR}"
   ${EndIf}
 
   ; Folders are removed only when empty: whatever else is in them stays.
-  !insertmacro RemoveStandin "ZEBQt.dll" $QtIsOurs
-  !insertmacro RemoveStandin "ZEBScanP.dll" $ScanPIsOurs
-  RMDir "${PRODUCT_DIR}"
-  RMDir "${COMMON_FILES}\HALVREN"
+  !insertmacro RemoveStandin "ZEBQt.dll" "${NOTE_QT}" $QtIsOurs
+  !insertmacro RemoveStandin "ZEBScanP.dll" "${NOTE_SCANP}" $ScanPIsOurs
+  RMDir /REBOOTOK "${PRODUCT_DIR}"
+  RMDir /REBOOTOK "${COMMON_FILES}\HALVREN"
 
   ; QuarantineDef goes only while it still holds what this installer set and
   ; no product library is left that may read it.
@@ -315,5 +376,15 @@ Section "Uninstall"
     RMDir "$APPDATA\HALVREN"
   ${EndIf}
 
+  ; A stand-in whose removal waits for a restart keeps its note, so that the
+  ; next setup still knows it; the rest of the entry goes.
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "${NOTE_QT}"
+  ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "${NOTE_SCANP}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ${If} $0 != ""
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "${NOTE_QT}" $0
+  ${EndIf}
+  ${If} $1 != ""
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "${NOTE_SCANP}" $1
+  ${EndIf}
 SectionEnd

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -15,8 +16,8 @@
 // The installer as a user or an administrator's script runs it: silent
 // install into this prefix, the installed program at work, silent uninstall,
 // and what is left afterwards, with and without the product's own libraries,
-// with the product arriving after us, and an upgrade by a newer version's
-// installer.
+// with the product arriving after us, with the program running, and an
+// upgrade by a newer version's installer.
 namespace {
 
 const wchar_t kUninstallKey[] =
@@ -95,6 +96,47 @@ long RunToTheEnd(std::wstring commandLine) {
     return static_cast<long>(exitCode);
 }
 
+// Drives an installer's or uninstaller's window until it ends: clicks the
+// default button (Install, Uninstall, Finish) whenever it can be clicked, and
+// answers a message box that offers Retry by calling beforeRetry and clicking
+// Retry. False when it has not ended within a minute.
+bool ClickThrough(HANDLE process, DWORD processId,
+                  const std::function<void()>& beforeRetry = [] {}) {
+    struct Search {
+        DWORD processId;
+        std::vector<HWND> windows;
+    } search = {processId, {}};
+    const auto click = [](HWND button) {
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    };
+    const DWORD start = ::GetTickCount();
+    while (::WaitForSingleObject(process, 50) != WAIT_OBJECT_0) {
+        if (::GetTickCount() - start > 60000) return false;
+        search.windows.clear();
+        ::EnumWindows(
+            [](HWND hWnd, LPARAM lParam) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lParam);
+                DWORD owner = 0;
+                ::GetWindowThreadProcessId(hWnd, &owner);
+                if (owner == s->processId && ::IsWindowVisible(hWnd) && ::IsWindowEnabled(hWnd))
+                    s->windows.push_back(hWnd);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        for (const HWND window : search.windows) {
+            if (const HWND retry = ::GetDlgItem(window, IDRETRY)) {
+                beforeRetry();
+                click(retry);
+            } else {
+                const HWND next = ::GetDlgItem(window, IDOK);
+                if (next && ::IsWindowVisible(next) && ::IsWindowEnabled(next)) click(next);
+            }
+        }
+    }
+    return true;
+}
+
 class Installer : public testing::Test {
 protected:
     void SetUp() override {
@@ -133,6 +175,19 @@ protected:
         return RunToTheEnd(L"\"" + m_upgradeDir + L"\\" + QUARANTINE_UPGRADE_SETUP_NAME + L"\" /S");
     }
     long Uninstall() { return RunToTheEnd(L"\"" + m_installDir + L"\\Uninstall.exe\" /S"); }
+    // The exit code of the uninstall itself, which the uninstaller's hand-over
+    // to a copy of itself loses: a script that needs it runs such a copy
+    // itself, told by _?= where the installation is.
+    long UninstallWithExitCode() {
+        return RunToTheEnd(L"\"" + UninstallerCopy() + L"\" /S _?=" + m_installDir);
+    }
+    std::wstring UninstallerCopy() {
+        const std::wstring copy = m_scratch + L"\\Uninstall.exe";
+        EXPECT_TRUE(
+            ::CopyFileW((m_installDir + L"\\Uninstall.exe").c_str(), copy.c_str(), FALSE));
+        return copy;
+    }
+
     // A library of the product where the stand-in would go, told apart from
     // the stand-in by the bytes behind its image; answers its content.
     std::string PutProductLibrary(const std::wstring& name) {
@@ -293,6 +348,41 @@ INSTANTIATE_TEST_SUITE_P(Installer, ProductAfterUs,
                                          std::vector<std::wstring>{L"ZEBQt.dll"},
                                          std::vector<std::wstring>{L"ZEBScanP.dll"}));
 
+TEST_F(Installer, WhileTheProgramRunsNeitherUpgradeNorUninstallChangesAnything) {
+    ASSERT_EQ(Install(), 0);
+    const std::string qt = ReadFileBytes(m_productDir + L"\\ZEBQt.dll");
+    const std::string scanP = ReadFileBytes(m_productDir + L"\\ZEBScanP.dll");
+    const auto expectUnchanged = [&] {
+        ExpectProgramInstalled();
+        EXPECT_TRUE(HasContent(m_productDir + L"\\ZEBQt.dll", qt));
+        EXPECT_TRUE(HasContent(m_productDir + L"\\ZEBScanP.dll", scanP));
+        EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), m_quarantineDir + L"\\");
+        EXPECT_TRUE(Exists(m_quarantineDir));
+    };
+    // The installed program, then a copy elsewhere that loads our stand-ins
+    // from the product's folder.
+    const std::wstring programs[] = {m_installDir + L"\\Quarantine.exe",
+                                     StageProgram(m_scratch, L"")};
+    for (const auto& exe : programs) {
+        SCOPED_TRACE(exe);
+        DWORD processId = 0;
+        const CKernelHandle program = StartProgram(exe, L"", &processId);
+        ASSERT_TRUE(program);
+        ASSERT_TRUE(WaitForProgramWindow(program.Get(), processId));
+        EXPECT_EQ(InstallUpgrade(), 2);
+        expectUnchanged();
+        EXPECT_EQ(UninstallWithExitCode(), 2);
+        expectUnchanged();
+        ::TerminateProcess(program.Get(), 0);
+        ::WaitForSingleObject(program.Get(), 10000);
+    }
+
+    ASSERT_EQ(UninstallWithExitCode(), 0);
+    ExpectProgramGone();
+    EXPECT_FALSE(Exists(m_productDir));
+    EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), L"<absent>");
+}
+
 TEST_F(Installer, AnUpgradeKeepsTheSettingsAndOwnsTheNewerStandins) {
     ASSERT_EQ(Install(), 0);
     m_settings.SetPath(L"C:\\Users\\Public\\Quarantine\\");
@@ -322,4 +412,29 @@ TEST_F(Installer, AnUpgradeKeepsTheSettingsAndOwnsTheNewerStandins) {
     EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), m_quarantineDir + L"\\");
     EXPECT_EQ(FilesIn(m_quarantineDir).size(), m_files.size());
     EXPECT_EQ(m_settings.Path(), L"C:\\Users\\Public\\Quarantine\\");
+}
+
+TEST_F(Installer, AnInteractiveUninstallAsksToCloseTheProgramAndGoesOnOnceItIsClosed) {
+    ASSERT_EQ(Install(), 0);
+    DWORD programId = 0;
+    const CKernelHandle program = StartProgram(m_installDir + L"\\Quarantine.exe", L"", &programId);
+    ASSERT_TRUE(program);
+    ASSERT_TRUE(WaitForProgramWindow(program.Get(), programId));
+
+    DWORD uninstallId = 0;
+    const CKernelHandle uninstall =
+        StartProgram(UninstallerCopy(), L"_?=" + m_installDir, &uninstallId);
+    ASSERT_TRUE(uninstall);
+    bool asked = false;
+    ASSERT_TRUE(ClickThrough(uninstall.Get(), uninstallId, [&] {
+        if (!asked) {
+            ExpectProgramInstalled();
+            ::TerminateProcess(program.Get(), 0);
+            ::WaitForSingleObject(program.Get(), 10000);
+        }
+        asked = true;
+    }));
+    EXPECT_TRUE(asked);
+    ExpectProgramGone();
+    EXPECT_FALSE(Exists(m_productDir));
 }
