@@ -82,7 +82,8 @@ VIAddVersionKey /LANG=1031 "ProductVersion" "${VERSION}"
 !include LogicLib.nsh
 
 !define MUI_ICON "${SRCDIR}\res\Quarantine.ico"
-!define MUI_FINISHPAGE_RUN "$INSTDIR\Quarantine.exe"
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_FUNCTION RunAsTheUser
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -98,6 +99,12 @@ LangString IN_USE ${LANG_GERMAN} "Quarantäne läuft noch, oder ein anderes Prog
 ; installer put there, by content.
 Var QtIsOurs
 Var ScanPIsOurs
+
+; The setup runs elevated, and whatever it starts itself would too. The
+; shell runs with the user's own rights: it starts the program instead.
+Function RunAsTheUser
+  Exec '"$WINDIR\explorer.exe" "$INSTDIR\Quarantine.exe"'
+FunctionEnd
 
 ; Functions the installer and the uninstaller both need; the uninstaller's
 ; names start with "un.".

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <functional>
 #include <map>
@@ -17,7 +18,8 @@
 // install into this prefix, the installed program at work, silent uninstall,
 // and what is left afterwards, with and without the product's own libraries,
 // with the product arriving after us, with the program running, and an
-// upgrade by a newer version's installer.
+// upgrade by a newer version's installer; and the interactive setup's last
+// page.
 namespace {
 
 const wchar_t kUninstallKey[] =
@@ -135,6 +137,31 @@ bool ClickThrough(HANDLE process, DWORD processId,
         }
     }
     return true;
+}
+
+// Waits for a process running the given program; answers its id and its
+// parent's, or 0 when none appeared within a minute.
+DWORD WaitForProcessOf(const std::wstring& exe, DWORD* parentId) {
+    const DWORD start = ::GetTickCount();
+    do {
+        CKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more;
+             more = ::Process32NextW(snapshot.Get(), &entry)) {
+            CKernelHandle process(
+                ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+            wchar_t path[MAX_PATH] = {};
+            DWORD size = MAX_PATH;
+            if (process && ::QueryFullProcessImageNameW(process.Get(), 0, path, &size) &&
+                ::CompareStringOrdinal(path, -1, exe.c_str(), -1, TRUE) == CSTR_EQUAL) {
+                *parentId = entry.th32ParentProcessID;
+                return entry.th32ProcessID;
+            }
+        }
+        ::Sleep(50);
+    } while (::GetTickCount() - start < 60000);
+    return 0;
 }
 
 class Installer : public testing::Test {
@@ -412,6 +439,28 @@ TEST_F(Installer, AnUpgradeKeepsTheSettingsAndOwnsTheNewerStandins) {
     EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), m_quarantineDir + L"\\");
     EXPECT_EQ(FilesIn(m_quarantineDir).size(), m_files.size());
     EXPECT_EQ(m_settings.Path(), L"C:\\Users\\Public\\Quarantine\\");
+}
+
+TEST_F(Installer, TheFinishPageStartsTheProgramThroughTheShellNotAsTheSetupsChild) {
+    // The setup runs elevated; a program it started itself would inherit that.
+    DWORD setupId = 0;
+    const CKernelHandle setup = StartProgram(m_setup, L"", &setupId);
+    ASSERT_TRUE(setup);
+    ASSERT_TRUE(ClickThrough(setup.Get(), setupId));
+    ExpectProgramInstalled();
+
+    DWORD parentId = 0;
+    const DWORD programId = WaitForProcessOf(m_installDir + L"\\Quarantine.exe", &parentId);
+    ASSERT_NE(programId, 0u) << "Run Quarantine started nothing";
+    CKernelHandle program(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, programId));
+    EXPECT_NE(parentId, setupId);
+    // Ended once it is up, not while it starts.
+    EXPECT_TRUE(WaitForProgramWindow(program.Get(), programId));
+    ::TerminateProcess(program.Get(), 0);
+    ::WaitForSingleObject(program.Get(), 10000);
+
+    ASSERT_EQ(Uninstall(), 0);
+    ExpectProgramGone();
 }
 
 TEST_F(Installer, AnInteractiveUninstallAsksToCloseTheProgramAndGoesOnOnceItIsClosed) {
