@@ -16,15 +16,24 @@
 ;   and, when the product's default quarantine folder QuarantineDef is not
 ;   set, a quarantine folder under the common application-data folder.
 ;
-; The uninstall entry notes what was added, a stand-in by the SHA-256 of
-; what was put down: the product may arrive after us and put its own
-; libraries where our stand-ins are, so a path proves nothing. A library is
-; ours only while its content still has that hash; the uninstaller removes
-; exactly what is still ours and nothing the product or the user put there.
-;
+; Who owns what. The product may arrive after us and put its own libraries
+; where our stand-ins are, so a path proves nothing:
+; - the uninstall entry notes the SHA-256 of each stand-in put down, and a
+;   library is ours only while its content still has that hash; setup never
+;   overwrites, and the uninstaller never deletes, one that does not match:
+;   it is the product's, and its note is dropped;
+; - QuarantineDef goes only while it holds the value we set and no product
+;   library is left; our quarantine folder only when empty and no longer
+;   named by QuarantineDef;
+; - an upgrade keeps the notes, updated to what it puts down, and never
+;   touches the user's settings.
 ; Neither setup nor uninstaller goes on while Quarantine.exe or a stand-in of
 ; ours is in use: each asks to close the program and, silently or when the
-; user cancels, ends with exit code 2 before it has changed anything.
+; user cancels, ends with exit code 2 before it has changed anything. (The
+; uninstaller's first process hands over to a copy of itself and returns 0;
+; a caller that needs the exit code starts such a copy with _?=<folder>.)
+; "Run Quarantine" on the finish page starts the program through the shell,
+; with the user's rights rather than the setup's elevated ones.
 
 !if "${ARCH}" == "amd64"
   Target amd64-unicode
