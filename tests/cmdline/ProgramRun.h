@@ -62,23 +62,30 @@ inline BOOL CALLBACK FindProgramWindow(HWND hWnd, LPARAM lParam) {
     return !search->found;
 }
 
-// Starts a program and waits until it shows a visible top-level window, that
-// is until it waits for a user; then ends it. False when the program ended, or
-// showed nothing within the timeout.
-inline bool ProgramWaitsInAWindow(const std::wstring& exe, const std::wstring& arguments,
-                                  DWORD timeoutMs = 60000) {
-    ProgramWindowSearch search = {0, false};
-    const CKernelHandle process = StartProgram(exe, arguments, &search.processId);
-    if (!process) return false;
+// Waits until a started program shows a visible top-level window, that is
+// until it waits for a user. False when the program ended, or showed nothing
+// within the timeout.
+inline bool WaitForProgramWindow(HANDLE process, DWORD processId, DWORD timeoutMs = 60000) {
+    ProgramWindowSearch search = {processId, false};
     const DWORD start = ::GetTickCount();
     while (!search.found && ::GetTickCount() - start < timeoutMs) {
         // Polls for the window while watching for the process to end.
-        if (::WaitForSingleObject(process.Get(), 50) == WAIT_OBJECT_0) return false;
+        if (::WaitForSingleObject(process, 50) == WAIT_OBJECT_0) return false;
         ::EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&search));
     }
+    return search.found;
+}
+
+// Starts a program and waits until it shows a window; then ends it.
+inline bool ProgramWaitsInAWindow(const std::wstring& exe, const std::wstring& arguments,
+                                  DWORD timeoutMs = 60000) {
+    DWORD processId = 0;
+    const CKernelHandle process = StartProgram(exe, arguments, &processId);
+    if (!process) return false;
+    const bool found = WaitForProgramWindow(process.Get(), processId, timeoutMs);
     ::TerminateProcess(process.Get(), 255);
     ::WaitForSingleObject(process.Get(), 10000);
-    return search.found;
+    return found;
 }
 
 // Copies the program, and the given library when there is one, into a fresh

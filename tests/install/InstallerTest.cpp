@@ -2,7 +2,10 @@
 
 #include <windows.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
+#include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,7 +16,10 @@
 
 // The installer as a user or an administrator's script runs it: silent
 // install into this prefix, the installed program at work, silent uninstall,
-// and what is left afterwards, with and without the product's own libraries.
+// and what is left afterwards, with and without the product's own libraries,
+// with the product arriving after us, with the program running, and an
+// upgrade by a newer version's installer; and the interactive setup's last
+// page.
 namespace {
 
 const wchar_t kUninstallKey[] =
@@ -28,6 +34,11 @@ std::wstring ShellFolder(int csidl) {
 
 bool Exists(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A file's content compared without printing either side: libraries.
+bool HasContent(const std::wstring& path, const std::string& bytes) {
+    return ReadFileBytes(path) == bytes;
 }
 
 bool KeyExists(const wchar_t* key) {
@@ -87,6 +98,72 @@ long RunToTheEnd(std::wstring commandLine) {
     return static_cast<long>(exitCode);
 }
 
+// Drives an installer's or uninstaller's window until it ends: clicks the
+// default button (Install, Uninstall, Finish) whenever it can be clicked, and
+// answers a message box that offers Retry by calling beforeRetry and clicking
+// Retry. False when it has not ended within a minute.
+bool ClickThrough(HANDLE process, DWORD processId,
+                  const std::function<void()>& beforeRetry = [] {}) {
+    struct Search {
+        DWORD processId;
+        std::vector<HWND> windows;
+    } search = {processId, {}};
+    const auto click = [](HWND button) {
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    };
+    const DWORD start = ::GetTickCount();
+    while (::WaitForSingleObject(process, 50) != WAIT_OBJECT_0) {
+        if (::GetTickCount() - start > 60000) return false;
+        search.windows.clear();
+        ::EnumWindows(
+            [](HWND hWnd, LPARAM lParam) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lParam);
+                DWORD owner = 0;
+                ::GetWindowThreadProcessId(hWnd, &owner);
+                if (owner == s->processId && ::IsWindowVisible(hWnd) && ::IsWindowEnabled(hWnd))
+                    s->windows.push_back(hWnd);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        for (const HWND window : search.windows) {
+            if (const HWND retry = ::GetDlgItem(window, IDRETRY)) {
+                beforeRetry();
+                click(retry);
+            } else {
+                const HWND next = ::GetDlgItem(window, IDOK);
+                if (next && ::IsWindowVisible(next) && ::IsWindowEnabled(next)) click(next);
+            }
+        }
+    }
+    return true;
+}
+
+// Waits for a process running the given program; answers its id and its
+// parent's, or 0 when none appeared within a minute.
+DWORD WaitForProcessOf(const std::wstring& exe, DWORD* parentId) {
+    const DWORD start = ::GetTickCount();
+    do {
+        CKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more;
+             more = ::Process32NextW(snapshot.Get(), &entry)) {
+            CKernelHandle process(
+                ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+            wchar_t path[MAX_PATH] = {};
+            DWORD size = MAX_PATH;
+            if (process && ::QueryFullProcessImageNameW(process.Get(), 0, path, &size) &&
+                ::CompareStringOrdinal(path, -1, exe.c_str(), -1, TRUE) == CSTR_EQUAL) {
+                *parentId = entry.th32ParentProcessID;
+                return entry.th32ProcessID;
+            }
+        }
+        ::Sleep(50);
+    } while (::GetTickCount() - start < 60000);
+    return 0;
+}
+
 class Installer : public testing::Test {
 protected:
     void SetUp() override {
@@ -121,7 +198,33 @@ protected:
     }
 
     long Install() { return RunToTheEnd(L"\"" + m_setup + L"\" /S"); }
+    long InstallUpgrade() {
+        return RunToTheEnd(L"\"" + m_upgradeDir + L"\\" + QUARANTINE_UPGRADE_SETUP_NAME + L"\" /S");
+    }
     long Uninstall() { return RunToTheEnd(L"\"" + m_installDir + L"\\Uninstall.exe\" /S"); }
+    // The exit code of the uninstall itself, which the uninstaller's hand-over
+    // to a copy of itself loses: a script that needs it runs such a copy
+    // itself, told by _?= where the installation is.
+    long UninstallWithExitCode() {
+        return RunToTheEnd(L"\"" + UninstallerCopy() + L"\" /S _?=" + m_installDir);
+    }
+    std::wstring UninstallerCopy() {
+        const std::wstring copy = m_scratch + L"\\Uninstall.exe";
+        EXPECT_TRUE(
+            ::CopyFileW((m_installDir + L"\\Uninstall.exe").c_str(), copy.c_str(), FALSE));
+        return copy;
+    }
+
+    // A library of the product where the stand-in would go, told apart from
+    // the stand-in by the bytes behind its image; answers its content.
+    std::string PutProductLibrary(const std::wstring& name) {
+        std::string product = ReadFileBytes(TestBinDir() + L"\\standin\\" + name);
+        EXPECT_FALSE(product.empty());
+        product += "installed by the product";
+        ::SHCreateDirectoryExW(nullptr, m_productDir.c_str(), nullptr);
+        EXPECT_TRUE(WriteFileBytes(m_productDir + L"\\" + name, product));
+        return product;
+    }
 
     // Two files quarantined into the folder by the stand-in library's tool.
     void FillQuarantine(const std::wstring& folder) {
@@ -168,6 +271,8 @@ protected:
 
     CSettingsSandbox m_settings;  // QuarantineDef starts absent and is put back
     std::wstring m_setup;
+    // The newer version's installer and the stand-ins it carries.
+    const std::wstring m_upgradeDir = TestBinDir() + L"\\" + QUARANTINE_UPGRADE_DIR;
     std::wstring m_scratch;
     const std::wstring m_vendorDir = ShellFolder(CSIDL_PROGRAM_FILES) + L"\\HALVREN";
     const std::wstring m_installDir = m_vendorDir + L"\\Quarantine";
@@ -215,20 +320,15 @@ TEST_F(Installer, InstalledProgramRestoresAndAQuarantineThatHoldsFilesStays) {
 }
 
 TEST_F(Installer, TheProductsLibrariesAndSettingsAreNeitherReplacedNorRemoved) {
-    // The product's quarantine library, told apart from the stand-in by the
-    // bytes behind its image; and the product's own quarantine folder.
-    std::string product = ReadFileBytes(TestBinDir() + L"\\standin\\ZEBQt.dll");
-    ASSERT_FALSE(product.empty());
-    product += "installed by the product";
-    ASSERT_EQ(::SHCreateDirectoryExW(nullptr, m_productDir.c_str(), nullptr), ERROR_SUCCESS);
-    ASSERT_TRUE(WriteFileBytes(m_productDir + L"\\ZEBQt.dll", product));
+    // The product's quarantine library, and its own quarantine folder.
+    const std::string product = PutProductLibrary(L"ZEBQt.dll");
     const std::wstring productQuarantine = m_scratch + L"\\product quarantine";
     FillQuarantine(productQuarantine);
     m_settings.SetQuarantineDef(productQuarantine + L"\\");
 
     ASSERT_EQ(Install(), 0);
     ExpectProgramInstalled();
-    EXPECT_EQ(ReadFileBytes(m_productDir + L"\\ZEBQt.dll"), product);
+    EXPECT_TRUE(HasContent(m_productDir + L"\\ZEBQt.dll", product));
     EXPECT_FALSE(Exists(m_productDir + L"\\ZEBScanP.dll"));
     EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), productQuarantine + L"\\");
     EXPECT_FALSE(Exists(m_quarantineDir));
@@ -236,7 +336,154 @@ TEST_F(Installer, TheProductsLibrariesAndSettingsAreNeitherReplacedNorRemoved) {
 
     ASSERT_EQ(Uninstall(), 0);
     ExpectProgramGone();
-    EXPECT_EQ(ReadFileBytes(m_productDir + L"\\ZEBQt.dll"), product);
+    EXPECT_TRUE(HasContent(m_productDir + L"\\ZEBQt.dll", product));
     EXPECT_EQ(FilesIn(m_productDir).size(), 1u);
     EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), productQuarantine + L"\\");
+}
+
+// The product installed after us, putting its own libraries where our
+// stand-ins are: the libraries it brings, each case on its own.
+class ProductAfterUs : public Installer,
+                       public testing::WithParamInterface<std::vector<std::wstring>> {};
+
+TEST_P(ProductAfterUs, KeepsItsLibrariesAndQuarantineDefThroughOurSetupAndUninstall) {
+    ASSERT_EQ(Install(), 0);
+    std::map<std::wstring, std::string> product;
+    for (const auto& name : GetParam()) product[name] = PutProductLibrary(name);
+    // The product adopts the default quarantine folder it found.
+    const std::wstring quarantineDef = MachineText(kProductKey, L"QuarantineDef");
+    ASSERT_EQ(quarantineDef, m_quarantineDir + L"\\");
+
+    ASSERT_EQ(Install(), 0);
+    for (const auto& library : product)
+        EXPECT_TRUE(HasContent(m_productDir + L"\\" + library.first, library.second))
+            << library.first;
+
+    ASSERT_EQ(Uninstall(), 0);
+    ExpectProgramGone();
+    for (const auto& library : product)
+        EXPECT_TRUE(HasContent(m_productDir + L"\\" + library.first, library.second))
+            << library.first;
+    // A stand-in the product did not replace was still ours, and went.
+    EXPECT_EQ(FilesIn(m_productDir).size(), product.size());
+    EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), quarantineDef);
+    EXPECT_TRUE(Exists(m_quarantineDir));
+}
+
+INSTANTIATE_TEST_SUITE_P(Installer, ProductAfterUs,
+                         testing::Values(std::vector<std::wstring>{L"ZEBQt.dll", L"ZEBScanP.dll"},
+                                         std::vector<std::wstring>{L"ZEBQt.dll"},
+                                         std::vector<std::wstring>{L"ZEBScanP.dll"}));
+
+TEST_F(Installer, WhileTheProgramRunsNeitherUpgradeNorUninstallChangesAnything) {
+    ASSERT_EQ(Install(), 0);
+    const std::string qt = ReadFileBytes(m_productDir + L"\\ZEBQt.dll");
+    const std::string scanP = ReadFileBytes(m_productDir + L"\\ZEBScanP.dll");
+    const auto expectUnchanged = [&] {
+        ExpectProgramInstalled();
+        EXPECT_TRUE(HasContent(m_productDir + L"\\ZEBQt.dll", qt));
+        EXPECT_TRUE(HasContent(m_productDir + L"\\ZEBScanP.dll", scanP));
+        EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), m_quarantineDir + L"\\");
+        EXPECT_TRUE(Exists(m_quarantineDir));
+    };
+    // The installed program, then a copy elsewhere that loads our stand-ins
+    // from the product's folder.
+    const std::wstring programs[] = {m_installDir + L"\\Quarantine.exe",
+                                     StageProgram(m_scratch, L"")};
+    for (const auto& exe : programs) {
+        SCOPED_TRACE(exe);
+        DWORD processId = 0;
+        const CKernelHandle program = StartProgram(exe, L"", &processId);
+        ASSERT_TRUE(program);
+        ASSERT_TRUE(WaitForProgramWindow(program.Get(), processId));
+        EXPECT_EQ(InstallUpgrade(), 2);
+        expectUnchanged();
+        EXPECT_EQ(UninstallWithExitCode(), 2);
+        expectUnchanged();
+        ::TerminateProcess(program.Get(), 0);
+        ::WaitForSingleObject(program.Get(), 10000);
+    }
+
+    ASSERT_EQ(UninstallWithExitCode(), 0);
+    ExpectProgramGone();
+    EXPECT_FALSE(Exists(m_productDir));
+    EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), L"<absent>");
+}
+
+TEST_F(Installer, AnUpgradeKeepsTheSettingsAndOwnsTheNewerStandins) {
+    ASSERT_EQ(Install(), 0);
+    m_settings.SetPath(L"C:\\Users\\Public\\Quarantine\\");
+    m_settings.SetDestPath(L"C:\\Users\\Public\\Restored\\");
+    FillQuarantine(m_quarantineDir);
+
+    ASSERT_EQ(InstallUpgrade(), 0);
+    EXPECT_EQ(MachineText(kUninstallKey, L"DisplayVersion"), QUARANTINE_UPGRADE_VERSION);
+    const std::wstring newerStandins = m_upgradeDir + L"\\upgrade-bin\\standin";
+    const std::string newerScanP = ReadFileBytes(newerStandins + L"\\ZEBScanP.dll");
+    EXPECT_TRUE(HasContent(m_productDir + L"\\ZEBQt.dll",
+                           ReadFileBytes(newerStandins + L"\\ZEBQt.dll")));
+    EXPECT_TRUE(HasContent(m_productDir + L"\\ZEBScanP.dll", newerScanP));
+    EXPECT_FALSE(HasContent(TestBinDir() + L"\\standin\\ZEBScanP.dll", newerScanP));
+    EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), m_quarantineDir + L"\\");
+    EXPECT_EQ(m_settings.Path(), L"C:\\Users\\Public\\Quarantine\\");
+    EXPECT_EQ(m_settings.DestPath(), L"C:\\Users\\Public\\Restored\\");
+    ExpectInstalledProgramRestores(m_quarantineDir);
+
+    // The product then replaces the quarantine library only: the uninstall
+    // tells it from the newer stand-in beside it.
+    const std::string product = PutProductLibrary(L"ZEBQt.dll");
+    ASSERT_EQ(Uninstall(), 0);
+    ExpectProgramGone();
+    EXPECT_TRUE(HasContent(m_productDir + L"\\ZEBQt.dll", product));
+    EXPECT_FALSE(Exists(m_productDir + L"\\ZEBScanP.dll"));
+    EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), m_quarantineDir + L"\\");
+    EXPECT_EQ(FilesIn(m_quarantineDir).size(), m_files.size());
+    EXPECT_EQ(m_settings.Path(), L"C:\\Users\\Public\\Quarantine\\");
+}
+
+TEST_F(Installer, TheFinishPageStartsTheProgramThroughTheShellNotAsTheSetupsChild) {
+    // The setup runs elevated; a program it started itself would inherit that.
+    DWORD setupId = 0;
+    const CKernelHandle setup = StartProgram(m_setup, L"", &setupId);
+    ASSERT_TRUE(setup);
+    ASSERT_TRUE(ClickThrough(setup.Get(), setupId));
+    ExpectProgramInstalled();
+
+    DWORD parentId = 0;
+    const DWORD programId = WaitForProcessOf(m_installDir + L"\\Quarantine.exe", &parentId);
+    ASSERT_NE(programId, 0u) << "Run Quarantine started nothing";
+    CKernelHandle program(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, programId));
+    EXPECT_NE(parentId, setupId);
+    // Ended once it is up, not while it starts.
+    EXPECT_TRUE(WaitForProgramWindow(program.Get(), programId));
+    ::TerminateProcess(program.Get(), 0);
+    ::WaitForSingleObject(program.Get(), 10000);
+
+    ASSERT_EQ(Uninstall(), 0);
+    ExpectProgramGone();
+}
+
+TEST_F(Installer, AnInteractiveUninstallAsksToCloseTheProgramAndGoesOnOnceItIsClosed) {
+    ASSERT_EQ(Install(), 0);
+    DWORD programId = 0;
+    const CKernelHandle program = StartProgram(m_installDir + L"\\Quarantine.exe", L"", &programId);
+    ASSERT_TRUE(program);
+    ASSERT_TRUE(WaitForProgramWindow(program.Get(), programId));
+
+    DWORD uninstallId = 0;
+    const CKernelHandle uninstall =
+        StartProgram(UninstallerCopy(), L"_?=" + m_installDir, &uninstallId);
+    ASSERT_TRUE(uninstall);
+    bool asked = false;
+    ASSERT_TRUE(ClickThrough(uninstall.Get(), uninstallId, [&] {
+        if (!asked) {
+            ExpectProgramInstalled();
+            ::TerminateProcess(program.Get(), 0);
+            ::WaitForSingleObject(program.Get(), 10000);
+        }
+        asked = true;
+    }));
+    EXPECT_TRUE(asked);
+    ExpectProgramGone();
+    EXPECT_FALSE(Exists(m_productDir));
 }

@@ -1,0 +1,22 @@
+# Makes the installer from a bin folder: cmake -DMAKENSIS=... -DVERSION=...
+# -DARCH=x86|amd64 -DBINDIR=... -DSRCDIR=... -DOUTFILE=... -P MakeSetup.cmake
+# The SHA-256 of each stand-in goes into the installer, which notes it for
+# every stand-in it puts down: setup and uninstaller tell our stand-in from a
+# library the product put in its place by that content, not by the path.
+foreach(_var MAKENSIS VERSION ARCH BINDIR SRCDIR OUTFILE)
+  if(NOT DEFINED ${_var})
+    message(FATAL_ERROR "MakeSetup.cmake needs -D${_var}=...")
+  endif()
+endforeach()
+file(SHA256 ${BINDIR}/standin/ZEBQt.dll _qt_sha256)
+file(SHA256 ${BINDIR}/standin/ZEBScanP.dll _scanp_sha256)
+get_filename_component(_outdir ${OUTFILE} DIRECTORY)
+file(MAKE_DIRECTORY ${_outdir})
+execute_process(
+  COMMAND ${MAKENSIS} -V2 -DVERSION=${VERSION} -DARCH=${ARCH} -DBINDIR=${BINDIR} -DSRCDIR=${SRCDIR}
+          -DOUTFILE=${OUTFILE} -DQT_SHA256=${_qt_sha256} -DSCANP_SHA256=${_scanp_sha256}
+          ${CMAKE_CURRENT_LIST_DIR}/Quarantine.nsi
+  RESULT_VARIABLE _result)
+if(NOT _result EQUAL 0)
+  message(FATAL_ERROR "makensis failed (${_result})")
+endif()
