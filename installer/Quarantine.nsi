@@ -9,8 +9,10 @@
 ;   SCANP_SHA256  the same of standin\ZEBScanP.dll
 ;
 ; What it does, all of it undone by the uninstaller:
-; - Quarantine.exe into Program Files\HALVREN\Quarantine, a Start-menu
-;   shortcut, an entry under installed programs;
+; - Quarantine.exe and its console twin Quarantine.com into Program
+;   Files\HALVREN\Quarantine, a Start-menu shortcut, an entry under installed
+;   programs, and the event source "Quarantine" of the Application log, whose
+;   messages are in Quarantine.exe;
 ; - on a machine without the product's quarantine library, the two stand-in
 ;   libraries where the product keeps its own (Common Files\HALVREN\ZEBScanP)
 ;   and, when the product's default quarantine folder QuarantineDef is not
@@ -49,6 +51,7 @@
   !error "QT_SHA256 and SCANP_SHA256 name the stand-ins' content; MakeSetup.cmake passes them"
 !endif
 
+!define EVENT_SOURCE_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\Quarantine"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\HALVREN Quarantine"
 !define PRODUCT_KEY "Software\HALVREN\ZEBScanP"
 !define PRODUCT_DIR "${COMMON_FILES}\HALVREN\ZEBScanP"
@@ -215,6 +218,7 @@ FunctionEnd
   Function ${PREFIX}WaitUntilNotInUse
     check:
       !insertmacro CheckInUse "${PREFIX}" "$INSTDIR\Quarantine.exe" 1
+      !insertmacro CheckInUse "${PREFIX}" "$INSTDIR\Quarantine.com" 1
       !insertmacro CheckInUse "${PREFIX}" "${PRODUCT_DIR}\ZEBQt.dll" $QtIsOurs
       !insertmacro CheckInUse "${PREFIX}" "${PRODUCT_DIR}\ZEBScanP.dll" $ScanPIsOurs
       Return
@@ -280,7 +284,11 @@ Section "Quarantine"
 
   SetOutPath "$INSTDIR"
   File "${BINDIR}\Quarantine.exe"
+  File "${BINDIR}\Quarantine.com"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
+  ; The audit trail's entries read their texts from the program's message table.
+  WriteRegExpandStr HKLM "${EVENT_SOURCE_KEY}" "EventMessageFile" "$INSTDIR\Quarantine.exe"
+  WriteRegDWORD HKLM "${EVENT_SOURCE_KEY}" "TypesSupported" 7
   CreateShortcut "$SMPROGRAMS\Quarantine.lnk" "$INSTDIR\Quarantine.exe"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Quarantine"
@@ -351,6 +359,9 @@ Section "Uninstall"
 
   Delete "$SMPROGRAMS\Quarantine.lnk"
   Delete /REBOOTOK "$INSTDIR\Quarantine.exe"
+  Delete /REBOOTOK "$INSTDIR\Quarantine.com"
+  ; The entries written stay in the log; only the source's registration goes.
+  DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir /REBOOTOK "$INSTDIR"
   ${If} "$INSTDIR" == "${VENDOR_DIR}\Quarantine"

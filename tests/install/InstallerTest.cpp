@@ -25,6 +25,8 @@ namespace {
 const wchar_t kUninstallKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\HALVREN Quarantine";
 const wchar_t kProductKey[] = L"Software\\HALVREN\\ZEBScanP";
+const wchar_t kEventSourceKey[] =
+    L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Quarantine";
 
 std::wstring ShellFolder(int csidl) {
     wchar_t path[MAX_PATH] = {};
@@ -251,8 +253,20 @@ protected:
             EXPECT_EQ(ReadFileBytes(destination + L"\\" + file.first), file.second) << file.first;
     }
 
+    // The event source's message file; "<absent>" when it is not registered.
+    static std::wstring EventMessageFile() {
+        wchar_t text[1024] = {};
+        DWORD size = sizeof text;
+        if (::RegGetValueW(HKEY_LOCAL_MACHINE, kEventSourceKey, L"EventMessageFile",
+                           RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, text, &size) != ERROR_SUCCESS)
+            return L"<absent>";
+        return text;
+    }
+
     void ExpectProgramInstalled() {
         EXPECT_TRUE(Exists(m_installDir + L"\\Quarantine.exe"));
+        EXPECT_TRUE(Exists(m_installDir + L"\\Quarantine.com"));
+        EXPECT_EQ(EventMessageFile(), m_installDir + L"\\Quarantine.exe");
         EXPECT_TRUE(Exists(m_installDir + L"\\Uninstall.exe"));
         EXPECT_TRUE(Exists(m_shortcut));
         EXPECT_EQ(MachineText(kUninstallKey, L"DisplayName"), L"Quarantine");
@@ -267,6 +281,7 @@ protected:
         EXPECT_FALSE(Exists(m_vendorDir));
         EXPECT_FALSE(Exists(m_shortcut));
         EXPECT_FALSE(KeyExists(kUninstallKey));
+        EXPECT_FALSE(KeyExists(kEventSourceKey));
     }
 
     CSettingsSandbox m_settings;  // QuarantineDef starts absent and is put back

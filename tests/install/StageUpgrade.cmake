@@ -5,7 +5,7 @@
 # build's, as a newer version's would not be.
 file(REMOVE_RECURSE ${STAGE})
 file(MAKE_DIRECTORY ${STAGE}/standin)
-file(COPY ${BINDIR}/Quarantine.exe DESTINATION ${STAGE})
+file(COPY ${BINDIR}/Quarantine.exe ${BINDIR}/Quarantine.com DESTINATION ${STAGE})
 foreach(_library ZEBQt.dll ZEBScanP.dll)
   file(COPY ${BINDIR}/standin/${_library} DESTINATION ${STAGE}/standin)
   file(APPEND ${STAGE}/standin/${_library} "a newer build")
