@@ -71,6 +71,11 @@ struct GdiTraits {
     static Type Invalid() { return nullptr; }
     static void Close(Type h) { ::DeleteObject(h); }
 };
+struct HookTraits {
+    using Type = HHOOK;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::UnhookWindowsHookEx(h); }
+};
 struct ItemIdListTraits {
     using Type = PIDLIST_ABSOLUTE;
     static Type Invalid() { return nullptr; }
@@ -83,6 +88,7 @@ using CFindHandle = CUniqueHandle<FindTraits>;
 using CFileHandle = CUniqueHandle<FileTraits>;
 using CKernelHandle = CUniqueHandle<KernelTraits>;
 using CGdiObject = CUniqueHandle<GdiTraits>;
+using CHook = CUniqueHandle<HookTraits>;
 using CItemIdList = CUniqueHandle<ItemIdListTraits>;
 
 // Function pointers from GetProcAddress are converted through the one

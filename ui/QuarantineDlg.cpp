@@ -206,6 +206,18 @@ void CQuarantineDlg::OnBrowseFolder() {
 
 void CQuarantineDlg::OnChangePath() {}
 
+BOOL CQuarantineDlg::PreTranslateMessage(MSG* pMsg) {
+    // F5 reloads wherever the focus is, the path box included, and before the
+    // control that has it sees the key. A disabled dialog is busy with a
+    // message box or a long walk and reloads nothing.
+    if (pMsg->message != WM_KEYDOWN || pMsg->wParam != VK_F5 || !::IsWindowEnabled(m_hWnd))
+        return FALSE;
+    // As in the list, only F5 alone reloads.
+    if (::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0) return FALSE;
+    OnReload();
+    return TRUE;
+}
+
 void CQuarantineDlg::OnReload() {
     m_strFolder = m_edtPath.GetWindowText();
     FillQuarantineList();

@@ -48,6 +48,7 @@ public:
 protected:
     void DoDataExchange() override;
     BOOL OnInitDialog() override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnPaint();
