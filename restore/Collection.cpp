@@ -1,12 +1,12 @@
 #include <windows.h>
 
-#include "app/Registry.h"
 #include "framework/WaitCursor.h"
 #include "res/resource.h"
 #include "restore/CollectionGrouping.h"
 #include "restore/DestinationBrowser.h"
 #include "restore/FileSize.h"
 #include "restore/ProgressWalk.h"
+#include "settings/Folders.h"
 #include "ui/QuarantineDlg.h"
 
 namespace {
@@ -23,7 +23,7 @@ size_t CollectedFileCount(const std::vector<std::unique_ptr<CArchiveEntry>>& ent
 void CQuarantineDlg::OnCollection() {
     std::wstring destination;
     if (!BrowseForDestination(GetSafeHwnd(), &destination)) return;
-    WriteRegString(HKEY_CURRENT_USER, kSettingsKey, kValueDestPath, destination, FALSE);
+    StoreDestinationFolder(destination);
     CWaitCursor wait;
 
     // Every row in display order, whatever is selected.

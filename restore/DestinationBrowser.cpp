@@ -2,9 +2,9 @@
 
 #include <shlobj.h>
 
-#include "app/Registry.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
+#include "settings/Registry.h"
 #include "ui/FolderBrowser.h"
 
 namespace {

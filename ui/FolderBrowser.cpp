@@ -1,7 +1,7 @@
 #include "ui/FolderBrowser.h"
 
-#include "app/Registry.h"
 #include "framework/Handles.h"
+#include "settings/Registry.h"
 
 BrowseOutcome BrowseForFolder(HWND hOwner, const std::wstring& title, UINT flags, BFFCALLBACK callback, LPARAM data,
                               std::wstring* pPath) {

@@ -2,9 +2,10 @@
 
 #include <vector>
 
-#include "app/Registry.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
+#include "settings/Folders.h"
+#include "settings/Registry.h"
 #include "ui/AboutDlg.h"
 #include "ui/DpiScale.h"
 #include "ui/FolderBrowser.h"
@@ -138,13 +139,7 @@ BOOL CQuarantineDlg::OnInitDialog() {
         m_lstQuarantine.InsertColumn(column, AfxLoadString(kColumns[column].nHeading), LVCFMT_LEFT,
                                      ScaleToDpi(kColumns[column].nWidth, dpi));
 
-    std::wstring folder =
-        ReadRegString(HKEY_CURRENT_USER, kSettingsKey, kValuePath, std::wstring());
-    if (folder.empty())
-        folder =
-            ReadRegString(HKEY_LOCAL_MACHINE, kProductKey, kValueQuarantineDef, std::wstring());
-    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-    m_strFolder = folder;
+    m_strFolder = StartingQuarantineFolder();
     m_edtPath.SetWindowText(m_strFolder);
 
     FillQuarantineList();
@@ -201,7 +196,7 @@ void CQuarantineDlg::OnBrowseFolder() {
     m_strFolder = folder;
     m_edtPath.SetWindowText(m_strFolder);
     FillQuarantineList();
-    WriteRegString(HKEY_CURRENT_USER, kSettingsKey, kValuePath, m_strFolder, FALSE);
+    StoreQuarantineFolder(m_strFolder);
 }
 
 void CQuarantineDlg::OnChangePath() {}
@@ -225,7 +220,7 @@ void CQuarantineDlg::OnReload() {
 
 void CQuarantineDlg::FillQuarantineList() {
     m_lstQuarantine.DeleteAllItems();
-    if (m_strFolder.empty() || m_strFolder.back() != L'\\') m_strFolder += L'\\';
+    m_strFolder = QuarantineFolderPath(m_strFolder);
 
     CZEBQtWrapper::QuarantinePtr quarantine = m_ZEBQt.OpenQuarantine(m_strFolder);
     if (!quarantine) return;
