@@ -3,10 +3,10 @@
 #include "framework/WaitCursor.h"
 #include "res/resource.h"
 #include "restore/CollectionGrouping.h"
-#include "restore/DestinationBrowser.h"
 #include "restore/FileSize.h"
-#include "restore/ProgressWalk.h"
 #include "settings/Folders.h"
+#include "ui/FolderBrowser.h"
+#include "ui/ProgressWalk.h"
 #include "ui/QuarantineDlg.h"
 
 namespace {

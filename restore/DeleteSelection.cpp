@@ -3,9 +3,9 @@
 #include "framework/WaitCursor.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
-#include "restore/ProgressWalk.h"
 #include "restore/QuarantineFileDelete.h"
 #include "restore/WalkFailures.h"
+#include "ui/ProgressWalk.h"
 #include "ui/QuarantineDlg.h"
 
 void CQuarantineDlg::DeleteSelection() {

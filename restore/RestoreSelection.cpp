@@ -4,13 +4,19 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "restore/CleanHook.h"
-#include "restore/ProgressWalk.h"
 #include "restore/QuarantineFileDelete.h"
 #include "restore/RestoreOutcome.h"
 #include "restore/WalkFailures.h"
+#include "ui/ProgressWalk.h"
 #include "ui/QuarantineDlg.h"
 
 namespace {
+
+// The operation's name in the progress dialog.
+UINT RestoreProgressTitle(bool clean, bool askDelete) {
+    if (clean) return IDS_PROGRESS_CLEAN_AND_RESTORE;
+    return askDelete ? IDS_PROGRESS_RESTORE : IDS_PROGRESS_RESTORE_TO_NEW_LOCATION;
+}
 
 // Restores one quarantine file through a quarantine and container opened for
 // it alone; both are closed again before this returns.

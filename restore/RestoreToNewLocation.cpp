@@ -1,5 +1,5 @@
-#include "restore/DestinationBrowser.h"
 #include "settings/Folders.h"
+#include "ui/FolderBrowser.h"
 #include "ui/QuarantineDlg.h"
 
 void CQuarantineDlg::OnRestoreToNewLocation() {

@@ -5,16 +5,12 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "settings/Folders.h"
-#include "settings/Registry.h"
 #include "ui/AboutDlg.h"
 #include "ui/DpiScale.h"
 #include "ui/FolderBrowser.h"
 #include "ui/ListingText.h"
 
 namespace {
-
-const UINT kQuarantineFolderBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS |
-                                          BIF_EDITBOX | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
 
 struct ColumnSpec {
     UINT nHeading;
@@ -189,10 +185,7 @@ HCURSOR CQuarantineDlg::OnQueryDragIcon() {
 
 void CQuarantineDlg::OnBrowseFolder() {
     std::wstring folder;
-    if (BrowseForFolder(m_hWnd, std::wstring(), kQuarantineFolderBrowseFlags,
-                        &PreselectSettingCallback, reinterpret_cast<LPARAM>(kValuePath),
-                        &folder) != BrowseOutcome::Chosen)
-        return;
+    if (!BrowseForQuarantineFolder(m_hWnd, &folder)) return;
     m_strFolder = folder;
     m_edtPath.SetWindowText(m_strFolder);
     FillQuarantineList();

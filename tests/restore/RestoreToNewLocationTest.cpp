@@ -5,7 +5,6 @@
 #include <commctrl.h>
 
 #include "res/resource.h"
-#include "restore/DestinationBrowser.h"
 #include "tests/common/TestPaths.h"
 #include "tests/doubles/h7/RestoreInterposer.h"
 #include "tests/restore/RestoreFixture.h"
