@@ -57,3 +57,23 @@ public:
     }
     void SetRedraw(bool redraw) const { SendMessage(WM_SETREDRAW, redraw ? TRUE : FALSE); }
 };
+
+// Keeps a window from repainting while it is changed piece by piece: a list
+// control may repaint each row that changes, which costs far more than the
+// change itself. One repaint of the whole window follows, also when the
+// change is cut short.
+class CRedrawSuspension {
+public:
+    explicit CRedrawSuspension(const CWnd& wnd) : m_wnd(wnd) {
+        m_wnd.SendMessage(WM_SETREDRAW, FALSE);
+    }
+    ~CRedrawSuspension() {
+        m_wnd.SendMessage(WM_SETREDRAW, TRUE);
+        ::InvalidateRect(m_wnd.GetSafeHwnd(), nullptr, TRUE);
+    }
+    CRedrawSuspension(const CRedrawSuspension&) = delete;
+    CRedrawSuspension& operator=(const CRedrawSuspension&) = delete;
+
+private:
+    const CWnd& m_wnd;
+};

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handles.h"
 #include "quarantine/ZEBQtEntryPoints.h"
 
 // The binding to the quarantine library ZEBQt.dll. Every entry-point slot
@@ -39,7 +40,7 @@ public:
     // Opens the quarantine in a folder; empty when it does not open.
     QuarantinePtr OpenQuarantine(const std::wstring& path);
 
-    HMODULE m_hModule;
+    CModule m_hModule;
     bool m_bEntryPointMissing;
 
 #define ZEBQT_DECLARE_SLOT(name, ret, stub, params) PFN_##name name;

@@ -259,23 +259,6 @@ int CALLBACK CompareRows(LPARAM itemData1, LPARAM itemData2, LPARAM dialog) {
 
 namespace {
 
-// Keeps the list from repainting row by row while the item data changes: the
-// platform's list control may invalidate each changed row on its own, which
-// costs far more than the sort. One repaint of the whole list follows.
-class RedrawSuspension {
-public:
-    explicit RedrawSuspension(const CListCtrl& list) : m_list(list) { m_list.SetRedraw(false); }
-    ~RedrawSuspension() {
-        m_list.SetRedraw(true);
-        ::InvalidateRect(m_list.GetSafeHwnd(), nullptr, TRUE);
-    }
-    RedrawSuspension(const RedrawSuspension&) = delete;
-    RedrawSuspension& operator=(const RedrawSuspension&) = delete;
-
-private:
-    const CListCtrl& m_list;
-};
-
 // Points the dialog at the snapshot for the duration of one sort.
 class SnapshotScope {
 public:
@@ -322,7 +305,8 @@ void CQuarantineDlg::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult) {
     if (pNMHDR == nullptr) return;
     const int column = reinterpret_cast<const NMLISTVIEW*>(pNMHDR)->iSubItem;
 
-    const RedrawSuspension noRedraw(m_lstQuarantine);
+    // Renumbering the rows' item data would otherwise repaint them one by one.
+    const CRedrawSuspension noRedraw(m_lstQuarantine);
     const int count = std::max(m_lstQuarantine.GetItemCount(), 0);
     for (int i = 0; i < count; ++i) m_lstQuarantine.SetItemData(i, static_cast<DWORD_PTR>(i));
     const SortSnapshot snapshot =

@@ -42,24 +42,6 @@ const Anchor kAnchors[] = {
     {IDC_COLLECTION, kFixed, kMove},
 };
 
-// Keeps a window from repainting while it is changed row by row; one
-// repaint follows at the end, also when the change is cut short.
-class CRedrawSuspension {
-public:
-    explicit CRedrawSuspension(const CWnd& wnd) : m_wnd(wnd) {
-        m_wnd.SendMessage(WM_SETREDRAW, FALSE);
-    }
-    ~CRedrawSuspension() {
-        m_wnd.SendMessage(WM_SETREDRAW, TRUE);
-        ::InvalidateRect(m_wnd.GetSafeHwnd(), nullptr, TRUE);
-    }
-    CRedrawSuspension(const CRedrawSuspension&) = delete;
-    CRedrawSuspension& operator=(const CRedrawSuspension&) = delete;
-
-private:
-    const CWnd& m_wnd;
-};
-
 class CPaintScope {
 public:
     explicit CPaintScope(HWND hWnd) : m_hWnd(hWnd), m_hDC(::BeginPaint(hWnd, &m_ps)) {}
@@ -151,7 +133,7 @@ bool CQuarantineDlg::LoadLibraries() {
     const std::wstring engineB = AfxLoadString(IDS_ENGINE_B);
     const bool scanner = m_ScanP.Load(engineA, engineB);
     m_ZEBQt.Load(std::wstring());
-    if (m_ZEBQt.m_hModule == nullptr || m_ZEBQt.m_bEntryPointMissing)
+    if (!m_ZEBQt.m_hModule || m_ZEBQt.m_bEntryPointMissing)
         AfxMessageBox(IDS_UPDATE_REQUIRED, MB_ICONEXCLAMATION);
     return scanner;
 }
