@@ -6,6 +6,7 @@
 #include "restore/FileSize.h"
 #include "settings/Folders.h"
 #include "ui/FolderBrowser.h"
+#include "ui/ListColumns.h"
 #include "ui/ProgressWalk.h"
 #include "ui/QuarantineDlg.h"
 
@@ -30,9 +31,9 @@ void CQuarantineDlg::OnCollection() {
     std::vector<CollectionRow> rows;
     for (int row = 0; row < m_lstQuarantine.GetItemCount(); ++row) {
         CollectionRow item;
-        item.name = m_lstQuarantine.GetItemText(row, 0);
-        item.virus = m_lstQuarantine.GetItemText(row, 1);
-        item.fileName = m_lstQuarantine.GetItemText(row, 2);
+        item.name = m_lstQuarantine.GetItemText(row, kColumnQuarantineFile);
+        item.virus = m_lstQuarantine.GetItemText(row, kColumnVirus);
+        item.fileName = m_lstQuarantine.GetItemText(row, kColumnFileName);
         item.sizeKB = GetFileSizeKB(m_strFolder + item.name);
         rows.push_back(item);
     }

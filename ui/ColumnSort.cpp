@@ -199,7 +199,7 @@ std::wstring FoldCase(const std::wstring& text) {
 
 SortSnapshot BuildSortSnapshot(const std::vector<std::wstring>& texts, int column,
                                const DateOrder& order) {
-    if (column == TIMESTAMP_COLUMN) {
+    if (KindOfColumn(column) == ColumnKind::kTime) {
         std::vector<TimestampKey> keys;
         keys.reserve(texts.size());
         for (const std::wstring& text : texts) keys.push_back(ParseTimestamp(text, order));

@@ -8,39 +8,10 @@
 #include "ui/AboutDlg.h"
 #include "ui/DpiScale.h"
 #include "ui/FolderBrowser.h"
+#include "ui/ListColumns.h"
 #include "ui/ListingText.h"
 
 namespace {
-
-struct ColumnSpec {
-    UINT nHeading;
-    int nWidth;  // pixels at 96 DPI
-};
-const ColumnSpec kColumns[] = {
-    {IDS_COL_QUARANTINE_FILE, 130}, {IDS_COL_VIRUS, 100},
-    {IDS_COL_FILENAME, 130},        {IDS_COL_PATH, 130},
-    {IDS_COL_TIMESTAMP, 100},
-};
-enum { kColName, kColVirus, kColFileName, kColPath, kColTimestamp };
-
-// Anchor modes of the resizing base class.
-enum { kFixed = 0, kStretch = 1, kMove = 2 };
-struct Anchor {
-    int nID;
-    int nHorz;
-    int nVert;
-};
-const Anchor kAnchors[] = {
-    {IDC_PATH, kStretch, kFixed},
-    {IDC_BROWSE, kMove, kFixed},
-    {IDC_RELOAD, kMove, kFixed},
-    {IDC_QUARANTINE_LIST, kStretch, kStretch},
-    {IDC_CLEAN_AND_RESTORE, kFixed, kMove},
-    {IDC_RESTORE, kFixed, kMove},
-    {IDC_RESTORE_TO_NEW_LOCATION, kFixed, kMove},
-    {IDCANCEL, kMove, kMove},
-    {IDC_COLLECTION, kFixed, kMove},
-};
 
 class CPaintScope {
 public:
@@ -112,18 +83,16 @@ BOOL CQuarantineDlg::OnInitDialog() {
 
     m_lstQuarantine.SetExtendedStyle(m_lstQuarantine.GetExtendedStyle() | LVS_EX_FULLROWSELECT);
     const int dpi = WindowDpi(m_hWnd);
-    for (int column = 0; column < static_cast<int>(sizeof(kColumns) / sizeof(kColumns[0]));
-         ++column)
-        m_lstQuarantine.InsertColumn(column, AfxLoadString(kColumns[column].nHeading), LVCFMT_LEFT,
-                                     ScaleToDpi(kColumns[column].nWidth, dpi));
+    for (const ListColumnSpec& column : kListColumns)
+        m_lstQuarantine.InsertColumn(column.id, AfxLoadString(column.nHeading), LVCFMT_LEFT,
+                                     ScaleToDpi(column.nWidth, dpi));
 
     m_strFolder = StartingQuarantineFolder();
     m_edtPath.SetWindowText(m_strFolder);
 
     FillQuarantineList();
 
-    for (const Anchor& anchor : kAnchors)
-        AddControl(anchor.nID, anchor.nHorz, anchor.nVert, false, 0, 0);
+    AddControls(kControlAnchors);
     AllowResize(1, 1);
     return TRUE;
 }
@@ -214,14 +183,14 @@ void CQuarantineDlg::FillQuarantineList() {
         CZEBQtWrapper::Container& container = *containers[index];
         const int row = m_lstQuarantine.InsertItem(m_lstQuarantine.GetItemCount(), names[index]);
         if (row < 0) continue;
-        m_lstQuarantine.SetItemText(row, kColVirus, container.m_strVirus);
+        m_lstQuarantine.SetItemText(row, kColumnVirus, container.m_strVirus);
         const std::wstring timestamp = TimestampText(container.m_Time);
         FormerLocation former;
         std::vector<CZEBQtWrapper::FileObjectPtr> objects;
         if (container.EnumObjects(objects) && !objects.empty())
             former = SplitFormerPath(objects.front()->m_strOrigPath);
-        m_lstQuarantine.SetItemText(row, kColFileName, former.fileName);
-        m_lstQuarantine.SetItemText(row, kColPath, former.folder);
-        m_lstQuarantine.SetItemText(row, kColTimestamp, timestamp);
+        m_lstQuarantine.SetItemText(row, kColumnFileName, former.fileName);
+        m_lstQuarantine.SetItemText(row, kColumnPath, former.folder);
+        m_lstQuarantine.SetItemText(row, kColumnTimestamp, timestamp);
     }
 }
