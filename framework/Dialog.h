@@ -19,8 +19,6 @@ public:
     bool Create();
     void EndDialog(INT_PTR nResult);
 
-    UINT GetTemplateId() const { return m_nIDTemplate; }
-
     DECLARE_MESSAGE_MAP()
 
 protected:

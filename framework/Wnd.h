@@ -43,7 +43,6 @@ public:
     bool SetItemText(int nItem, int nSubItem, const std::wstring& text) const;
     std::wstring GetItemText(int nItem, int nSubItem) const;
     bool SetItemData(int nItem, DWORD_PTR data) const;
-    DWORD_PTR GetItemData(int nItem) const;
     int GetNextItem(int nItem, UINT flags) const {
         return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(nItem), MAKELPARAM(flags, 0)));
     }

@@ -10,6 +10,17 @@
 #include "framework/Handles.h"
 #include "quarantine/ZEBQtEntryPoints.h"
 
+// What the quarantine library's restores answer.
+enum : int32_t {
+    kRestored = 0,
+    kRestoreQuarantineFileUnreadable = -1,
+    kRestoreTargetUnwritable = -2,
+    kRestoreVirusNotRemoved = -3,
+    // Nothing could be called: the quarantine, the container or the object
+    // did not open.
+    kRestoreNotAttempted = 5,
+};
+
 // The binding to the quarantine library ZEBQt.dll. Every entry-point slot
 // always holds something callable: the library's function once bound, or a stub
 // of the slot's own signature that answers a fixed failure value, so callers
