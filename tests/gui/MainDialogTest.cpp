@@ -3,7 +3,7 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "tests/common/TestPaths.h"
-#include "tests/doubles/h5/FakeQuarantineLibrary.h"
+#include "tests/doubles/in_process/FakeQuarantineLibrary.h"
 #include "tests/gui/GuiDriver.h"
 #include "ui/FolderBrowser.h"
 

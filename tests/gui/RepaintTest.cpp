@@ -9,7 +9,7 @@
 #include "framework/Handles.h"
 #include "res/resource.h"
 #include "tests/common/TestPaths.h"
-#include "tests/doubles/h5/FakeQuarantineLibrary.h"
+#include "tests/doubles/in_process/FakeQuarantineLibrary.h"
 #include "tests/gui/GuiDriver.h"
 
 // What the screen shows of the main dialog after its size changed, held
