@@ -7,7 +7,8 @@
 
 #include "quarantine/ZEBQtWrapper.h"
 
-// What the program makes of what the quarantine library's restore answers.
+// What the program makes of what the quarantine library's restore answers
+// (the answers are the binding's, kRestored and the rest).
 
 // The string-table message that reports a failed restore of a single row.
 UINT RestoreFailureMessage(int32_t result);
