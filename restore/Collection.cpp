@@ -1,12 +1,13 @@
 #include <windows.h>
 
-#include "app/Registry.h"
 #include "framework/WaitCursor.h"
 #include "res/resource.h"
 #include "restore/CollectionGrouping.h"
-#include "restore/DestinationBrowser.h"
 #include "restore/FileSize.h"
-#include "restore/ProgressWalk.h"
+#include "settings/Folders.h"
+#include "ui/FolderBrowser.h"
+#include "ui/ListColumns.h"
+#include "ui/ProgressWalk.h"
 #include "ui/QuarantineDlg.h"
 
 namespace {
@@ -23,16 +24,16 @@ size_t CollectedFileCount(const std::vector<std::unique_ptr<CArchiveEntry>>& ent
 void CQuarantineDlg::OnCollection() {
     std::wstring destination;
     if (!BrowseForDestination(GetSafeHwnd(), &destination)) return;
-    WriteRegString(HKEY_CURRENT_USER, kSettingsKey, kValueDestPath, destination, FALSE);
+    StoreDestinationFolder(destination);
     CWaitCursor wait;
 
     // Every row in display order, whatever is selected.
     std::vector<CollectionRow> rows;
     for (int row = 0; row < m_lstQuarantine.GetItemCount(); ++row) {
         CollectionRow item;
-        item.name = m_lstQuarantine.GetItemText(row, 0);
-        item.virus = m_lstQuarantine.GetItemText(row, 1);
-        item.fileName = m_lstQuarantine.GetItemText(row, 2);
+        item.name = m_lstQuarantine.GetItemText(row, kColumnQuarantineFile);
+        item.virus = m_lstQuarantine.GetItemText(row, kColumnVirus);
+        item.fileName = m_lstQuarantine.GetItemText(row, kColumnFileName);
         item.sizeKB = GetFileSizeKB(m_strFolder + item.name);
         rows.push_back(item);
     }

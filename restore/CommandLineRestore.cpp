@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "settings/Folders.h"
 #include "ui/QuarantineDlg.h"
 
 // Runs before any window exists and shows nothing: a script learns the outcome
@@ -12,9 +13,8 @@ int CQuarantineDlg::RestoreFromCommandLine(std::wstring source, std::wstring des
     // A missing library leaves the stubs, with which no quarantine opens.
     m_ZEBQt.Load(std::wstring());
 
-    if (source.empty() || source.back() != L'\\') source += L'\\';
-
-    const CZEBQtWrapper::QuarantinePtr quarantine = m_ZEBQt.OpenQuarantine(source);
+    const CZEBQtWrapper::QuarantinePtr quarantine =
+        m_ZEBQt.OpenQuarantine(QuarantineFolderPath(source));
     if (!quarantine) return kCommandLineNoQuarantine;
 
     std::vector<CZEBQtWrapper::ContainerPtr> containers;

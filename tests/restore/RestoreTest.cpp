@@ -3,7 +3,7 @@
 #include "res/resource.h"
 #include "restore/CleanHook.h"
 #include "tests/common/TestPaths.h"
-#include "tests/doubles/h7/RestoreInterposer.h"
+#include "tests/doubles/restore_interposer/RestoreInterposer.h"
 #include "tests/doubles/scan_record/ScanRecordDouble.h"
 #include "tests/restore/RestoreFixture.h"
 
