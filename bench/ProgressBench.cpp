@@ -12,7 +12,7 @@
 
 #include "bench/BenchSupport.h"
 #include "res/resource.h"
-#include "restore/ProgressWalk.h"
+#include "ui/ProgressWalk.h"
 #include "ui/QuarantineDlg.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cwctype>
 
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 
 namespace {
 

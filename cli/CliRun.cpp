@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "app/Registry.h"
 #include "audit/AuditTrail.h"
 #include "audit/FileSha256.h"
 #include "cli/QuarantineItems.h"
@@ -14,21 +13,9 @@
 #include "restore/CommandLineRestore.h"
 #include "restore/QuarantineFileDelete.h"
 #include "restore/RestoreOutcome.h"
+#include "settings/Folders.h"
 
 namespace {
-
-std::wstring WithBackslash(std::wstring folder) {
-    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
-    return folder;
-}
-
-// The folder the dialog would open: the user's last one, else the product's.
-std::wstring DefaultFolder() {
-    std::wstring folder = ReadRegString(HKEY_CURRENT_USER, kSettingsKey, kValuePath, std::wstring());
-    if (folder.empty())
-        folder = ReadRegString(HKEY_LOCAL_MACHINE, kProductKey, kValueQuarantineDef, std::wstring());
-    return folder;
-}
 
 bool IsFile(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
@@ -49,12 +36,12 @@ public:
     }
 
     int Run() {
-        std::wstring source = m_command.source.empty() ? DefaultFolder() : m_command.source;
+        std::wstring source = m_command.source.empty() ? StartingQuarantineFolder() : m_command.source;
         if (source.empty()) return Fail(kCommandLineNoQuarantine, L"no quarantine folder: give /S=\"folder\"");
         if (IsFile(source)) return Fail(kCommandLineNoQuarantine, source + L" is a file, not a quarantine folder");
         if (m_command.action == CliAction::Restore && IsFile(m_command.destination))
             return Fail(kCommandLineUsageError, m_command.destination + L" is a file, not a folder");
-        m_folder = WithBackslash(source);
+        m_folder = QuarantineFolderPath(source);
 
         m_library.Load(std::wstring());
         const CZEBQtWrapper::QuarantinePtr quarantine = m_library.OpenQuarantine(m_folder);
@@ -124,7 +111,8 @@ private:
             outcomes->push_back(outcome);
             Audit(AuditOperation::CommandLineRestore, item, outcome);
         }
-        const std::wstring destination = WithBackslash(m_command.destination);
+        std::wstring destination = m_command.destination;
+        if (destination.back() != L'\\') destination += L'\\';
         for (const std::wstring& leaf : item.fileLeafNames) {
             outcome.path = leaf.empty() ? std::wstring() : destination + leaf;
             outcome.sha256 = outcome.path.empty() ? std::wstring() : HashOfWrittenFile(outcome.path);

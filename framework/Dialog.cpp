@@ -1,14 +1,27 @@
 #include "framework/Dialog.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "framework/Handles.h"
 #include "framework/WinApp.h"
 
 namespace {
+
+// The dialogs of this thread whose windows exist, and the one message hook
+// that hands their messages to them while there are any.
+struct PreTranslating {
+    CHook hook;
+    std::vector<CDialog*> dialogs;
+};
+thread_local PreTranslating t_preTranslating;
 
 // The common controls a template names (the list view among them) must be
 // registered before the first dialog is built from it.
 void EnsureCommonControls() {
     static const bool registered = [] {
-        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+        INITCOMMONCONTROLSEX icc = {sizeof(icc),
+                                    ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
         return ::InitCommonControlsEx(&icc) != FALSE;
     }();
     (void)registered;
@@ -16,9 +29,11 @@ void EnsureCommonControls() {
 
 }  // namespace
 
-CDialog::CDialog(UINT nIDTemplate, CWnd* pParent) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParent) {}
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParent)
+    : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParent) {}
 
 CDialog::~CDialog() {
+    StopPreTranslating();
     if (m_hWnd != nullptr && !m_bModal) {
         ::SetWindowLongPtrW(m_hWnd, DWLP_USER, 0);
         ::DestroyWindow(m_hWnd);
@@ -35,8 +50,10 @@ INT_PTR CDialog::DoModal() {
     m_bModal = true;
     EnsureCommonControls();
     HWND hParent = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : nullptr;
-    const INT_PTR result = ::DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hParent,
-                                             &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    const INT_PTR result =
+        ::DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hParent,
+                          &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    StopPreTranslating();
     m_hWnd = nullptr;
     m_bModal = false;
     return result;
@@ -46,8 +63,8 @@ bool CDialog::Create() {
     m_bModal = false;
     EnsureCommonControls();
     HWND hParent = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : nullptr;
-    HWND hWnd = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hParent,
-                                     &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    HWND hWnd = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate),
+                                     hParent, &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     return hWnd != nullptr;
 }
 
@@ -56,6 +73,7 @@ void CDialog::EndDialog(INT_PTR nResult) {
     if (m_bModal) {
         ::EndDialog(m_hWnd, nResult);
     } else {
+        StopPreTranslating();
         HWND hWnd = m_hWnd;
         ::SetWindowLongPtrW(hWnd, DWLP_USER, 0);
         m_hWnd = nullptr;
@@ -68,8 +86,49 @@ BOOL CDialog::OnInitDialog() {
     return TRUE;
 }
 
-void CDialog::OnOK() { EndDialog(IDOK); }
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnOK() {
+    EndDialog(IDOK);
+}
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
+
+void CDialog::StartPreTranslating() {
+    PreTranslating& state = t_preTranslating;
+    if (std::find(state.dialogs.begin(), state.dialogs.end(), this) != state.dialogs.end()) return;
+    if (!state.hook)
+        state.hook.Reset(::SetWindowsHookExW(WH_GETMESSAGE, &CDialog::MessageHookProc, nullptr,
+                                             ::GetCurrentThreadId()));
+    state.dialogs.push_back(this);
+}
+
+void CDialog::StopPreTranslating() {
+    PreTranslating& state = t_preTranslating;
+    state.dialogs.erase(std::remove(state.dialogs.begin(), state.dialogs.end(), this),
+                        state.dialogs.end());
+    if (state.dialogs.empty()) state.hook.Reset();
+}
+
+LRESULT CALLBACK CDialog::MessageHookProc(int code, WPARAM wParam, LPARAM lParam) {
+    // Runs inside every message retrieval of the thread: nothing may unwind
+    // through it.
+    try {
+        MSG* pMsg = reinterpret_cast<MSG*>(lParam);
+        if (code == HC_ACTION && wParam == PM_REMOVE && pMsg != nullptr && pMsg->hwnd != nullptr) {
+            const HWND hRoot = ::GetAncestor(pMsg->hwnd, GA_ROOT);
+            const std::vector<CDialog*>& dialogs = t_preTranslating.dialogs;
+            const auto found = std::find_if(dialogs.begin(), dialogs.end(), [hRoot](CDialog* pDlg) {
+                return pDlg->m_hWnd == hRoot;
+            });
+            // A message the dialog took goes on as one that does nothing.
+            if (found != dialogs.end() && (*found)->PreTranslateMessage(pMsg))
+                pMsg->message = WM_NULL;
+        }
+    } catch (...) {
+        ::OutputDebugStringW(L"Unhandled exception in a dialog's message hook\n");
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     CDialog* pDlg = nullptr;
@@ -83,6 +142,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
     if (pDlg == nullptr) return FALSE;
     // Nothing thrown by a handler may cross into the platform's code.
     try {
+        if (message == WM_INITDIALOG) pDlg->StartPreTranslating();
+        if (message == WM_NCDESTROY) pDlg->StopPreTranslating();
         return pDlg->HandleMessage(message, wParam, lParam);
     } catch (...) {
         ::OutputDebugStringW(L"Unhandled exception in a dialog message handler\n");

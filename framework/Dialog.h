@@ -19,8 +19,6 @@ public:
     bool Create();
     void EndDialog(INT_PTR nResult);
 
-    UINT GetTemplateId() const { return m_nIDTemplate; }
-
     DECLARE_MESSAGE_MAP()
 
 protected:
@@ -29,10 +27,21 @@ protected:
     virtual void DoDataExchange() {}
     virtual void OnOK();
     virtual void OnCancel();
+    // Sees each message that a message loop of this thread takes for the
+    // dialog or one of its controls before it is translated and dispatched,
+    // whichever loop that is: the dialog's own modal loop, a caller's, or one
+    // that runs while a command works. TRUE when the dialog has handled the
+    // message, which then goes no further.
+    virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK MessageHookProc(int code, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Puts the dialog's window among those whose messages the thread's
+    // message hook hands to PreTranslateMessage, and takes it out again.
+    void StartPreTranslating();
+    void StopPreTranslating();
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;

@@ -43,7 +43,9 @@ private:
 
 struct ModuleTraits {
     using Type = HMODULE;
-    static Type Invalid() { return nullptr; }
+    // constexpr, so that a module owner in a static object is null before
+    // any constructor of the program runs.
+    static constexpr Type Invalid() { return nullptr; }
     static void Close(Type h) { ::FreeLibrary(h); }
 };
 struct RegKeyTraits {
@@ -71,18 +73,45 @@ struct GdiTraits {
     static Type Invalid() { return nullptr; }
     static void Close(Type h) { ::DeleteObject(h); }
 };
+struct HookTraits {
+    using Type = HHOOK;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::UnhookWindowsHookEx(h); }
+};
+struct MenuTraits {
+    using Type = HMENU;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::DestroyMenu(h); }
+};
+template <typename Interface>
+struct ComTraits {
+    using Type = Interface*;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type p) { p->Release(); }
+};
 struct ItemIdListTraits {
     using Type = PIDLIST_ABSOLUTE;
     static Type Invalid() { return nullptr; }
     static void Close(Type h) { ::CoTaskMemFree(h); }
 };
 
-using CModule = CUniqueHandle<ModuleTraits>;
+// A loaded library. It reads as its HMODULE wherever one is asked for, since
+// a module is handed on as it stands (to GetProcAddress, to a test's double).
+class CModule : public CUniqueHandle<ModuleTraits> {
+public:
+    using CUniqueHandle<ModuleTraits>::CUniqueHandle;
+    operator HMODULE() const { return Get(); }
+};
 using CRegKey = CUniqueHandle<RegKeyTraits>;
 using CFindHandle = CUniqueHandle<FindTraits>;
 using CFileHandle = CUniqueHandle<FileTraits>;
 using CKernelHandle = CUniqueHandle<KernelTraits>;
 using CGdiObject = CUniqueHandle<GdiTraits>;
+using CHook = CUniqueHandle<HookTraits>;
+using CMenuHandle = CUniqueHandle<MenuTraits>;
+// One reference to a COM object, released when the owner goes.
+template <typename Interface>
+using CComInterface = CUniqueHandle<ComTraits<Interface>>;
 using CItemIdList = CUniqueHandle<ItemIdListTraits>;
 
 // Function pointers from GetProcAddress are converted through the one

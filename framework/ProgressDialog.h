@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/Handles.h"
+
 // The system's standard progress dialog (IProgressDialog), shown for as long
 // as the object lives. The dialog runs on a thread of its own, so it paints
 // and takes a Cancel click even while its owner's thread is busy.
@@ -20,7 +22,7 @@ public:
     // platform offers none (nothing is shown then).
     bool Start(HWND hOwner, const std::wstring& title);
     void Stop();
-    bool IsShown() const { return m_pDialog != nullptr; }
+    bool IsShown() const { return static_cast<bool>(m_pDialog); }
 
     // Line 1 and 2 of the dialog's text; the second is shortened like a path
     // when it does not fit.
@@ -29,5 +31,5 @@ public:
     bool HasUserCancelled() const;
 
 private:
-    IProgressDialog* m_pDialog = nullptr;
+    CComInterface<IProgressDialog> m_pDialog;
 };

@@ -57,6 +57,20 @@ std::wstring AfxLoadString(UINT nID) {
     return std::wstring(text, static_cast<size_t>(length));
 }
 
+std::wstring FillCounts(const std::wstring& pattern, std::initializer_list<uint64_t> counts) {
+    std::wstring text;
+    const uint64_t* next = counts.begin();
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern.compare(i, 2, L"%d") == 0 && next != counts.end()) {
+            text += std::to_wstring(*next++);
+            ++i;
+        } else {
+            text += pattern[i];
+        }
+    }
+    return text;
+}
+
 int AfxMessageBox(const std::wstring& text, UINT nType) {
     HWND hOwner = ::GetActiveWindow();
     if (hOwner == nullptr && g_pApp != nullptr && g_pApp->m_pMainWnd != nullptr)

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "framework/CmdTarget.h"
@@ -41,6 +43,10 @@ HINSTANCE AfxGetResourceHandle();
 std::wstring AfxGetAppTitle();
 // A string-table text; empty when the resource is missing.
 std::wstring AfxLoadString(UINT nID);
+// The pattern with each "%d" replaced by the next count, in order; a "%d"
+// without a count is kept, everything else is copied as it stands. The
+// string tables write counts so in every language.
+std::wstring FillCounts(const std::wstring& pattern, std::initializer_list<uint64_t> counts);
 // A message box captioned with the application title.
 int AfxMessageBox(const std::wstring& text, UINT nType = MB_OK);
 int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK);

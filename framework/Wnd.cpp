@@ -50,14 +50,6 @@ bool CListCtrl::SetItemData(int nItem, DWORD_PTR data) const {
     return SendMessage(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
 }
 
-DWORD_PTR CListCtrl::GetItemData(int nItem) const {
-    LVITEMW item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = nItem;
-    if (SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) == 0) return 0;
-    return static_cast<DWORD_PTR>(item.lParam);
-}
-
 bool CListCtrl::SetItemState(int nItem, UINT state, UINT mask) const {
     LVITEMW item = {};
     item.state = state;

@@ -43,7 +43,6 @@ public:
     bool SetItemText(int nItem, int nSubItem, const std::wstring& text) const;
     std::wstring GetItemText(int nItem, int nSubItem) const;
     bool SetItemData(int nItem, DWORD_PTR data) const;
-    DWORD_PTR GetItemData(int nItem) const;
     int GetNextItem(int nItem, UINT flags) const {
         return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(nItem), MAKELPARAM(flags, 0)));
     }
@@ -56,4 +55,24 @@ public:
         return SendMessage(LVM_SORTITEMS, data, reinterpret_cast<LPARAM>(pfnCompare)) != 0;
     }
     void SetRedraw(bool redraw) const { SendMessage(WM_SETREDRAW, redraw ? TRUE : FALSE); }
+};
+
+// Keeps a window from repainting while it is changed piece by piece: a list
+// control may repaint each row that changes, which costs far more than the
+// change itself. One repaint of the whole window follows, also when the
+// change is cut short.
+class CRedrawSuspension {
+public:
+    explicit CRedrawSuspension(const CWnd& wnd) : m_wnd(wnd) {
+        m_wnd.SendMessage(WM_SETREDRAW, FALSE);
+    }
+    ~CRedrawSuspension() {
+        m_wnd.SendMessage(WM_SETREDRAW, TRUE);
+        ::InvalidateRect(m_wnd.GetSafeHwnd(), nullptr, TRUE);
+    }
+    CRedrawSuspension(const CRedrawSuspension&) = delete;
+    CRedrawSuspension& operator=(const CRedrawSuspension&) = delete;
+
+private:
+    const CWnd& m_wnd;
 };

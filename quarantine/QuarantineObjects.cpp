@@ -154,7 +154,7 @@ bool CZEBQtWrapper::Container::ListsOnlyNonFileObjects() {
 int32_t CZEBQtWrapper::Container::Restore(const std::wstring& destination, uint32_t flags,
                                           ZEBQtCleanHook hook, uintptr_t context,
                                           uint32_t reserved) {
-    if (m_hContainer == kNoHandle || m_pWrapper == nullptr) return 5;
+    if (m_hContainer == kNoHandle || m_pWrapper == nullptr) return kRestoreNotAttempted;
     return m_pWrapper->ZEBQtRestoreContainer(m_hContainer, destination.c_str(), flags, hook,
                                              context, reserved);
 }
@@ -184,7 +184,7 @@ void CZEBQtWrapper::FileObject::ReadProperties() {
 int32_t CZEBQtWrapper::FileObject::Restore(uint32_t value1, uint32_t value2, uint32_t value3,
                                            uint32_t value4, uint32_t value5, std::wstring* pText1,
                                            std::wstring* pText2) {
-    if (m_hObject == kNoHandle || m_pWrapper == nullptr) return 5;
+    if (m_hObject == kNoHandle || m_pWrapper == nullptr) return kRestoreNotAttempted;
     wchar_t text1[kPathChars] = {};
     wchar_t text2[kPathChars] = {};
     const int32_t result = m_pWrapper->ZEBQtRestoreFileObject(

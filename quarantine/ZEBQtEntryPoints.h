@@ -73,5 +73,3 @@ struct ZEBQtFileInfo {
 #define ZEBQT_DECLARE_PFN(name, ret, stub, params) typedef ret(__cdecl* PFN_##name) params;
 ZEBQT_ENTRY_POINTS(ZEBQT_DECLARE_PFN)
 #undef ZEBQT_DECLARE_PFN
-
-enum { ZEBQT_ENTRY_POINT_COUNT = 31 };

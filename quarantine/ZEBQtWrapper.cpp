@@ -1,8 +1,6 @@
 #include "quarantine/ZEBQtWrapper.h"
 
-#include <shlobj.h>
-
-#include "framework/Handles.h"
+#include "framework/KnownFolders.h"
 
 namespace {
 
@@ -19,12 +17,6 @@ struct Stub<void(__cdecl*)(Args...), Value> {
     static void __cdecl Call(Args...) {}
 };
 
-std::wstring CommonProgramFilesFolder() {
-    wchar_t buffer[MAX_PATH] = {};
-    ::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES_COMMON, nullptr, SHGFP_TYPE_CURRENT, buffer);
-    return TextFromBuffer(buffer, MAX_PATH);
-}
-
 }  // namespace
 
 std::wstring TextFromBuffer(const wchar_t* buffer, size_t capacity) {
@@ -33,7 +25,7 @@ std::wstring TextFromBuffer(const wchar_t* buffer, size_t capacity) {
     return std::wstring(buffer, length);
 }
 
-CZEBQtWrapper::CZEBQtWrapper() : m_hModule(nullptr), m_bEntryPointMissing(false) { ResetSlots(); }
+CZEBQtWrapper::CZEBQtWrapper() : m_bEntryPointMissing(false) { ResetSlots(); }
 
 CZEBQtWrapper::~CZEBQtWrapper() { Unload(); }
 
@@ -44,7 +36,7 @@ void CZEBQtWrapper::ResetSlots() {
 }
 
 bool CZEBQtWrapper::Load(const std::wstring& directory) {
-    if (m_hModule != nullptr) return true;
+    if (m_hModule) return true;
 
     const std::wstring commonFiles = CommonProgramFilesFolder();
     CModule module(::LoadLibraryW(directory.empty() ? L"ZEBQt.dll" : (directory + L"\\ZEBQt.dll").c_str()));
@@ -63,14 +55,13 @@ bool CZEBQtWrapper::Load(const std::wstring& directory) {
     }
     ZEBQT_ENTRY_POINTS(ZEBQT_BIND_SLOT)
 #undef ZEBQT_BIND_SLOT
-    m_hModule = module.Release();
+    m_hModule = std::move(module);
     return true;
 }
 
 void CZEBQtWrapper::Unload() {
-    if (m_hModule == nullptr) return;
-    ::FreeLibrary(m_hModule);
-    m_hModule = nullptr;
+    if (!m_hModule) return;
+    m_hModule.Reset();
     m_bEntryPointMissing = false;
     ResetSlots();
 }

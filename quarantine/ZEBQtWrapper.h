@@ -7,7 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handles.h"
 #include "quarantine/ZEBQtEntryPoints.h"
+
+// What the quarantine library's restores answer.
+enum : int32_t {
+    kRestored = 0,
+    kRestoreQuarantineFileUnreadable = -1,
+    kRestoreTargetUnwritable = -2,
+    kRestoreVirusNotRemoved = -3,
+    // Nothing could be called: the quarantine, the container or the object
+    // did not open.
+    kRestoreNotAttempted = 5,
+};
 
 // The binding to the quarantine library ZEBQt.dll. Every entry-point slot
 // always holds something callable: the library's function once bound, or a stub
@@ -39,7 +51,7 @@ public:
     // Opens the quarantine in a folder; empty when it does not open.
     QuarantinePtr OpenQuarantine(const std::wstring& path);
 
-    HMODULE m_hModule;
+    CModule m_hModule;
     bool m_bEntryPointMissing;
 
 #define ZEBQT_DECLARE_SLOT(name, ret, stub, params) PFN_##name name;

@@ -1,12 +1,18 @@
 #include <windows.h>
 
-#include "app/Registry.h"
+#include <map>
+
 #include "framework/WaitCursor.h"
+#include "framework/WinApp.h"
 #include "res/resource.h"
 #include "restore/CollectionGrouping.h"
-#include "restore/DestinationBrowser.h"
 #include "restore/FileSize.h"
-#include "restore/ProgressWalk.h"
+#include "restore/RestoreOutcome.h"
+#include "restore/RowAudit.h"
+#include "settings/Folders.h"
+#include "ui/FolderBrowser.h"
+#include "ui/ListColumns.h"
+#include "ui/ProgressWalk.h"
 #include "ui/QuarantineDlg.h"
 
 namespace {
@@ -23,17 +29,19 @@ size_t CollectedFileCount(const std::vector<std::unique_ptr<CArchiveEntry>>& ent
 void CQuarantineDlg::OnCollection() {
     std::wstring destination;
     if (!BrowseForDestination(GetSafeHwnd(), &destination)) return;
-    WriteRegString(HKEY_CURRENT_USER, kSettingsKey, kValueDestPath, destination, FALSE);
+    StoreDestinationFolder(destination);
     CWaitCursor wait;
 
     // Every row in display order, whatever is selected.
     std::vector<CollectionRow> rows;
+    std::map<std::wstring, int> rowOf;
     for (int row = 0; row < m_lstQuarantine.GetItemCount(); ++row) {
         CollectionRow item;
-        item.name = m_lstQuarantine.GetItemText(row, 0);
-        item.virus = m_lstQuarantine.GetItemText(row, 1);
-        item.fileName = m_lstQuarantine.GetItemText(row, 2);
+        item.name = m_lstQuarantine.GetItemText(row, kColumnQuarantineFile);
+        item.virus = m_lstQuarantine.GetItemText(row, kColumnVirus);
+        item.fileName = m_lstQuarantine.GetItemText(row, kColumnFileName);
         item.sizeKB = GetFileSizeKB(m_strFolder + item.name);
+        rowOf.emplace(item.name, row);
         rows.push_back(item);
     }
     const std::vector<std::unique_ptr<CArchiveEntry>> entries = GroupCollection(rows);
@@ -45,9 +53,17 @@ void CQuarantineDlg::OnCollection() {
         for (const std::wstring& name : entry->m_strFile) {
             if (name.empty()) continue;
             if (!progress.Next(name)) return;
-            // A sample that fails to restore is simply missing from the collection.
+            // A sample that fails to restore is simply missing from the
+            // collection; only the audit trail says so.
             const CZEBQtWrapper::ContainerPtr container = quarantine->OpenContainerByName(name);
-            if (container) container->Restore(destination, 0, nullptr, 0, 0);
+            const int32_t result =
+                container ? container->Restore(destination, 0, nullptr, 0, 0) : kRestoreNotAttempted;
+            RowOutcome outcome;
+            outcome.destination = destination;
+            outcome.success = outcome.wroteFile = result == kRestored;
+            outcome.result =
+                outcome.success ? L"restored" : AfxLoadString(RestoreFailureMessage(result));
+            AuditRow(AuditOperation::Collection, m_lstQuarantine, rowOf[name], outcome);
         }
     }
 }

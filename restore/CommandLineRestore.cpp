@@ -5,6 +5,7 @@
 #include "audit/AuditTrail.h"
 #include "framework/WinApp.h"
 #include "restore/RestoreOutcome.h"
+#include "settings/Folders.h"
 #include "ui/ListingText.h"
 #include "ui/QuarantineDlg.h"
 
@@ -16,9 +17,8 @@ int CQuarantineDlg::RestoreFromCommandLine(std::wstring source, std::wstring des
     // A missing library leaves the stubs, with which no quarantine opens.
     m_ZEBQt.Load(std::wstring());
 
-    if (source.empty() || source.back() != L'\\') source += L'\\';
-
-    const CZEBQtWrapper::QuarantinePtr quarantine = m_ZEBQt.OpenQuarantine(source);
+    const CZEBQtWrapper::QuarantinePtr quarantine =
+        m_ZEBQt.OpenQuarantine(QuarantineFolderPath(source));
     if (!quarantine) return kCommandLineNoQuarantine;
 
     std::vector<CZEBQtWrapper::ContainerPtr> containers;

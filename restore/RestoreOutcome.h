@@ -5,15 +5,10 @@
 #include <cstdint>
 #include <string>
 
-// What the quarantine library's restore answers, and what the program makes of it.
-enum : int32_t {
-    kRestored = 0,
-    kRestoreQuarantineFileUnreadable = -1,
-    kRestoreTargetUnwritable = -2,
-    kRestoreVirusNotRemoved = -3,
-    // Nothing could be called: the quarantine or the container did not open.
-    kRestoreNotAttempted = 5,
-};
+#include "quarantine/ZEBQtWrapper.h"
+
+// What the program makes of what the quarantine library's restore answers
+// (the answers are the binding's, kRestored and the rest).
 
 // The string-table message that reports a failed restore of a single row.
 UINT RestoreFailureMessage(int32_t result);

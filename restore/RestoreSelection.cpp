@@ -4,13 +4,19 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "restore/CleanHook.h"
-#include "restore/ProgressWalk.h"
 #include "restore/QuarantineFileDelete.h"
 #include "restore/RestoreOutcome.h"
-#include "restore/WalkFailures.h"
+#include "restore/RowAudit.h"
+#include "restore/SelectionWalk.h"
 #include "ui/QuarantineDlg.h"
 
 namespace {
+
+// The operation's name in the progress dialog.
+UINT RestoreProgressTitle(bool clean, bool askDelete) {
+    if (clean) return IDS_PROGRESS_CLEAN_AND_RESTORE;
+    return askDelete ? IDS_PROGRESS_RESTORE : IDS_PROGRESS_RESTORE_TO_NEW_LOCATION;
+}
 
 // Restores one quarantine file through a quarantine and container opened for
 // it alone; both are closed again before this returns.
@@ -30,8 +36,7 @@ int32_t RestoreQuarantineFile(CZEBQtWrapper& library, const std::wstring& fullPa
 }  // namespace
 
 void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destination, bool askDelete) {
-    int row = m_lstQuarantine.GetNextItem(-1, LVNI_SELECTED);
-    if (row < 0) {
+    if (m_lstQuarantine.GetNextItem(-1, LVNI_SELECTED) < 0) {
         AfxMessageBox(IDS_SELECT_FILES, MB_ICONEXCLAMATION);
         return;
     }
@@ -42,38 +47,33 @@ void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destinatio
     wait.Restore();
     const ZEBQtCleanHook hook = clean ? &CleanHook : nullptr;
     const uintptr_t context = reinterpret_cast<uintptr_t>(&m_ScanP);
-    CProgressWalk progress(m_hWnd, RestoreProgressTitle(clean, askDelete),
-                           m_lstQuarantine.GetSelectedCount());
 
-    CWalkFailures failures;
-    size_t tried = 0;
-    while (row >= 0) {
-        // Taken before the restore, so the walk does not hang on what the
-        // restore of this row may change.
-        const int next = m_lstQuarantine.GetNextItem(row, LVNI_SELECTED);
-        const std::wstring name = m_lstQuarantine.GetItemText(row, 0);
-        if (!progress.Next(name)) break;
-        ++tried;
-        const std::wstring fullPath = m_strFolder + name;
-        const int32_t result = RestoreQuarantineFile(m_ZEBQt, fullPath, destination, hook, context);
-        if (result == kRestored) {
-            // A quarantine file that will not go simply shows again after the refill.
-            if (deleteAfter) DeleteQuarantineFile(m_strFolder, name);
-        } else if (m_lstQuarantine.GetSelectedCount() == 1) {
-            AfxMessageBox(RestoreFailureMessage(result), MB_ICONEXCLAMATION);
-            return;
-        } else {
-            failures.Add(name, AfxLoadString(RestoreFailureMessage(result)));
+    CSelectionWalk walk(m_lstQuarantine, m_hWnd, RestoreProgressTitle(clean, askDelete));
+    const AuditOperation operation = clean                 ? AuditOperation::CleanAndRestore
+                                     : destination.empty() ? AuditOperation::Restore
+                                                           : AuditOperation::RestoreToNewLocation;
+    walk.Run([&](int row, const std::wstring& name, std::wstring* pReason) {
+        const int32_t result =
+            RestoreQuarantineFile(m_ZEBQt, m_strFolder + name, destination, hook, context);
+        RowOutcome outcome;
+        outcome.destination = destination;
+        if (result != kRestored) {
+            *pReason = AfxLoadString(RestoreFailureMessage(result));
+            outcome.result = *pReason;
+            AuditRow(operation, m_lstQuarantine, row, outcome);
+            return false;
         }
-        row = next;
-    }
-    progress.End();
-    if (deleteAfter) FillQuarantineList();
-    if (failures.Count() != 0) {
-        AfxMessageBox(WalkFailureText(AfxLoadString(IDS_WALK_RESTORE_FAILED),
-                                      AfxLoadString(IDS_WALK_MORE_FAILED), failures, tried),
-                      MB_ICONEXCLAMATION);
-    }
+        outcome.success = outcome.wroteFile = true;
+        outcome.result = L"restored";
+        AuditRow(operation, m_lstQuarantine, row, outcome);
+        // A quarantine file that will not go simply shows again after the refill.
+        if (deleteAfter) DeleteQuarantineFile(m_strFolder, name);
+        return true;
+    });
+    // A single row that failed leaves the list as it stands, selection and all.
+    const bool singleRowFailed = walk.Selected() == 1 && walk.AnyFailed();
+    if (deleteAfter && !singleRowFailed) FillQuarantineList();
+    walk.ReportFailures(IDS_WALK_RESTORE_FAILED);
 }
 
 void CQuarantineDlg::OnRestore() {

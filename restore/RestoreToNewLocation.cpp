@@ -1,10 +1,10 @@
-#include "app/Registry.h"
-#include "restore/DestinationBrowser.h"
+#include "settings/Folders.h"
+#include "ui/FolderBrowser.h"
 #include "ui/QuarantineDlg.h"
 
 void CQuarantineDlg::OnRestoreToNewLocation() {
     std::wstring folder;
     if (!BrowseForDestination(GetSafeHwnd(), &folder)) return;
     RestoreSelection(false, folder, false);
-    WriteRegString(HKEY_CURRENT_USER, kSettingsKey, kValueDestPath, folder, FALSE);
+    StoreDestinationFolder(folder);
 }

@@ -1,6 +1,6 @@
 #include "restore/WalkFailures.h"
 
-#include "restore/ProgressWalk.h"
+#include "framework/WinApp.h"
 
 void CWalkFailures::Add(const std::wstring& name, const std::wstring& reason) {
     ++m_nCount;

@@ -1,10 +1,8 @@
 #include "scanner/ZEBScanPWrapper.h"
 
-#include <shlobj.h>
-
 #include <vector>
 
-#include "framework/Handles.h"
+#include "framework/KnownFolders.h"
 
 namespace {
 
@@ -14,14 +12,6 @@ struct ProcessState : CZEBScanPWrapper::SharedState {
     ~ProcessState() { CZEBScanPWrapper().Unload(); }
 };
 ProcessState g_state;
-
-std::wstring CommonProgramFilesFolder() {
-    wchar_t buffer[MAX_PATH] = {};
-    ::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES_COMMON, nullptr, SHGFP_TYPE_CURRENT, buffer);
-    size_t length = 0;
-    while (length < MAX_PATH && buffer[length] != L'\0') ++length;
-    return std::wstring(buffer, length);
-}
 
 HMODULE LoadFirstCandidate(const std::wstring& directory, const std::wstring& commonFiles) {
     std::vector<std::wstring> candidates;
@@ -51,16 +41,16 @@ void NameEngine(PFN_ZEBScanPSetEngineName setEngineName, int32_t engine, const s
 }  // namespace
 
 bool CZEBScanPWrapper::Load(const std::wstring& engineName0, const std::wstring& engineName1) {
-    if (g_state.m_hModule != nullptr) return true;
+    if (g_state.m_hModule) return true;
     return LoadFrom(engineName0, engineName1, std::wstring());
 }
 
 bool CZEBScanPWrapper::LoadFrom(const std::wstring& engineName0, const std::wstring& engineName1,
                                 const std::wstring& directory) {
     const std::wstring commonFiles = CommonProgramFilesFolder();
-    if (g_state.m_hModule == nullptr) {
-        g_state.m_hModule = LoadFirstCandidate(directory, commonFiles);
-        if (g_state.m_hModule == nullptr) return false;
+    if (!g_state.m_hModule) {
+        g_state.m_hModule.Reset(LoadFirstCandidate(directory, commonFiles));
+        if (!g_state.m_hModule) return false;
     }
 
 #define ZEBSCANP_BIND_SLOT(name, slot, params) \
@@ -77,14 +67,13 @@ bool CZEBScanPWrapper::LoadFrom(const std::wstring& engineName0, const std::wstr
 }
 
 void CZEBScanPWrapper::Unload() {
-    if (g_state.m_hModule == nullptr) return;
-    ::FreeLibrary(g_state.m_hModule);
+    // Frees the library along with the old state.
     static_cast<SharedState&>(g_state) = SharedState();
 }
 
 int32_t CZEBScanPWrapper::Cure(uintptr_t value) {
     // Looked up at every call: nothing keeps the address between cures.
-    auto cureFile = g_state.m_hModule == nullptr ? nullptr
+    auto cureFile = !g_state.m_hModule ? nullptr
                                                  : ProcCast<PFN_ZEBScanPCureFile>(::GetProcAddress(
                                                        g_state.m_hModule, "ZEBScanPCureFile"));
     if (cureFile == nullptr) return kNoCureFunction;
@@ -92,7 +81,7 @@ int32_t CZEBScanPWrapper::Cure(uintptr_t value) {
 }
 
 bool CZEBScanPWrapper::IsLoaded() {
-    return g_state.m_hModule != nullptr;
+    return static_cast<bool>(g_state.m_hModule);
 }
 
 const CZEBScanPWrapper::SharedState& CZEBScanPWrapper::State() {

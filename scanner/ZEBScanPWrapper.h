@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/Handles.h"
 #include "scanner/ZEBScanPEntryPoints.h"
 
 // The binding to the scanner library ZEBScanP.dll. The loaded library is one
@@ -19,7 +20,7 @@ public:
     // The process-wide state. Every field is null while no library is loaded;
     // a missing scan entry point leaves its slot null.
     struct SharedState {
-        HMODULE m_hModule = nullptr;
+        CModule m_hModule;
 #define ZEBSCANP_DECLARE_SLOT(name, slot, params) PFN_##name slot = nullptr;
         ZEBSCANP_SCAN_ENTRY_POINTS(ZEBSCANP_DECLARE_SLOT)
 #undef ZEBSCANP_DECLARE_SLOT

@@ -72,6 +72,20 @@ bool SplitTimeOfDay(const std::wstring& text, size_t& dateLength, long& hour, lo
     return true;
 }
 
+// The three numbers of a text's date and its time of day; read only from a
+// text that ends in " HH:MM" and holds exactly three numbers before it.
+struct DateAndTime {
+    DigitRuns date;
+    long hour = 0;
+    long minute = 0;
+};
+
+bool ReadDateAndTime(const std::wstring& text, DateAndTime& read) {
+    size_t dateLength = 0;
+    return SplitTimeOfDay(text, dateLength, read.hour, read.minute) &&
+           ReadDigitRuns(text.c_str(), dateLength, read.date) && read.date.count == 3;
+}
+
 // A point in local time, or not valid when a piece is out of range or the C
 // runtime cannot convert the moment (it then gives no time value, or moves
 // the date, as for 31 February).
@@ -121,18 +135,13 @@ SortSnapshot RankRows(size_t count, Less less) {
 const SYSTEMTIME kSampleTime = {kSampleYear, kSampleMonth, 2, kSampleDay, 12, 0, 0, 0};
 
 DateOrder DateOrderFromSample(const std::wstring& sample) {
-    size_t dateLength = 0;
-    long hour = 0;
-    long minute = 0;
-    DigitRuns runs;
-    if (!SplitTimeOfDay(sample, dateLength, hour, minute) ||
-        !ReadDigitRuns(sample.c_str(), dateLength, runs) || runs.count != 3)
-        return DateOrder();
+    DateAndTime read;
+    if (!ReadDateAndTime(sample, read)) return DateOrder();
     int day = -1;
     int month = -1;
     int year = -1;
     for (int i = 0; i < 3; ++i) {
-        const long value = runs.value[i];
+        const long value = read.date.value[i];
         if (value == kSampleDay && day < 0)
             day = i;
         else if (value == kSampleMonth && month < 0)
@@ -157,19 +166,15 @@ TimestampKey ParseTimestamp(const std::wstring& text, const DateOrder& order) {
         return MakeKey(PieceValue(text, 0, 2), PieceValue(text, 3, 2), PieceValue(text, 6, 4),
                        PieceValue(text, 11, 2), PieceValue(text, 14, 2));
     }
-    size_t dateLength = 0;
-    long hour = 0;
-    long minute = 0;
-    DigitRuns runs;
-    if (!SplitTimeOfDay(text, dateLength, hour, minute) ||
-        !ReadDigitRuns(text.c_str(), dateLength, runs) || runs.count != 3)
-        return TimestampKey();
-    long year = runs.value[order.year];
+    DateAndTime read;
+    if (!ReadDateAndTime(text, read)) return TimestampKey();
+    const DigitRuns& date = read.date;
+    long year = date.value[order.year];
     // Two-digit years as POSIX reads them, 1969 to 2068: the earliest time
     // the listing shows is the epoch, which west of UTC falls on
     // 31 December 1969.
-    if (runs.digits[order.year] <= 2) year += year >= 69 ? 1900 : 2000;
-    return MakeKey(runs.value[order.day], runs.value[order.month], year, hour, minute);
+    if (date.digits[order.year] <= 2) year += year >= 69 ? 1900 : 2000;
+    return MakeKey(date.value[order.day], date.value[order.month], year, read.hour, read.minute);
 }
 
 int CompareTimestampKeys(const TimestampKey& key1, const TimestampKey& key2) {
@@ -199,7 +204,7 @@ std::wstring FoldCase(const std::wstring& text) {
 
 SortSnapshot BuildSortSnapshot(const std::vector<std::wstring>& texts, int column,
                                const DateOrder& order) {
-    if (column == TIMESTAMP_COLUMN) {
+    if (KindOfColumn(column) == ColumnKind::kTime) {
         std::vector<TimestampKey> keys;
         keys.reserve(texts.size());
         for (const std::wstring& text : texts) keys.push_back(ParseTimestamp(text, order));
@@ -259,23 +264,6 @@ int CALLBACK CompareRows(LPARAM itemData1, LPARAM itemData2, LPARAM dialog) {
 
 namespace {
 
-// Keeps the list from repainting row by row while the item data changes: the
-// platform's list control may invalidate each changed row on its own, which
-// costs far more than the sort. One repaint of the whole list follows.
-class RedrawSuspension {
-public:
-    explicit RedrawSuspension(const CListCtrl& list) : m_list(list) { m_list.SetRedraw(false); }
-    ~RedrawSuspension() {
-        m_list.SetRedraw(true);
-        ::InvalidateRect(m_list.GetSafeHwnd(), nullptr, TRUE);
-    }
-    RedrawSuspension(const RedrawSuspension&) = delete;
-    RedrawSuspension& operator=(const RedrawSuspension&) = delete;
-
-private:
-    const CListCtrl& m_list;
-};
-
 // Points the dialog at the snapshot for the duration of one sort.
 class SnapshotScope {
 public:
@@ -322,7 +310,8 @@ void CQuarantineDlg::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult) {
     if (pNMHDR == nullptr) return;
     const int column = reinterpret_cast<const NMLISTVIEW*>(pNMHDR)->iSubItem;
 
-    const RedrawSuspension noRedraw(m_lstQuarantine);
+    // Renumbering the rows' item data would otherwise repaint them one by one.
+    const CRedrawSuspension noRedraw(m_lstQuarantine);
     const int count = std::max(m_lstQuarantine.GetItemCount(), 0);
     for (int i = 0; i < count; ++i) m_lstQuarantine.SetItemData(i, static_cast<DWORD_PTR>(i));
     const SortSnapshot snapshot =

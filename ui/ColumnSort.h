@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
-// The column whose texts name points in time; every other column sorts as
-// text without regard to case.
-enum { TIMESTAMP_COLUMN = 4 };
+#include "ui/ListColumns.h"
+
+// The column whose texts name points in time; the list's columns say how each
+// one sorts.
+enum { TIMESTAMP_COLUMN = kColumnTimestamp };
 
 // Where day, month and year stand among the three numbers of a short date.
 struct DateOrder {
@@ -59,8 +61,8 @@ struct SortSnapshot {
     std::vector<uint32_t> ranks;
 };
 
-// Ranks the rows' texts of one column: as time stamps for the time stamp
-// column, else as case-insensitive text.
+// Ranks the rows' texts of one column: as time stamps for a column of points
+// in time, else as case-insensitive text.
 SortSnapshot BuildSortSnapshot(const std::vector<std::wstring>& texts, int column,
                                const DateOrder& order);
 // Negative when the row that stood at position itemData1 before the sort goes

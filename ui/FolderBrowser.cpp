@@ -1,10 +1,21 @@
 #include "ui/FolderBrowser.h"
 
-#include "app/Registry.h"
 #include "framework/Handles.h"
+#include "framework/WinApp.h"
+#include "res/resource.h"
+#include "settings/Registry.h"
 
-BrowseOutcome BrowseForFolder(HWND hOwner, const std::wstring& title, UINT flags, BFFCALLBACK callback, LPARAM data,
-                              std::wstring* pPath) {
+namespace {
+
+const UINT kDestinationFlags =
+    BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
+static_assert(kDestinationFlags == 0x59, "the destination browser's flags are fixed");
+const UINT kQuarantineFolderFlags = kDestinationFlags | BIF_NONEWFOLDERBUTTON;
+
+}  // namespace
+
+BrowseOutcome BrowseForFolder(HWND hOwner, const std::wstring& title, UINT flags,
+                              BFFCALLBACK callback, LPARAM data, std::wstring* pPath) {
     wchar_t displayName[MAX_PATH] = {};
     BROWSEINFOW info = {};
     info.hwndOwner = hOwner;
@@ -37,4 +48,33 @@ int CALLBACK PreselectSettingCallback(HWND hWnd, UINT message, LPARAM, LPARAM da
     } catch (...) {
     }
     return 0;
+}
+
+int CALLBACK BrowseCallbackProc(HWND hWnd, UINT message, LPARAM lParam, LPARAM) {
+    // Called by the shell: nothing may unwind through its frames.
+    try {
+        PreselectSettingCallback(hWnd, message, lParam, reinterpret_cast<LPARAM>(kValueDestPath));
+    } catch (...) {
+    }
+    return 0;
+}
+
+bool BrowseForDestination(HWND hOwner, std::wstring* pFolder) {
+    std::wstring folder;
+    const BrowseOutcome outcome =
+        BrowseForFolder(hOwner, AfxLoadString(IDS_SELECT_DEST_PATH), kDestinationFlags,
+                        &BrowseCallbackProc, reinterpret_cast<LPARAM>(hOwner), &folder);
+    if (outcome != BrowseOutcome::Chosen) return false;
+    *pFolder = folder;
+    return true;
+}
+
+bool BrowseForQuarantineFolder(HWND hOwner, std::wstring* pFolder) {
+    std::wstring folder;
+    const BrowseOutcome outcome =
+        BrowseForFolder(hOwner, std::wstring(), kQuarantineFolderFlags, &PreselectSettingCallback,
+                        reinterpret_cast<LPARAM>(kValuePath), &folder);
+    if (outcome != BrowseOutcome::Chosen) return false;
+    *pFolder = folder;
+    return true;
 }

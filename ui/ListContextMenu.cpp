@@ -10,13 +10,6 @@
 
 namespace {
 
-struct MenuTraits {
-    using Type = HMENU;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type h) { ::DestroyMenu(h); }
-};
-using CMenuHandle = CUniqueHandle<MenuTraits>;
-
 const UINT kNeedSelection[] = {IDC_RESTORE, IDC_CLEAN_AND_RESTORE, IDC_RESTORE_TO_NEW_LOCATION,
                                ID_LIST_DELETE};
 

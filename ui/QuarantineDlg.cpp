@@ -2,66 +2,16 @@
 
 #include <vector>
 
-#include "app/Registry.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
+#include "settings/Folders.h"
 #include "ui/AboutDlg.h"
 #include "ui/DpiScale.h"
 #include "ui/FolderBrowser.h"
+#include "ui/ListColumns.h"
 #include "ui/ListingText.h"
 
 namespace {
-
-const UINT kQuarantineFolderBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS |
-                                          BIF_EDITBOX | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
-
-struct ColumnSpec {
-    UINT nHeading;
-    int nWidth;  // pixels at 96 DPI
-};
-const ColumnSpec kColumns[] = {
-    {IDS_COL_QUARANTINE_FILE, 130}, {IDS_COL_VIRUS, 100},
-    {IDS_COL_FILENAME, 130},        {IDS_COL_PATH, 130},
-    {IDS_COL_TIMESTAMP, 100},
-};
-enum { kColName, kColVirus, kColFileName, kColPath, kColTimestamp };
-
-// Anchor modes of the resizing base class.
-enum { kFixed = 0, kStretch = 1, kMove = 2 };
-struct Anchor {
-    int nID;
-    int nHorz;
-    int nVert;
-};
-const Anchor kAnchors[] = {
-    {IDC_PATH, kStretch, kFixed},
-    {IDC_BROWSE, kMove, kFixed},
-    {IDC_RELOAD, kMove, kFixed},
-    {IDC_QUARANTINE_LIST, kStretch, kStretch},
-    {IDC_CLEAN_AND_RESTORE, kFixed, kMove},
-    {IDC_RESTORE, kFixed, kMove},
-    {IDC_RESTORE_TO_NEW_LOCATION, kFixed, kMove},
-    {IDCANCEL, kMove, kMove},
-    {IDC_COLLECTION, kFixed, kMove},
-};
-
-// Keeps a window from repainting while it is changed row by row; one
-// repaint follows at the end, also when the change is cut short.
-class CRedrawSuspension {
-public:
-    explicit CRedrawSuspension(const CWnd& wnd) : m_wnd(wnd) {
-        m_wnd.SendMessage(WM_SETREDRAW, FALSE);
-    }
-    ~CRedrawSuspension() {
-        m_wnd.SendMessage(WM_SETREDRAW, TRUE);
-        ::InvalidateRect(m_wnd.GetSafeHwnd(), nullptr, TRUE);
-    }
-    CRedrawSuspension(const CRedrawSuspension&) = delete;
-    CRedrawSuspension& operator=(const CRedrawSuspension&) = delete;
-
-private:
-    const CWnd& m_wnd;
-};
 
 class CPaintScope {
 public:
@@ -133,24 +83,16 @@ BOOL CQuarantineDlg::OnInitDialog() {
 
     m_lstQuarantine.SetExtendedStyle(m_lstQuarantine.GetExtendedStyle() | LVS_EX_FULLROWSELECT);
     const int dpi = WindowDpi(m_hWnd);
-    for (int column = 0; column < static_cast<int>(sizeof(kColumns) / sizeof(kColumns[0]));
-         ++column)
-        m_lstQuarantine.InsertColumn(column, AfxLoadString(kColumns[column].nHeading), LVCFMT_LEFT,
-                                     ScaleToDpi(kColumns[column].nWidth, dpi));
+    for (const ListColumnSpec& column : kListColumns)
+        m_lstQuarantine.InsertColumn(column.id, AfxLoadString(column.nHeading), LVCFMT_LEFT,
+                                     ScaleToDpi(column.nWidth, dpi));
 
-    std::wstring folder =
-        ReadRegString(HKEY_CURRENT_USER, kSettingsKey, kValuePath, std::wstring());
-    if (folder.empty())
-        folder =
-            ReadRegString(HKEY_LOCAL_MACHINE, kProductKey, kValueQuarantineDef, std::wstring());
-    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-    m_strFolder = folder;
+    m_strFolder = StartingQuarantineFolder();
     m_edtPath.SetWindowText(m_strFolder);
 
     FillQuarantineList();
 
-    for (const Anchor& anchor : kAnchors)
-        AddControl(anchor.nID, anchor.nHorz, anchor.nVert, false, 0, 0);
+    AddControls(kControlAnchors);
     AllowResize(1, 1);
     return TRUE;
 }
@@ -160,7 +102,7 @@ bool CQuarantineDlg::LoadLibraries() {
     const std::wstring engineB = AfxLoadString(IDS_ENGINE_B);
     const bool scanner = m_ScanP.Load(engineA, engineB);
     m_ZEBQt.Load(std::wstring());
-    if (m_ZEBQt.m_hModule == nullptr || m_ZEBQt.m_bEntryPointMissing)
+    if (!m_ZEBQt.m_hModule || m_ZEBQt.m_bEntryPointMissing)
         AfxMessageBox(IDS_UPDATE_REQUIRED, MB_ICONEXCLAMATION);
     return scanner;
 }
@@ -194,17 +136,26 @@ HCURSOR CQuarantineDlg::OnQueryDragIcon() {
 
 void CQuarantineDlg::OnBrowseFolder() {
     std::wstring folder;
-    if (BrowseForFolder(m_hWnd, std::wstring(), kQuarantineFolderBrowseFlags,
-                        &PreselectSettingCallback, reinterpret_cast<LPARAM>(kValuePath),
-                        &folder) != BrowseOutcome::Chosen)
-        return;
+    if (!BrowseForQuarantineFolder(m_hWnd, &folder)) return;
     m_strFolder = folder;
     m_edtPath.SetWindowText(m_strFolder);
     FillQuarantineList();
-    WriteRegString(HKEY_CURRENT_USER, kSettingsKey, kValuePath, m_strFolder, FALSE);
+    StoreQuarantineFolder(m_strFolder);
 }
 
 void CQuarantineDlg::OnChangePath() {}
+
+BOOL CQuarantineDlg::PreTranslateMessage(MSG* pMsg) {
+    // F5 reloads wherever the focus is, the path box included, and before the
+    // control that has it sees the key. A disabled dialog is busy with a
+    // message box or a long walk and reloads nothing.
+    if (pMsg->message != WM_KEYDOWN || pMsg->wParam != VK_F5 || !::IsWindowEnabled(m_hWnd))
+        return FALSE;
+    // As in the list, only F5 alone reloads.
+    if (::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0) return FALSE;
+    OnReload();
+    return TRUE;
+}
 
 void CQuarantineDlg::OnReload() {
     m_strFolder = m_edtPath.GetWindowText();
@@ -213,7 +164,7 @@ void CQuarantineDlg::OnReload() {
 
 void CQuarantineDlg::FillQuarantineList() {
     m_lstQuarantine.DeleteAllItems();
-    if (m_strFolder.empty() || m_strFolder.back() != L'\\') m_strFolder += L'\\';
+    m_strFolder = QuarantineFolderPath(m_strFolder);
 
     CZEBQtWrapper::QuarantinePtr quarantine = m_ZEBQt.OpenQuarantine(m_strFolder);
     if (!quarantine) return;
@@ -232,14 +183,14 @@ void CQuarantineDlg::FillQuarantineList() {
         CZEBQtWrapper::Container& container = *containers[index];
         const int row = m_lstQuarantine.InsertItem(m_lstQuarantine.GetItemCount(), names[index]);
         if (row < 0) continue;
-        m_lstQuarantine.SetItemText(row, kColVirus, container.m_strVirus);
+        m_lstQuarantine.SetItemText(row, kColumnVirus, container.m_strVirus);
         const std::wstring timestamp = TimestampText(container.m_Time);
         FormerLocation former;
         std::vector<CZEBQtWrapper::FileObjectPtr> objects;
         if (container.EnumObjects(objects) && !objects.empty())
             former = SplitFormerPath(objects.front()->m_strOrigPath);
-        m_lstQuarantine.SetItemText(row, kColFileName, former.fileName);
-        m_lstQuarantine.SetItemText(row, kColPath, former.folder);
-        m_lstQuarantine.SetItemText(row, kColTimestamp, timestamp);
+        m_lstQuarantine.SetItemText(row, kColumnFileName, former.fileName);
+        m_lstQuarantine.SetItemText(row, kColumnPath, former.folder);
+        m_lstQuarantine.SetItemText(row, kColumnTimestamp, timestamp);
     }
 }

@@ -7,6 +7,7 @@
 
 #include "framework/Wnd.h"
 #include "quarantine/ZEBQtWrapper.h"
+#include "res/resource.h"
 #include "scanner/ZEBScanPWrapper.h"
 #include "ui/ResizingDialog.h"
 
@@ -18,6 +19,19 @@ class CQuarantineDlg : public CResizingDialog {
 public:
     explicit CQuarantineDlg(CWnd* pParent = nullptr);
     ~CQuarantineDlg() override;
+
+    // How each control follows the window's size.
+    static constexpr ResizeAnchor kControlAnchors[] = {
+        {IDC_PATH, kResizeStretch, kResizeFixed},
+        {IDC_BROWSE, kResizeMove, kResizeFixed},
+        {IDC_RELOAD, kResizeMove, kResizeFixed},
+        {IDC_QUARANTINE_LIST, kResizeStretch, kResizeStretch},
+        {IDC_CLEAN_AND_RESTORE, kResizeFixed, kResizeMove},
+        {IDC_RESTORE, kResizeFixed, kResizeMove},
+        {IDC_RESTORE_TO_NEW_LOCATION, kResizeFixed, kResizeMove},
+        {IDCANCEL, kResizeMove, kResizeMove},
+        {IDC_COLLECTION, kResizeFixed, kResizeMove},
+    };
 
     // Restores every file of the quarantine in the source folder into the
     // destination, without any window; the process exit code for the outcome.
@@ -48,6 +62,7 @@ public:
 protected:
     void DoDataExchange() override;
     BOOL OnInitDialog() override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnPaint();

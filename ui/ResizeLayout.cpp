@@ -52,6 +52,14 @@ int BandEdge(const ResizeItem& item, double dRatio, int nWindowHeight, int nFall
     return TruncateToInt(item.nBandStart + dOffset);
 }
 
+// The modes that follow the window's change along an axis, the same on both
+// axes: a stretched control's far edge moves with it, a moved control's two
+// edges do. The proportional modes are placed by the caller.
+void ShiftEdges(int nMode, int nDelta, LONG& nStart, LONG& nEnd) {
+    if (nMode == kResizeMove) nStart = AddClamped(nStart, nDelta);
+    if (nMode == kResizeStretch || nMode == kResizeMove) nEnd = AddClamped(nEnd, nDelta);
+}
+
 }  // namespace
 
 double ProportionalRatio(double dOffset, double dExtent) {
@@ -90,44 +98,20 @@ RECT LayoutResizeItem(const ResizeItem& item, const ResizeChange& change) {
     const long long width = static_cast<long long>(item.rc.right) - item.rc.left;
     const long long height = static_cast<long long>(item.rc.bottom) - item.rc.top;
 
-    switch (item.nHorzMode) {
-        case kResizeStretch:
-            rc.right = AddClamped(rc.right, change.nDeltaWidth);
-            break;
-        case kResizeMove:
-            rc.left = AddClamped(rc.left, change.nDeltaWidth);
-            rc.right = AddClamped(rc.right, change.nDeltaWidth);
-            break;
-        case kResizeProportional: {
-            double dOffset = 0;
-            if (ProportionalOffset(item.dHorzRatio, change.nWidth, &dOffset)) {
-                rc.left = TruncateToInt(dOffset);
-                rc.right = AddClamped(rc.left, width);
-            }
-            break;
-        }
-        default:
-            break;
-    }
+    ShiftEdges(item.nHorzMode, change.nDeltaWidth, rc.left, rc.right);
+    ShiftEdges(item.nVertMode, change.nDeltaHeight, rc.top, rc.bottom);
 
-    switch (item.nVertMode) {
-        case kResizeStretch:
-            rc.bottom = AddClamped(rc.bottom, change.nDeltaHeight);
-            break;
-        case kResizeMove:
-            rc.top = AddClamped(rc.top, change.nDeltaHeight);
-            rc.bottom = AddClamped(rc.bottom, change.nDeltaHeight);
-            break;
-        case kResizeProportional:
-            rc.top = BandEdge(item, item.dTopRatio, change.nHeight, item.rc.top);
-            rc.bottom = AddClamped(rc.top, height);
-            break;
-        case kResizeProportionalEdges:
-            rc.top = BandEdge(item, item.dTopRatio, change.nHeight, item.rc.top);
-            rc.bottom = BandEdge(item, item.dBottomRatio, change.nHeight, item.rc.bottom);
-            break;
-        default:
-            break;
+    double dOffset = 0;
+    if (item.nHorzMode == kResizeProportional &&
+        ProportionalOffset(item.dHorzRatio, change.nWidth, &dOffset)) {
+        rc.left = TruncateToInt(dOffset);
+        rc.right = AddClamped(rc.left, width);
+    }
+    if (item.nVertMode == kResizeProportional || item.nVertMode == kResizeProportionalEdges) {
+        rc.top = BandEdge(item, item.dTopRatio, change.nHeight, item.rc.top);
+        rc.bottom = item.nVertMode == kResizeProportional
+                        ? AddClamped(rc.top, height)
+                        : BandEdge(item, item.dBottomRatio, change.nHeight, item.rc.bottom);
     }
     return rc;
 }

@@ -112,9 +112,14 @@ void CResizingDialog::OnSize(UINT, int, int) {
         const RECT rc = LayoutResizeItem(item, change);
         if (::EqualRect(&rc, &item.rc)) continue;
         HWND hCtrl = GetDlgItem(item.nID);
+        // A control's old pixels are not carried to its new place: the dialog
+        // does not clip its children, so the erase of what its growth
+        // uncovered paints over copied pixels that nothing then redraws, and
+        // a stretched list would keep its header's old right end. Each
+        // control the batch changes is repainted whole instead.
         if (hdwp != nullptr && hCtrl != nullptr)
             hdwp = ::DeferWindowPos(hdwp, hCtrl, nullptr, rc.left, rc.top, Width(rc), Height(rc),
-                                    SWP_NOZORDER);
+                                    SWP_NOZORDER | SWP_NOCOPYBITS);
         item.rc = rc;
     }
     if (hdwp != nullptr) ::EndDeferWindowPos(hdwp);

@@ -6,6 +6,14 @@
 #include "framework/Handles.h"
 #include "ui/ResizeLayout.h"
 
+// One control's anchors, as a dialog lists its controls in a table that its
+// set-up hands to AddControls.
+struct ResizeAnchor {
+    int nID;
+    int nHorzMode;
+    int nVertMode;
+};
+
 // A dialog built from a fixed-size template that can be resized: registered
 // controls keep their anchors, the window never gets smaller than it started,
 // and a size grip sits in the bottom-right corner.
@@ -21,6 +29,13 @@ public:
     // for both with the other modes. nID must name a child of the dialog.
     void AddControl(int nID, int nHorzMode, int nVertMode, bool bExcludeFromErase, int nBandStart,
                     int nBandReserve);
+    // AddControl for each control of the table, in its order; none is
+    // excluded from the erase, and none lies in a band.
+    template <size_t N>
+    void AddControls(const ResizeAnchor (&anchors)[N]) {
+        for (const ResizeAnchor& anchor : anchors)
+            AddControl(anchor.nID, anchor.nHorzMode, anchor.nVertMode, false, 0, 0);
+    }
     // Whether the window may grow beyond its starting width and height; read
     // at the next size-limit query.
     void AllowResize(int horizontal, int vertical);

@@ -4,7 +4,7 @@
 
 #include "res/resource.h"
 #include "tests/common/TestPaths.h"
-#include "tests/doubles/h7/RestoreInterposer.h"
+#include "tests/doubles/restore_interposer/RestoreInterposer.h"
 #include "tests/restore/RestoreFixture.h"
 
 namespace {

@@ -309,7 +309,8 @@ void CModalAnswerer::Answer(HWND hWnd) {
     }
     if (shown.kind != ShownWindow::kDialog) ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
     for (const int nID : shown.buttons)
-        if ((::GetWindowLongW(::GetDlgItem(hWnd, nID), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+        if ((::GetWindowLongW(::GetDlgItem(hWnd, nID), GWL_STYLE) & BS_TYPEMASK) ==
+            BS_DEFPUSHBUTTON)
             shown.defaultButton = nID;
     m_shown.push_back(shown);
     PostCommand(hWnd, shown.answer);
@@ -381,6 +382,14 @@ void CMainDialogDriver::PressKey(UINT vk, bool ctrl) {
     ::SendMessageW(List(), WM_KEYDOWN, vk, 1);
     ::SendMessageW(List(), WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
     ::SetKeyboardState(saved);
+    Pump();
+}
+
+void CMainDialogDriver::PressKeyIn(int nID, UINT vk) {
+    const HWND hControl = ::GetDlgItem(Window(), nID);
+    ::SetFocus(hControl);
+    ::PostMessageW(hControl, WM_KEYDOWN, vk, 1);
+    ::PostMessageW(hControl, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
     Pump();
 }
 

@@ -141,6 +141,10 @@ public:
     // A key pressed in the list (WM_KEYDOWN and WM_KEYUP at the list, as the
     // focused list gets them), with Ctrl held down when asked.
     void PressKey(UINT vk, bool ctrl = false);
+    // A key pressed while one of the dialog's controls has the focus: WM_KEYDOWN
+    // and WM_KEYUP posted to it, so that they reach it through the message
+    // loop, as typed keys do.
+    void PressKeyIn(int nID, UINT vk);
     // Asks the list for its context menu the way the platform does:
     // WM_CONTEXTMENU at the list, from a right click at the screen point or,
     // without one, from the keyboard. Records the menu's items, then types

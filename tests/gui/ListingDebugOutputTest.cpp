@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/common/TestPaths.h"
-#include "tests/doubles/h5/FakeQuarantineLibrary.h"
+#include "tests/doubles/in_process/FakeQuarantineLibrary.h"
 #include "tests/gui/GuiDriver.h"
 #include "tests/loader/DebuggeeRun.h"
 

@@ -9,7 +9,7 @@
 #include <random>
 
 #include "res/resource.h"
-#include "tests/doubles/h5/FakeQuarantineLibrary.h"
+#include "tests/doubles/in_process/FakeQuarantineLibrary.h"
 #include "tests/gui/GuiDriver.h"
 #include "ui/ListingText.h"
 

@@ -3,7 +3,7 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "tests/common/TestPaths.h"
-#include "tests/doubles/h5/FakeQuarantineLibrary.h"
+#include "tests/doubles/in_process/FakeQuarantineLibrary.h"
 #include "tests/gui/GuiDriver.h"
 #include "ui/FolderBrowser.h"
 
@@ -180,6 +180,28 @@ TEST(MainDialogReload, TakesThePathBoxAsTypedAndAddsOneBackslashForTheFill) {
     EXPECT_TRUE(dialog.answerer.Shown().empty());
 }
 
+TEST(MainDialogReload, F5InAnyControlReloadsFromThePathBoxUnlessTheDialogIsBusy) {
+    FakeDialog dialog;
+    dialog.settings.SetPath(L"C:\\Start\\");
+    ASSERT_TRUE(dialog.Create());
+    dialog.State().openedFolders.clear();
+
+    dialog.driver.TypePath(L"C:\\Typed");
+    for (const int nID : {IDC_PATH, IDC_RELOAD, IDC_QUARANTINE_LIST, IDCANCEL})
+        dialog.driver.PressKeyIn(nID, VK_F5);
+    EXPECT_EQ(dialog.State().openedFolders, std::vector<std::wstring>(4, L"C:\\Typed\\"));
+    EXPECT_EQ(dialog.driver.Dialog().m_strFolder, L"C:\\Typed\\");
+
+    // Del in the path box edits the text; it deletes no quarantine file.
+    dialog.driver.PressKeyIn(IDC_PATH, VK_DELETE);
+    EXPECT_TRUE(dialog.answerer.Shown().empty());
+    // A disabled dialog waits for a message box or a long walk.
+    ::EnableWindow(dialog.driver.Window(), FALSE);
+    dialog.driver.PressKeyIn(IDC_PATH, VK_F5);
+    ::EnableWindow(dialog.driver.Window(), TRUE);
+    EXPECT_EQ(dialog.State().openedFolders.size(), 4u);
+}
+
 // Under Wine the first folder browser opened after new folders appear does
 // not always take the selection it is given; one browser of the test's own,
 // answered with the folder, gets past that before the dialog's is opened.
@@ -187,8 +209,8 @@ static void SettleBrowserOn(CModalAnswerer& answerer, const std::wstring& folder
     for (int attempt = 0; attempt < 3; ++attempt) {
         answerer.ChooseFolderInNextBrowser(folder);
         std::wstring chosen;
-        if (BrowseForFolder(nullptr, L"", BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE, nullptr, 0, &chosen) ==
-                BrowseOutcome::Chosen &&
+        if (BrowseForFolder(nullptr, L"", BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE, nullptr, 0,
+                            &chosen) == BrowseOutcome::Chosen &&
             chosen == folder)
             break;
     }

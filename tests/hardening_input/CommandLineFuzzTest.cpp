@@ -3,7 +3,7 @@
 #include <random>
 #include <string>
 
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 
 namespace {
 

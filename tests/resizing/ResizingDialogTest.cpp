@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "ui/QuarantineDlg.h"
 #include "ui/ResizingDialog.h"
 
 namespace {
@@ -54,15 +55,7 @@ protected:
         m_mmiBeforeInit = SentinelMinMax();
         SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&m_mmiBeforeInit));
         CResizingDialog::OnInitDialog();
-        AddControl(IDC_PATH, 1, 0, false, 0, 0);
-        AddControl(IDC_BROWSE, 2, 0, false, 0, 0);
-        AddControl(IDC_RELOAD, 2, 0, false, 0, 0);
-        AddControl(IDC_QUARANTINE_LIST, 1, 1, false, 0, 0);
-        AddControl(IDC_CLEAN_AND_RESTORE, 0, 2, false, 0, 0);
-        AddControl(IDC_RESTORE, 0, 2, false, 0, 0);
-        AddControl(IDC_RESTORE_TO_NEW_LOCATION, 0, 2, false, 0, 0);
-        AddControl(IDCANCEL, 2, 2, false, 0, 0);
-        AddControl(IDC_COLLECTION, 0, 2, false, 0, 0);
+        AddControls(CQuarantineDlg::kControlAnchors);
         AllowResize(m_nAllowHorz, m_nAllowVert);
         return TRUE;
     }

@@ -8,6 +8,7 @@
 #include <cwchar>
 
 #include "res/resource.h"
+#include "ui/QuarantineDlg.h"
 #include "ui/ResizingDialog.h"
 
 namespace {
@@ -19,15 +20,7 @@ public:
 protected:
     BOOL OnInitDialog() override {
         CResizingDialog::OnInitDialog();
-        AddControl(IDC_PATH, 1, 0, false, 0, 0);
-        AddControl(IDC_BROWSE, 2, 0, false, 0, 0);
-        AddControl(IDC_RELOAD, 2, 0, false, 0, 0);
-        AddControl(IDC_QUARANTINE_LIST, 1, 1, false, 0, 0);
-        AddControl(IDC_CLEAN_AND_RESTORE, 0, 2, false, 0, 0);
-        AddControl(IDC_RESTORE, 0, 2, false, 0, 0);
-        AddControl(IDC_RESTORE_TO_NEW_LOCATION, 0, 2, false, 0, 0);
-        AddControl(IDCANCEL, 2, 2, false, 0, 0);
-        AddControl(IDC_COLLECTION, 0, 2, false, 0, 0);
+        AddControls(CQuarantineDlg::kControlAnchors);
         AllowResize(1, 1);
 
         HWND hList = GetDlgItem(IDC_QUARANTINE_LIST);

@@ -5,10 +5,10 @@
 
 #include "framework/Handles.h"
 #include "res/resource.h"
-#include "restore/ProgressWalk.h"
 #include "tests/common/TestPaths.h"
-#include "tests/doubles/h7/RestoreInterposer.h"
+#include "tests/doubles/restore_interposer/RestoreInterposer.h"
 #include "tests/restore/RestoreFixture.h"
+#include "ui/ProgressWalk.h"
 
 // The list's own commands on the real dialog: delete, its keys, its context
 // menu, and the progress of long walks.

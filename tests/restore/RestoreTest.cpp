@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "audit/AuditTrail.h"
 #include "res/resource.h"
 #include "restore/CleanHook.h"
 #include "tests/common/TestPaths.h"
-#include "tests/doubles/h7/RestoreInterposer.h"
+#include "tests/doubles/restore_interposer/RestoreInterposer.h"
 #include "tests/doubles/scan_record/ScanRecordDouble.h"
 #include "tests/restore/RestoreFixture.h"
 
@@ -277,4 +278,44 @@ TEST_F(Restore, RowsAreRestoredInTheListsDisplayOrder) {
 
     EXPECT_EQ(interposer.RestoredNames(), (Names{b, d, a, c}));
     EXPECT_EQ(FolderEntries(scene.Origin()), (Names{L"a.txt", L"m.txt", L"q.txt", L"z.txt"}));
+}
+
+// Every row a dialog operation works on leaves one entry in the audit trail,
+// with the row's own texts, the outcome as the user was told it, and the
+// restored file's SHA-256 (seen here through the trail's test seam).
+TEST_F(Restore, EachRowOfARestoreAndADeleteLeavesOneAuditEntry) {
+    const std::wstring a = Add(L"a.txt", "alpha", L"Virus.A");
+    const std::wstring b = Add(L"b.txt", "bravo", L"Virus.B");
+    Create();
+    ASSERT_TRUE(WriteFileBytes(OriginFile(L"b.txt"), "in the way"));
+    std::vector<AuditEntry> entries;
+    SetAuditSinkForTesting([&entries](const AuditEntry& entry) { entries.push_back(entry); });
+
+    Select({a, b});
+    answerer.AnswerNextMessageBox(IDNO);
+    driver.Click(IDC_RESTORE);
+    Select({b});
+    answerer.AnswerNextMessageBox(IDYES);
+    driver.PressKey(VK_DELETE);
+    SetAuditSinkForTesting(nullptr);
+
+    AuditEntry restored;
+    restored.operation = AuditOperation::Restore;
+    restored.success = true;
+    restored.itemId = a;
+    restored.virus = L"Virus.A";
+    restored.formerPath = OriginFile(L"a.txt");
+    restored.result = L"restored";
+    restored.sha256 = L"8ed3f6ad685b959ead7022518e1af76cd816f8e8ec7ccdda1ed4018e8f2223f8";
+    AuditEntry blocked;
+    blocked.operation = AuditOperation::Restore;
+    blocked.itemId = b;
+    blocked.virus = L"Virus.B";
+    blocked.formerPath = OriginFile(L"b.txt");
+    blocked.result = Text(IDS_TARGET_OPEN_FAILED);
+    AuditEntry deleted = blocked;
+    deleted.operation = AuditOperation::Delete;
+    deleted.success = true;
+    deleted.result = L"deleted";
+    EXPECT_EQ(entries, (std::vector<AuditEntry>{restored, blocked, deleted}));
 }

@@ -5,9 +5,8 @@
 #include <commctrl.h>
 
 #include "res/resource.h"
-#include "restore/DestinationBrowser.h"
 #include "tests/common/TestPaths.h"
-#include "tests/doubles/h7/RestoreInterposer.h"
+#include "tests/doubles/restore_interposer/RestoreInterposer.h"
 #include "tests/restore/RestoreFixture.h"
 
 namespace {

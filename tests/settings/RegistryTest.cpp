@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Registry.h"
+#include "settings/Registry.h"
 #include "framework/Handles.h"
 
 namespace {

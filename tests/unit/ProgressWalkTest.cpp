@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "restore/ProgressWalk.h"
+#include "framework/WinApp.h"
 #include "restore/QuarantineFileDelete.h"
+#include "ui/ProgressWalk.h"
 
 TEST(FillCounts, ReplacesEachPlaceholderInTurnAndKeepsTheRest) {
     EXPECT_EQ(FillCounts(L"%d of %d", {3, 1000}), L"3 of 1000");

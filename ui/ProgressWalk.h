@@ -4,9 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 
+#include "framework/DisabledOwner.h"
 #include "framework/ProgressDialog.h"
 
 // Progress for a walk over several rows. Once the walk has run for about a
@@ -37,7 +37,6 @@ public:
 
 private:
     void Show();
-    bool Pump();
 
     HWND m_hOwner;
     UINT m_nTitleID;
@@ -47,18 +46,10 @@ private:
     bool m_bTried = false;
     bool m_bFirstUpdate = true;
     uint64_t m_lastUpdateTick = 0;
-    bool m_bOwnerDisabled = false;
-    HWND m_hFocus = nullptr;
     CProgressDialog m_dialog;
+    CDisabledOwner m_owner;
 };
 
 // Whether a walk at row `current` (1-based) of `total` that has run for
 // `elapsedMs` is due to show its progress dialog.
 bool ProgressDue(uint64_t elapsedMs, size_t current, size_t total);
-
-// The pattern with each "%d" replaced by the next count, in order; a "%d"
-// without a count is kept, everything else is copied as it stands.
-std::wstring FillCounts(const std::wstring& pattern, std::initializer_list<uint64_t> counts);
-
-// The operation's name shown by the progress of RestoreSelection.
-UINT RestoreProgressTitle(bool clean, bool askDelete);

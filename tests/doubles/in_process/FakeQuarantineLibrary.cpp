@@ -1,4 +1,4 @@
-#include "tests/doubles/h5/FakeQuarantineLibrary.h"
+#include "tests/doubles/in_process/FakeQuarantineLibrary.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "tests/doubles/h7/RestoreInterposer.h"
+#include "tests/doubles/restore_interposer/RestoreInterposer.h"
 
 namespace {
 CRestoreInterposer* g_pInterposer = nullptr;

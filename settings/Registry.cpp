@@ -1,4 +1,4 @@
-#include "app/Registry.h"
+#include "settings/Registry.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -63,13 +63,12 @@ std::wstring ReadRegString(HKEY hRoot, const std::wstring& subKey, const std::ws
 
 LONG WriteRegString(HKEY hRoot, const std::wstring& subKey, const std::wstring& valueName,
                     const std::wstring& value, BOOL expandable) {
-    HKEY hKey = nullptr;
+    CRegKey key;
     const LONG created =
         ::RegCreateKeyExW(hRoot, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                          nullptr, &hKey, nullptr);
+                          nullptr, key.Put(), nullptr);
     if (created != ERROR_SUCCESS) return created;
     const DWORD byteCount = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-    ::RegSetValueExW(hKey, valueName.c_str(), 0, expandable ? REG_EXPAND_SZ : REG_SZ,
-                     reinterpret_cast<const BYTE*>(value.c_str()), byteCount);
-    return ::RegCloseKey(hKey);
+    return ::RegSetValueExW(key.Get(), valueName.c_str(), 0, expandable ? REG_EXPAND_SZ : REG_SZ,
+                            reinterpret_cast<const BYTE*>(value.c_str()), byteCount);
 }

@@ -10,13 +10,14 @@
 std::wstring ReadRegString(HKEY hRoot, const std::wstring& subKey, const std::wstring& valueName,
                            const std::wstring& defaultValue);
 // Stores the text (REG_EXPAND_SZ when expandable, else REG_SZ), creating the
-// key when needed; a Win32 error code, 0 on success.
-LONG WriteRegString(HKEY hRoot, const std::wstring& subKey, const std::wstring& valueName, const std::wstring& value,
-                    BOOL expandable);
+// key when needed; a Win32 error code of the key's creation or of the write,
+// 0 on success.
+LONG WriteRegString(HKEY hRoot, const std::wstring& subKey, const std::wstring& valueName,
+                    const std::wstring& value, BOOL expandable);
 
 // Where the program keeps its settings.
-extern const wchar_t kSettingsKey[];        // per user
-extern const wchar_t kProductKey[];         // per machine
+extern const wchar_t kSettingsKey[];  // per user
+extern const wchar_t kProductKey[];   // per machine
 extern const wchar_t kValuePath[];
 extern const wchar_t kValueDestPath[];
 extern const wchar_t kValueQuarantineDef[];

@@ -1,11 +1,13 @@
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
+
+#include <cwchar>
 
 namespace {
 
 std::wstring SwitchValue(const std::wstring& text, const wchar_t* switchText) {
     const size_t start = text.find(switchText);
     if (start == std::wstring::npos) return std::wstring();
-    std::wstring rest = text.substr(start + 4);
+    std::wstring rest = text.substr(start + std::wcslen(switchText));
     const size_t quote = rest.find(L'"');
     if (quote != std::wstring::npos) rest.resize(quote);
     return rest;

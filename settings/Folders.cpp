@@ -1,0 +1,27 @@
+#include "settings/Folders.h"
+
+#include "settings/Registry.h"
+
+std::wstring StartingQuarantineFolder() {
+    std::wstring folder =
+        ReadRegString(HKEY_CURRENT_USER, kSettingsKey, kValuePath, std::wstring());
+    // An empty Path counts as none, so the product's own folder is used.
+    if (folder.empty())
+        folder =
+            ReadRegString(HKEY_LOCAL_MACHINE, kProductKey, kValueQuarantineDef, std::wstring());
+    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    return folder;
+}
+
+std::wstring QuarantineFolderPath(std::wstring folder) {
+    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+    return folder;
+}
+
+LONG StoreQuarantineFolder(const std::wstring& folder) {
+    return WriteRegString(HKEY_CURRENT_USER, kSettingsKey, kValuePath, folder, FALSE);
+}
+
+LONG StoreDestinationFolder(const std::wstring& folder) {
+    return WriteRegString(HKEY_CURRENT_USER, kSettingsKey, kValueDestPath, folder, FALSE);
+}

@@ -1,0 +1,45 @@
+#include "ui/ProgressWalk.h"
+
+#include "framework/WinApp.h"
+#include "res/resource.h"
+
+CProgressWalk::CProgressWalk(HWND hOwner, UINT nTitleID, size_t total)
+    : m_hOwner(hOwner), m_nTitleID(nTitleID), m_nTotal(total), m_startTick(::GetTickCount64()) {}
+
+bool CProgressWalk::Next(const std::wstring& name) {
+    ++m_nCurrent;
+    if (!m_bTried && ProgressDue(::GetTickCount64() - m_startTick, m_nCurrent, m_nTotal)) {
+        m_bTried = true;
+        Show();
+    }
+    if (!m_dialog.IsShown()) return true;
+    // Updating the dialog's texts and looking at the window's messages each
+    // cost up to milliseconds; a few times a second is all an eye follows and
+    // all the window needs to stay responsive. Cancel is checked every row.
+    const uint64_t now = ::GetTickCount64();
+    if (m_bFirstUpdate || now - m_lastUpdateTick >= kUpdateIntervalMs) {
+        m_bFirstUpdate = false;
+        m_lastUpdateTick = now;
+        m_dialog.SetLines(FillCounts(AfxLoadString(IDS_PROGRESS_COUNT), {m_nCurrent, m_nTotal}),
+                          name);
+        m_dialog.SetProgress(m_nCurrent - 1, m_nTotal);
+        if (!m_owner.Pump() || !::IsWindow(m_hOwner)) return false;
+    }
+    return !m_dialog.HasUserCancelled();
+}
+
+void CProgressWalk::Show() {
+    if (m_hOwner == nullptr || !::IsWindow(m_hOwner)) return;
+    if (!m_dialog.Start(m_hOwner, AfxLoadString(m_nTitleID))) return;
+    m_owner.Disable(m_hOwner);
+}
+
+void CProgressWalk::End() {
+    m_owner.Enable();
+    m_dialog.Stop();
+    m_owner.ReturnFocus();
+}
+
+bool ProgressDue(uint64_t elapsedMs, size_t current, size_t total) {
+    return total > 1 && current <= total && elapsedMs >= CProgressWalk::kDelayMs;
+}
