@@ -57,7 +57,8 @@ public:
             // that a narrow selection costs little.
             const std::wstring id = QuarantineFileName(container->m_strFilePath);
             int date = 0;
-            IsoTimestampText(container->m_Time, &date);
+            if (m_command.selection.after != 0 || m_command.selection.before != 0)
+                IsoTimestampText(container->m_Time, &date);
             if (IsSelected(m_command.selection, id, container->m_strVirus, date))
                 items.push_back(ReadQuarantineItem(container));
         }
