@@ -3,25 +3,30 @@
 #include <clocale>
 
 #include "cli/CliCommand.h"
-#include "framework/Handles.h"
 #include "cli/CliRun.h"
 #include "cli/StdStreams.h"
+#include "framework/Handles.h"
 #include "ui/QuarantineDlg.h"
 
 BEGIN_MESSAGE_MAP(CQuarantineApp, CWinApp)
 ON_COMMAND(ID_HELP, &CQuarantineApp::OnHelp)
 END_MESSAGE_MAP()
 
-#ifdef QUARANTINE_CONSOLE
 namespace {
 
+// The folder this program was started from, with its trailing backslash.
+std::wstring ProgramFolder() {
+    std::wstring folder(32768, L'\0');
+    folder.resize(::GetModuleFileNameW(nullptr, &folder[0], static_cast<DWORD>(folder.size())));
+    folder.resize(folder.rfind(L'\\') + 1);
+    return folder;
+}
+
+#ifdef QUARANTINE_CONSOLE
 // Starts Quarantine.exe from this program's folder with the same arguments;
 // 0 when it started, 1 when it did not.
 int StartWindowProgram(const std::wstring& arguments) {
-    std::wstring path(32768, L'\0');
-    path.resize(::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size())));
-    path.resize(path.rfind(L'\\') + 1);
-    path += L"Quarantine.exe";
+    const std::wstring path = ProgramFolder() + L"Quarantine.exe";
     std::wstring commandLine = L"\"" + path + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
@@ -32,9 +37,9 @@ int StartWindowProgram(const std::wstring& arguments) {
     const CKernelHandle thread(process.hThread), started(process.hProcess);
     return 0;
 }
+#endif
 
 }  // namespace
-#endif
 
 BOOL CQuarantineApp::InitInstance() {
     // Both product libraries may be looked for by plain name. Naming the
@@ -43,11 +48,7 @@ BOOL CQuarantineApp::InitInstance() {
     // the program is started in is never loaded; that folder heads the search
     // anyway, and the system folders and PATH stay. An empty name would be the
     // plain way to drop the current directory, but not every loader honours it.
-    std::wstring programFolder(32768, L'\0');
-    programFolder.resize(
-        ::GetModuleFileNameW(nullptr, &programFolder[0], static_cast<DWORD>(programFolder.size())));
-    programFolder.resize(programFolder.rfind(L'\\') + 1);
-    ::SetDllDirectoryW(programFolder.c_str());
+    ::SetDllDirectoryW(ProgramFolder().c_str());
     AfxOleInit();
     setlocale(LC_ALL, "");
 

@@ -2,26 +2,6 @@
 
 #include "ui/ListingText.h"
 
-namespace {
-
-// The enumeration closes what is not a file without counting it; one more
-// walk over the kinds gives the count. It stops where the enumeration would.
-int CountOtherObjects(const CZEBQtWrapper::Container& container) {
-    const int32_t kMaxObjects = 4096;
-    int others = 0;
-    for (int32_t index = 0; index < kMaxObjects; ++index) {
-        int32_t kind = 0;
-        const int32_t handle =
-            container.m_pWrapper->ZEBQtOpenObject(container.m_hContainer, index, &kind);
-        if (handle == -1) break;
-        container.m_pWrapper->ZEBQtCloseObject(handle);
-        if (kind != 0) ++others;
-    }
-    return others;
-}
-
-}  // namespace
-
 QuarantineItem ReadQuarantineItem(const CZEBQtWrapper::ContainerPtr& container) {
     QuarantineItem item;
     item.container = container;
@@ -40,7 +20,7 @@ QuarantineItem ReadQuarantineItem(const CZEBQtWrapper::ContainerPtr& container) 
             }
             item.fileLeafNames.push_back(former.fileName);
         }
-        item.otherObjects = CountOtherObjects(*container);
+        item.otherObjects = container->CountNonFileObjects();
     }
     return item;
 }

@@ -122,6 +122,19 @@ bool CZEBQtWrapper::Container::EnumObjects(std::vector<FileObjectPtr>& objects) 
     return true;
 }
 
+int32_t CZEBQtWrapper::Container::CountNonFileObjects() {
+    if (m_hContainer == kNoHandle || m_pWrapper == nullptr) return 0;
+    int32_t others = 0;
+    for (int32_t index = 0; index < kMaxObjects; ++index) {
+        int32_t kind = 0;
+        const int32_t handle = m_pWrapper->ZEBQtOpenObject(m_hContainer, index, &kind);
+        if (handle == kNoHandle) break;
+        m_pWrapper->ZEBQtCloseObject(handle);
+        if (kind != 0) ++others;
+    }
+    return others;
+}
+
 bool CZEBQtWrapper::Container::ListsOnlyNonFileObjects() {
     if (m_hContainer == kNoHandle || m_pWrapper == nullptr) return false;
     // A -1 both ends a listing and refuses an object the library cannot

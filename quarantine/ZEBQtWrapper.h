@@ -101,6 +101,8 @@ public:
     // does, and for one whose listing may have stopped at an object the
     // library could not open.
     bool ListsOnlyNonFileObjects();
+    // How many objects the enumeration passes over as not files.
+    int32_t CountNonFileObjects();
     int32_t Restore(const std::wstring& destination, uint32_t flags, ZEBQtCleanHook hook, uintptr_t context,
                     uint32_t reserved);
 
