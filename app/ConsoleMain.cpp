@@ -1,6 +1,9 @@
 #include <windows.h>
 
+#include <vector>
+
 #include "app/QuarantineApp.h"
+#include "cli/CommandLine.h"
 
 // Quarantine.com: the same program for consoles, so that "Quarantine /L" in
 // cmd or PowerShell prints where it was typed and the prompt waits for the
@@ -9,18 +12,11 @@ CQuarantineApp theApp;
 
 namespace {
 
-// The command line after the program's own name, as the window program gets it.
+// The command line after the program's own name, as the window program gets
+// it: the text from the second word on, split as every form splits it.
 const wchar_t* ArgumentsOf(const wchar_t* commandLine) {
-    const wchar_t* p = commandLine;
-    if (*p == L'"') {
-        ++p;
-        while (*p != L'\0' && *p != L'"') ++p;
-        if (*p == L'"') ++p;
-    } else {
-        while (*p != L'\0' && *p != L' ' && *p != L'\t') ++p;
-    }
-    while (*p == L' ' || *p == L'\t') ++p;
-    return p;
+    const std::vector<CommandWord> words = SplitCommandWords(commandLine);
+    return words.size() < 2 ? L"" : commandLine + words[1].start;
 }
 
 }  // namespace

@@ -4,8 +4,10 @@
 
 #include "cli/CliCommand.h"
 #include "cli/CliRun.h"
+#include "cli/Report.h"
 #include "cli/StdStreams.h"
 #include "framework/Handles.h"
+#include "restore/ExitCodes.h"
 #include "ui/QuarantineDlg.h"
 
 BEGIN_MESSAGE_MAP(CQuarantineApp, CWinApp)
@@ -24,18 +26,22 @@ std::wstring ProgramFolder() {
 
 #ifdef QUARANTINE_CONSOLE
 // Starts Quarantine.exe from this program's folder with the same arguments;
-// 0 when it started, 1 when it did not.
-int StartWindowProgram(const std::wstring& arguments) {
+// false, with the reason on standard error, when it did not start.
+bool StartWindowProgram(const std::wstring& arguments, const CliStreams& streams) {
     const std::wstring path = ProgramFolder() + L"Quarantine.exe";
     std::wstring commandLine = L"\"" + path + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     if (!::CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process))
-        return 1;
+                          nullptr, &startup, &process)) {
+        const DWORD error = ::GetLastError();
+        streams.err(Utf8(L"Quarantine: " + path + L" could not be started (error " + std::to_wstring(error) +
+                         L"); the window needs it beside this program\r\n"));
+        return false;
+    }
     const CKernelHandle thread(process.hThread), started(process.hProcess);
-    return 0;
+    return true;
 }
 #endif
 
@@ -52,7 +58,12 @@ BOOL CQuarantineApp::InitInstance() {
     AfxOleInit();
     setlocale(LC_ALL, "");
 
-    const CliCommand command = ParseCliCommand(m_lpCmdLine);
+#ifdef QUARANTINE_CONSOLE
+    const CliHost host = CliHost::Console;
+#else
+    const CliHost host = CliHost::Window;
+#endif
+    const CliCommand command = ParseCliCommand(m_lpCmdLine, host);
 
     CQuarantineDlg dlg;
     m_pMainWnd = &dlg;
@@ -61,7 +72,9 @@ BOOL CQuarantineApp::InitInstance() {
 #ifdef QUARANTINE_CONSOLE
             // A console has no place for the window: the window program
             // beside this one shows it, and the console is free at once.
-            m_nExitCode = StartWindowProgram(m_lpCmdLine);
+            m_nExitCode = StartWindowProgram(m_lpCmdLine, StandardStreams())
+                              ? kCommandLineRestored
+                              : kCommandLineWindowNotStarted;
 #else
             dlg.DoModal();
 #endif

@@ -12,7 +12,7 @@
 
 #include "bench/BenchSupport.h"
 #include "framework/Handles.h"
-#include "restore/CommandLineRestore.h"
+#include "restore/ExitCodes.h"
 #include "standin/zebqt/Quarantining.h"
 
 namespace {

@@ -194,8 +194,11 @@ int wmain(int argc, wchar_t** argv) {
     list.action = CliAction::List;
     list.format = OutputFormat::Json;
     CliStreams streams;
-    streams.out = [&json](const std::string& text) { json = text; };
-    streams.err = [](const std::string&) {};
+    streams.out = [&json](const std::string& text) {
+        json = text;
+        return true;
+    };
+    streams.err = [](const std::string&) { return true; };
     const auto listAsJson = [&](size_t i) {
         list.source = quarantines[i];
         if (RunCliCommand(list, lister.m_ZEBQt, streams) != 0) ++failures;

@@ -3,14 +3,9 @@
 #include <cwctype>
 
 #include "cli/CommandLine.h"
+#include "restore/ExitCodes.h"
 
 namespace {
-
-struct Word {
-    std::wstring name;  // without the slash
-    bool hasValue = false;
-    std::wstring value;
-};
 
 bool SameName(const std::wstring& a, const wchar_t* b) {
     size_t i = 0;
@@ -19,43 +14,127 @@ bool SameName(const std::wstring& a, const wchar_t* b) {
     return i == a.size() && b[i] == L'\0';
 }
 
-// Splits at blanks outside quotes; a quote runs to the next quote, without
-// escapes, and the quotes themselves are dropped. False for an unclosed quote.
-bool SplitWords(const std::wstring& text, std::vector<std::wstring>* words) {
-    std::wstring word;
-    bool inWord = false, quoted = false;
-    for (const wchar_t c : text) {
-        if (c == L'"') {
-            quoted = !quoted;
-            inWord = true;
-        } else if (!quoted && (c == L' ' || c == L'\t')) {
-            if (inWord) words->push_back(word);
-            word.clear();
-            inWord = false;
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (inWord) words->push_back(word);
-    return !quoted;
+// What a switch does with its value; false with *pError set for a bad one.
+using ApplySwitch = bool (*)(const std::wstring& value, CliCommand* pCommand, std::wstring* pError);
+
+bool ApplyNothing(const std::wstring&, CliCommand*, std::wstring*) { return true; }
+
+bool ApplySource(const std::wstring& value, CliCommand* pCommand, std::wstring*) {
+    pCommand->source = value;
+    return true;
 }
 
-const wchar_t* const kCommandSwitches[] = {L"L", L"X", L"?", L"F", L"I", L"V", L"After", L"Before"};
+bool ApplyDestination(const std::wstring& value, CliCommand* pCommand, std::wstring*) {
+    pCommand->destination = value;
+    return true;
+}
 
-// Whether the text uses any switch of the newer commands, as the start of a
-// word: the older form never had them, so without one it keeps its meaning.
-bool UsesCommandSwitch(const std::wstring& text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != L'/' || (i > 0 && text[i - 1] != L' ' && text[i - 1] != L'\t')) continue;
-        size_t end = i + 1;
-        while (end < text.size() && text[end] != L'=' && text[end] != L' ' && text[end] != L'\t')
-            ++end;
-        const std::wstring name = text.substr(i + 1, end - i - 1);
-        for (const wchar_t* known : kCommandSwitches)
-            if (SameName(name, known)) return true;
+bool ApplyFormat(const std::wstring& value, CliCommand* pCommand, std::wstring* pError) {
+    static const struct {
+        const wchar_t* name;
+        OutputFormat format;
+    } kFormats[] = {{L"text", OutputFormat::Text}, {L"csv", OutputFormat::Csv}, {L"json", OutputFormat::Json}};
+    for (const auto& known : kFormats) {
+        if (SameName(value, known.name)) {
+            pCommand->format = known.format;
+            return true;
+        }
     }
+    *pError = L"/F takes text, csv or json, not " + value;
     return false;
+}
+
+bool ApplyIds(const std::wstring& value, CliCommand* pCommand, std::wstring* pError) {
+    for (size_t start = 0;;) {
+        const size_t comma = value.find(L',', start);
+        const std::wstring id = value.substr(start, comma - start);
+        if (id.empty()) {
+            *pError = L"/I holds an empty id: " + value;
+            return false;
+        }
+        pCommand->selection.idPatterns.push_back(id);
+        if (comma == std::wstring::npos) return true;
+        start = comma + 1;
+    }
+}
+
+bool ApplyVirus(const std::wstring& value, CliCommand* pCommand, std::wstring*) {
+    pCommand->selection.virusPattern = value;
+    return true;
+}
+
+bool ApplyDate(const wchar_t* name, const std::wstring& value, int* pDate, std::wstring* pError) {
+    *pDate = ParseIsoDate(value);
+    if (*pDate != 0) return true;
+    *pError = std::wstring(L"/") + name + L" takes a date YYYY-MM-DD that exists, not " + value;
+    return false;
+}
+
+bool ApplyAfter(const std::wstring& value, CliCommand* pCommand, std::wstring* pError) {
+    return ApplyDate(L"After", value, &pCommand->selection.after, pError);
+}
+
+bool ApplyBefore(const std::wstring& value, CliCommand* pCommand, std::wstring* pError) {
+    return ApplyDate(L"Before", value, &pCommand->selection.before, pError);
+}
+
+// Every switch once: its id, its name, the value it takes (null for none),
+// whether it belongs to the commands for scripts (the older form knows only
+// /S and /D), what it sets, and its line in /?.
+#define CLI_SWITCHES(X)                                                                           \
+    X(List, L"L", nullptr, true, ApplyNothing, L"lists the items")                                \
+    X(Delete, L"X", nullptr, true, ApplyNothing, L"deletes the selected items from the quarantine for good") \
+    X(Usage, L"?", nullptr, true, ApplyNothing, L"shows this text")                               \
+    X(Source, L"S", L"\"folder\"", false, ApplySource,                                            \
+      L"the quarantine folder; without it, the folder the window would open")                    \
+    X(Destination, L"D", L"\"folder\"", false, ApplyDestination,                                  \
+      L"the folder a restore writes the items' files into")                                       \
+    X(Format, L"F", L"text|csv|json", true, ApplyFormat,                                          \
+      L"the report: a table ending with a summary line, CSV or JSON, all UTF-8")                  \
+    X(Ids, L"I", L"\"id[,id...]\"", true, ApplyIds,                                               \
+      L"selects by quarantine file name as /L shows it; * and ? allowed")                         \
+    X(Virus, L"V", L"\"pattern\"", true, ApplyVirus, L"selects by virus name; * and ? allowed")  \
+    X(After, L"After", L"YYYY-MM-DD", true, ApplyAfter,                                           \
+      L"selects what was stamped on that local date or later")                                    \
+    X(Before, L"Before", L"YYYY-MM-DD", true, ApplyBefore,                                        \
+      L"selects what was stamped before that local date")
+
+enum SwitchId {
+#define CLI_SWITCH_ID(id, name, value, forScripts, apply, help) k##id,
+    CLI_SWITCHES(CLI_SWITCH_ID)
+#undef CLI_SWITCH_ID
+        kSwitchCount
+};
+
+struct SwitchDefinition {
+    const wchar_t* name;
+    const wchar_t* value;  // how /? shows the value; null: the switch takes none
+    bool forScripts;
+    ApplySwitch apply;
+    const wchar_t* help;
+};
+
+const SwitchDefinition kSwitches[kSwitchCount] = {
+#define CLI_SWITCH_ROW(id, name, value, forScripts, apply, help) {name, value, forScripts, apply, help},
+    CLI_SWITCHES(CLI_SWITCH_ROW)
+#undef CLI_SWITCH_ROW
+};
+
+// The switch a word names, or kSwitchCount; *pValue is what follows the
+// first '=' (null without one).
+SwitchId NamedSwitch(const std::wstring& word, std::wstring* pName, bool* pHasValue, std::wstring* pValue) {
+    *pHasValue = false;
+    pName->clear();
+    if (word.size() < 2 || word[0] != L'/') return kSwitchCount;
+    const size_t equals = word.find(L'=');
+    *pName = word.substr(1, equals == std::wstring::npos ? std::wstring::npos : equals - 1);
+    if (equals != std::wstring::npos) {
+        *pHasValue = true;
+        *pValue = word.substr(equals + 1);
+    }
+    for (int id = 0; id < kSwitchCount; ++id)
+        if (SameName(*pName, kSwitches[id].name)) return static_cast<SwitchId>(id);
+    return kSwitchCount;
 }
 
 CliCommand Invalid(const std::wstring& error) {
@@ -65,16 +144,61 @@ CliCommand Invalid(const std::wstring& error) {
     return command;
 }
 
-bool SplitIds(const std::wstring& value, std::vector<std::wstring>* ids) {
-    size_t start = 0;
-    for (;;) {
-        const size_t comma = value.find(L',', start);
-        const std::wstring id = value.substr(start, comma - start);
-        if (id.empty()) return false;
-        ids->push_back(id);
-        if (comma == std::wstring::npos) return true;
-        start = comma + 1;
+// Whether any word is a switch of the commands for scripts.
+bool HoldsScriptSwitch(const std::vector<CommandWord>& words) {
+    for (const CommandWord& word : words) {
+        std::wstring name, value;
+        bool hasValue = false;
+        const SwitchId id = NamedSwitch(word.text, &name, &hasValue, &value);
+        if (id != kSwitchCount && kSwitches[id].forScripts) return true;
     }
+    return false;
+}
+
+CliCommand ParseCommandWords(const std::vector<CommandWord>& words, bool closed, CliHost host) {
+    if (!closed) return Invalid(L"a quotation mark is not closed");
+    CliCommand command;
+    bool given[kSwitchCount] = {};
+    for (const CommandWord& word : words) {
+        std::wstring name, value, error;
+        bool hasValue = false;
+        const SwitchId id = NamedSwitch(word.text, &name, &hasValue, &value);
+        if (word.text.size() < 2 || word.text[0] != L'/') return Invalid(L"not a switch: " + word.text);
+        if (id == kSwitchCount) return Invalid(L"unknown switch: /" + name);
+        const SwitchDefinition& definition = kSwitches[id];
+        const std::wstring shown = std::wstring(L"/") + definition.name;
+        if (given[id]) return Invalid(shown + L" is given twice");
+        given[id] = true;
+        if (definition.value == nullptr) {
+            if (hasValue) return Invalid(shown + L" takes no value");
+        } else if (value.empty()) {
+            return Invalid(shown + L" needs a value: " + shown + L"=" + definition.value);
+        }
+        if (!definition.apply(value, &command, &error)) return Invalid(error);
+    }
+
+    if (given[kUsage]) {
+        command.action = CliAction::Usage;
+        return command;
+    }
+    if (given[kList] && given[kDelete]) return Invalid(L"/L and /X cannot be given together");
+    if ((given[kList] || given[kDelete]) && given[kDestination])
+        return Invalid(L"/D goes with a restore, not with /L or /X");
+    if (given[kList]) {
+        command.action = CliAction::List;
+    } else if (given[kDelete]) {
+        if (command.selection.Empty())
+            return Invalid(L"/X needs a selection: /I, /V, /After or /Before");
+        command.action = CliAction::Delete;
+    } else if (given[kSource] && given[kDestination]) {
+        // The console program's /S and /D alone are the older windowless
+        // restore, however a shell passed on their quotes.
+        const bool older = host == CliHost::Console && !HoldsScriptSwitch(words);
+        command.action = older ? CliAction::LegacyRestore : CliAction::Restore;
+    } else {
+        return Invalid(L"nothing to do: give /L, /X, or /S and /D");
+    }
+    return command;
 }
 
 }  // namespace
@@ -97,95 +221,45 @@ int ParseIsoDate(const std::wstring& text) {
     return year * 10000 + month * 100 + day;
 }
 
-CliCommand ParseCliCommand(const std::wstring& commandLine) {
-    if (!UsesCommandSwitch(commandLine)) {
-        const CommandLineValues values = ParseCommandLine(commandLine);
-        CliCommand command;
-        if (!values.source.empty() && !values.destination.empty()) {
-            command.action = CliAction::LegacyRestore;
-            command.source = values.source;
-            command.destination = values.destination;
-        }
-        return command;
+CliCommand ParseCliCommand(const std::wstring& commandLine, CliHost host) {
+    bool closed = true;
+    const std::vector<CommandWord> words = SplitCommandWords(commandLine, &closed);
+    if (host == CliHost::Console) {
+        if (words.empty()) return CliCommand();
+        return ParseCommandWords(words, closed, host);
     }
-
-    std::vector<std::wstring> texts;
-    if (!SplitWords(commandLine, &texts)) return Invalid(L"a quotation mark is not closed");
-    std::vector<Word> words;
-    for (const std::wstring& text : texts) {
-        if (text.size() < 2 || text[0] != L'/') return Invalid(L"not a switch: " + text);
-        Word word;
-        const size_t equals = text.find(L'=');
-        word.name = text.substr(1, equals == std::wstring::npos ? std::wstring::npos : equals - 1);
-        if (equals != std::wstring::npos) {
-            word.hasValue = true;
-            word.value = text.substr(equals + 1);
-        }
-        words.push_back(word);
-    }
-
+    if (HoldsScriptSwitch(words)) return ParseCommandWords(words, closed, host);
+    // The older form, exactly as it always read.
+    const CommandLineValues values = ParseCommandLine(commandLine);
     CliCommand command;
-    bool list = false, remove = false, usage = false, seen[10] = {};
-    static const wchar_t* const kNames[] = {L"L", L"X", L"?", L"S", L"D",
-                                            L"F", L"I", L"V", L"After", L"Before"};
-    static const bool kTakesValue[] = {false, false, false, true, true,
-                                       true,  true,  true,  true, true};
-    for (const Word& word : words) {
-        int known = -1;
-        for (int k = 0; k < 10 && known < 0; ++k)
-            if (SameName(word.name, kNames[k])) known = k;
-        if (known < 0) return Invalid(L"unknown switch: /" + word.name);
-        const std::wstring name = std::wstring(L"/") + kNames[known];
-        if (seen[known]) return Invalid(name + L" is given twice");
-        seen[known] = true;
-        if (!kTakesValue[known]) {
-            if (word.hasValue) return Invalid(name + L" takes no value");
-        } else if (!word.hasValue || word.value.empty()) {
-            return Invalid(name + L" needs a value: " + name + L"=\"...\"");
-        }
-        switch (known) {
-            case 0: list = true; break;
-            case 1: remove = true; break;
-            case 2: usage = true; break;
-            case 3: command.source = word.value; break;
-            case 4: command.destination = word.value; break;
-            case 5:
-                if (SameName(word.value, L"text")) command.format = OutputFormat::Text;
-                else if (SameName(word.value, L"csv")) command.format = OutputFormat::Csv;
-                else if (SameName(word.value, L"json")) command.format = OutputFormat::Json;
-                else return Invalid(L"/F takes text, csv or json, not " + word.value);
-                break;
-            case 6:
-                if (!SplitIds(word.value, &command.selection.idPatterns))
-                    return Invalid(L"/I holds an empty id: " + word.value);
-                break;
-            case 7: command.selection.virusPattern = word.value; break;
-            case 8:
-            case 9: {
-                const int date = ParseIsoDate(word.value);
-                if (date == 0) return Invalid(name + L" takes a date YYYY-MM-DD that exists, not " + word.value);
-                (known == 8 ? command.selection.after : command.selection.before) = date;
-                break;
-            }
-        }
-    }
-
-    if (usage) {
-        command.action = CliAction::Usage;
-        return command;
-    }
-    if (list && remove) return Invalid(L"/L and /X cannot be given together");
-    if ((list || remove) && seen[4]) return Invalid(L"/D goes with a restore, not with /L or /X");
-    if (list) {
-        command.action = CliAction::List;
-    } else if (remove) {
-        if (command.selection.Empty())
-            return Invalid(L"/X needs a selection: /I, /V, /After or /Before");
-        command.action = CliAction::Delete;
-    } else if (seen[3] && seen[4]) {
-        command.action = CliAction::Restore;
-    } else {
-        return Invalid(L"nothing to do: give /L, /X, or /S and /D");
+    if (!values.source.empty() && !values.destination.empty()) {
+        command.action = CliAction::LegacyRestore;
+        command.source = values.source;
+        command.destination = values.destination;
     }
     return command;
+}
+
+std::wstring CliUsageText() {
+    std::wstring text =
+        L"Lists, restores and deletes quarantined items; without a switch the window opens.\r\n"
+        L"\r\n"
+        L"  Quarantine /L [/S=\"folder\"] [/F=text|csv|json] [selection]\r\n"
+        L"  Quarantine /S=\"folder\" /D=\"destination\" [/F=text|csv|json] [selection]\r\n"
+        L"  Quarantine /X [/S=\"folder\"] [/F=text|csv|json] selection\r\n"
+        L"  Quarantine /?\r\n"
+        L"\r\n"
+        L"A selection is any of /I, /V, /After and /Before; all given must match.\r\n"
+        L"Quotes may stand around a switch or its value, or be left out.\r\n"
+        L"\r\n";
+    for (const SwitchDefinition& definition : kSwitches) {
+        std::wstring form = std::wstring(L"  /") + definition.name;
+        if (definition.value != nullptr) form += std::wstring(L"=") + definition.value;
+        form.resize(form.size() < 24 ? 24 : form.size() + 1, L' ');
+        text += form + definition.help + L"\r\n";
+    }
+    text += L"\r\nexit codes:\r\n";
+    for (const ExitCodeMeaning& exit : kExitCodeMeanings)
+        text += L"  " + std::to_wstring(exit.code) + L"  " + exit.meaning + L"\r\n";
+    return text;
 }

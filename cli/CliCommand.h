@@ -36,13 +36,27 @@ struct CliCommand {
     std::wstring error;  // for Invalid: one line for standard error
 };
 
-// A command line that holds none of the switches /L, /X, /?, /F, /I, /V,
-// /After and /Before is read as it always was: /S="…" and /D="…" both given
-// restore without a window, anything else opens the dialog. With any of them
-// every word must be a known switch, each at most once, with a well-formed
-// value (quotes run to the next quote, as in the older form); names are
-// matched without regard to case.
-CliCommand ParseCliCommand(const std::wstring& commandLine);
+// Which program reads the line: the window program keeps the older form's
+// exact meaning; the console program is for scripts and never hands a line it
+// cannot read to a window.
+enum class CliHost { Window, Console };
+
+// The line is split into words once (SplitCommandWords), so a switch is a
+// switch whatever quotes surround it or its value. Every switch of the
+// commands for scripts (/L, /X, /?, /F, /I, /V, /After, /Before) makes the line
+// a command: then every word must be a known switch, each at most once, with a
+// well-formed value; names are matched without regard to case.
+//
+// Without any of them, the window program reads the line as it always did:
+// /S="…" and /D="…" both given restore without a window, anything else opens
+// the dialog. The console program opens the window only for a line without a
+// word; /S and /D in any quoting are its windowless restore, and anything
+// else it cannot read is a usage error.
+CliCommand ParseCliCommand(const std::wstring& commandLine, CliHost host = CliHost::Window);
+
+// The text /? shows: the forms, every switch and every exit code, from the
+// same tables the parse and the run use.
+std::wstring CliUsageText();
 
 // A date "YYYY-MM-DD" that exists, as yyyymmdd; 0 otherwise.
 int ParseIsoDate(const std::wstring& text);

@@ -3,29 +3,23 @@
 #include <windows.h>
 
 #include "audit/AuditTrail.h"
-#include "audit/FileSha256.h"
-#include "cli/QuarantineItems.h"
 #include "cli/Report.h"
 #include "cli/Selection.h"
-#include "ui/ListingText.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "restore/CommandLineRestore.h"
+#include "restore/ItemAudit.h"
 #include "restore/QuarantineFileDelete.h"
+#include "restore/QuarantineItem.h"
 #include "restore/RestoreOutcome.h"
 #include "settings/Folders.h"
+#include "ui/ListingText.h"
 
 namespace {
 
 bool IsFile(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-std::wstring HashOfWrittenFile(const std::wstring& path) {
-    std::wstring hex;
-    FileSha256(path, &hex);
-    return hex;
 }
 
 class CCommandRun {
@@ -43,16 +37,18 @@ public:
             return Fail(kCommandLineUsageError, m_command.destination + L" is a file, not a folder");
         m_folder = QuarantineFolderPath(source);
 
-        m_library.Load(std::wstring());
-        const CZEBQtWrapper::QuarantinePtr quarantine = m_library.OpenQuarantine(m_folder);
-        if (!quarantine) return Fail(kCommandLineNoQuarantine, L"no quarantine could be opened in " + m_folder);
-        std::vector<CZEBQtWrapper::ContainerPtr> containers;
-        if (!quarantine->EnumContainers(containers))
-            return Fail(kCommandLineNoEnumeration, L"the quarantine in " + m_folder + L" could not list its items");
+        OpenedQuarantine opened = OpenQuarantineForCommandLine(m_library, m_folder);
+        if (opened.exitCode == kCommandLineNoQuarantine && !m_library.m_hModule)
+            return Fail(opened.exitCode, L"the quarantine library ZEBQt.dll is missing: neither beside the program nor in "
+                                L"the product's folder");
+        if (opened.exitCode == kCommandLineNoQuarantine)
+            return Fail(opened.exitCode, L"no quarantine could be opened in " + m_folder);
+        if (opened.exitCode != kCommandLineRestored)
+            return Fail(opened.exitCode, L"the quarantine in " + m_folder + L" could not list its items");
 
         std::vector<QuarantineItem> items;
-        items.reserve(containers.size());
-        for (const CZEBQtWrapper::ContainerPtr& container : containers) {
+        items.reserve(opened.containers.size());
+        for (const CZEBQtWrapper::ContainerPtr& container : opened.containers) {
             // Names and the virus are known without opening the objects, so
             // that a narrow selection costs little.
             const std::wstring id = QuarantineFileName(container->m_strFilePath);
@@ -62,96 +58,102 @@ public:
             if (IsSelected(m_command.selection, id, container->m_strVirus, date))
                 items.push_back(ReadQuarantineItem(container));
         }
+        opened.containers.clear();
         m_summary.matched = items.size();
         if (items.empty() && !m_command.selection.Empty()) m_summary.exitCode = kCommandLineNothingMatched;
 
+        std::vector<ItemOutcome> outcomes;
+        if (m_command.action == CliAction::List) {
+            m_summary.succeeded = items.size();
+        } else if (m_command.action == CliAction::Delete) {
+            for (QuarantineItem& item : items) Delete(&item, &outcomes);
+        } else {
+            std::vector<CZEBQtWrapper::ContainerPtr> selected;
+            for (const QuarantineItem& item : items) selected.push_back(item.container);
+            RestoreContainersInto(selected, m_command.destination, [&](size_t index, bool skipped, int32_t result) {
+                Restored(items[index], skipped, result, &outcomes);
+            });
+        }
+        if (m_summary.failed != 0) m_summary.exitCode = kCommandLineRestoreFailed;
         if (m_command.action == CliAction::List) {
             std::vector<const QuarantineItem*> listed;
             for (const QuarantineItem& item : items) listed.push_back(&item);
-            m_summary.succeeded = listed.size();
             Write(FormatListing(m_command.format, m_folder, listed, m_summary));
-            return m_summary.exitCode;
+        } else {
+            Write(FormatOutcomes(m_command.format, m_folder, outcomes, m_summary));
         }
-        std::vector<ItemOutcome> outcomes;
-        for (const QuarantineItem& item : items) {
-            if (m_command.action == CliAction::Delete)
-                Delete(item, &outcomes);
-            else
-                Restore(item, &outcomes);
-        }
-        if (m_summary.failed != 0) m_summary.exitCode = kCommandLineRestoreFailed;
-        Write(FormatOutcomes(m_command.format, m_folder, outcomes, m_summary));
-        return m_summary.exitCode;
+        return m_reportLost ? kCommandLineReportLost : m_summary.exitCode;
     }
 
 private:
-    void Restore(const QuarantineItem& item, std::vector<ItemOutcome>* outcomes) {
+    void Restored(const QuarantineItem& item, bool skipped, int32_t result, std::vector<ItemOutcome>* outcomes) {
         ItemOutcome outcome;
         outcome.id = item.id;
-        // As the windowless restore always did: a container known to hold
-        // only registry values or hosts entries has nothing for a folder.
-        if (item.container->ListsOnlyNonFileObjects()) {
+        if (skipped) {
             outcome.result = L"skipped";
             outcome.reason = AfxLoadString(IDS_HOLDS_NO_FILES);
             ++m_summary.skipped;
             outcomes->push_back(outcome);
             return;
         }
-        const int32_t result = item.container->Restore(m_command.destination, 0, nullptr, 0, 0);
+        ItemAuditOutcome audit;
+        audit.destination = m_command.destination;
         if (result != kRestored) {
             outcome.result = L"failed";
             outcome.reason = AfxLoadString(RestoreFailureMessage(result));
             ++m_summary.failed;
             outcomes->push_back(outcome);
-            Audit(AuditOperation::CommandLineRestore, item, outcome);
+            audit.result = outcome.reason;
+            Audit(AuditOperation::CommandLineRestore, item, audit);
             return;
         }
-        ++m_summary.succeeded;
-        outcome.result = L"restored";
-        if (item.fileLeafNames.empty()) {
+        // The library's word is not enough: every file it wrote is read back
+        // for its hash, and one that cannot be is not reported as restored.
+        bool allOnDisk = true;
+        const size_t files = item.fileLeafNames.empty() ? 1 : item.fileLeafNames.size();
+        for (size_t file = 0; file < files; ++file) {
+            outcome.path = RestoredFilePath(item, file, m_command.destination);
+            outcome.sha256 = RestoredFileSha256(item, file, m_command.destination);
+            const bool onDisk = outcome.path.empty() || !outcome.sha256.empty();
+            outcome.result = onDisk ? L"restored" : L"failed";
+            outcome.reason = onDisk ? std::wstring() : AfxLoadString(IDS_RESTORED_FILE_UNREADABLE);
+            allOnDisk = allOnDisk && onDisk;
             outcomes->push_back(outcome);
-            Audit(AuditOperation::CommandLineRestore, item, outcome);
+            audit.success = onDisk;
+            audit.file = file;
+            audit.sha256 = outcome.sha256;
+            audit.result = onDisk ? outcome.result : outcome.reason;
+            Audit(AuditOperation::CommandLineRestore, item, audit);
         }
-        std::wstring destination = m_command.destination;
-        if (destination.back() != L'\\') destination += L'\\';
-        for (const std::wstring& leaf : item.fileLeafNames) {
-            outcome.path = leaf.empty() ? std::wstring() : destination + leaf;
-            outcome.sha256 = outcome.path.empty() ? std::wstring() : HashOfWrittenFile(outcome.path);
-            outcomes->push_back(outcome);
-            Audit(AuditOperation::CommandLineRestore, item, outcome);
-        }
+        ++(allOnDisk ? m_summary.succeeded : m_summary.failed);
     }
 
-    // One event-log entry per item and file, whatever the report's format.
-    void Audit(AuditOperation operation, const QuarantineItem& item, const ItemOutcome& outcome) {
-        AuditEntry entry;
-        entry.operation = operation;
-        entry.success = outcome.result != L"failed";
-        entry.itemId = item.id;
-        entry.virus = item.virus;
-        entry.formerPath = item.formerPath;
-        entry.destination = operation == AuditOperation::CommandLineRestore
-                                ? (outcome.path.empty() ? m_command.destination : outcome.path)
-                                : std::wstring();
-        entry.result = outcome.reason.empty() ? outcome.result : outcome.reason;
-        entry.sha256 = outcome.sha256;
-        WriteAuditEntry(entry);
-    }
-
-    void Delete(const QuarantineItem& item, std::vector<ItemOutcome>* outcomes) {
+    void Delete(QuarantineItem* pItem, std::vector<ItemOutcome>* outcomes) {
+        // The library lets go of the file before it is deleted.
+        pItem->container.reset();
         ItemOutcome outcome;
-        outcome.id = item.id;
+        outcome.id = pItem->id;
+        ItemAuditOutcome audit;
         // The dialog's guard: nothing but a plain name inside the folder.
-        if (DeleteQuarantineFile(m_folder, item.id)) {
-            outcome.result = L"deleted";
+        audit.success = DeleteQuarantineFile(m_folder, pItem->id);
+        if (audit.success) {
+            outcome.result = audit.result = L"deleted";
             ++m_summary.succeeded;
         } else {
             outcome.result = L"failed";
-            outcome.reason = AfxLoadString(IDS_DELETE_FAILED);
+            outcome.reason = audit.result = AfxLoadString(IDS_DELETE_FAILED);
             ++m_summary.failed;
         }
         outcomes->push_back(outcome);
-        Audit(AuditOperation::CommandLineDelete, item, outcome);
+        Audit(AuditOperation::CommandLineDelete, *pItem, audit);
+    }
+
+    // One event-log entry per item and file, whatever the report's format. An
+    // entry the log does not take fails nothing, but the run says so.
+    void Audit(AuditOperation operation, const QuarantineItem& item, const ItemAuditOutcome& outcome) {
+        if (WriteAuditEntry(ItemAuditEntry(operation, item, outcome))) return;
+        ++m_summary.auditFailed;
+        m_streams.err(Utf8(L"Quarantine: the event log did not take the audit entry for " + item.id + L"\r\n"));
     }
 
     int Fail(int exitCode, const std::wstring& error) {
@@ -162,55 +164,29 @@ private:
             Write(FormatListing(m_command.format, m_folder, {}, m_summary));
         else
             Write(FormatOutcomes(m_command.format, m_folder, {}, m_summary));
-        return exitCode;
+        return m_reportLost ? kCommandLineReportLost : exitCode;
     }
 
-    void Write(const std::string& text) { m_streams.out(text); }
+    void Write(const std::string& text) {
+        if (m_streams.out(text)) return;
+        m_reportLost = true;
+        m_streams.err("Quarantine: the report could not be written whole\r\n");
+    }
 
     const CliCommand& m_command;
     CZEBQtWrapper& m_library;
     const CliStreams& m_streams;
     RunSummary m_summary;
     std::wstring m_folder;
+    bool m_reportLost = false;
 };
 
 }  // namespace
 
-std::wstring CliUsageText() {
-    return L"Lists, restores and deletes quarantined items; without these switches the window opens.\r\n"
-           L"\r\n"
-           L"  Quarantine /L [/S=\"folder\"] [/F=text|csv|json] [selection]\r\n"
-           L"      lists the items\r\n"
-           L"  Quarantine /S=\"folder\" /D=\"destination\" [/F=text|csv|json] [selection]\r\n"
-           L"      restores the items' files into the destination folder\r\n"
-           L"  Quarantine /X [/S=\"folder\"] [/F=text|csv|json] selection\r\n"
-           L"      deletes the items from the quarantine for good\r\n"
-           L"  Quarantine /?\r\n"
-           L"      shows this text\r\n"
-           L"\r\n"
-           L"  /S       the quarantine folder; without it, the folder the window would open\r\n"
-           L"  /F       text (a table ending with a summary line), csv or json, all UTF-8\r\n"
-           L"\r\n"
-           L"selection (all given must match):\r\n"
-           L"  /I=\"id[,id...]\"   quarantine file names as /L shows them; * and ? allowed\r\n"
-           L"  /V=\"pattern\"      virus name; * and ? allowed\r\n"
-           L"  /After=YYYY-MM-DD  stamped on that local date or later\r\n"
-           L"  /Before=YYYY-MM-DD stamped before that local date\r\n"
-           L"\r\n"
-           L"exit codes:\r\n"
-           L"  0  done (also: nothing to list or restore)\r\n"
-           L"  1  no quarantine in the folder, or the quarantine library is missing\r\n"
-           L"  2  the quarantine could not list its items\r\n"
-           L"  3  at least one item could not be restored or deleted; the others were\r\n"
-           L"  4  nothing matched the selection\r\n"
-           L"  5  usage error: unknown switch, bad value, /X without a selection, ...\r\n";
-}
-
 int RunCliCommand(const CliCommand& command, CZEBQtWrapper& library, const CliStreams& streams) {
     switch (command.action) {
         case CliAction::Usage:
-            streams.out(Utf8(CliUsageText()));
-            return 0;
+            return streams.out(Utf8(CliUsageText())) ? kCommandLineRestored : kCommandLineReportLost;
         case CliAction::Invalid:
             streams.err(Utf8(L"Quarantine: " + command.error + L"\r\nQuarantine /? shows the forms.\r\n"));
             return kCommandLineUsageError;

@@ -15,6 +15,30 @@ std::wstring SwitchValue(const std::wstring& text, const wchar_t* switchText) {
 
 }  // namespace
 
+std::vector<CommandWord> SplitCommandWords(const std::wstring& commandLine, bool* pClosed) {
+    std::vector<CommandWord> words;
+    CommandWord word;
+    bool inWord = false, quoted = false;
+    for (size_t i = 0; i < commandLine.size(); ++i) {
+        const wchar_t c = commandLine[i];
+        if (!quoted && (c == L' ' || c == L'\t')) {
+            if (inWord) words.push_back(word);
+            word = CommandWord();
+            inWord = false;
+            continue;
+        }
+        if (!inWord) word.start = i;
+        inWord = true;
+        if (c == L'"')
+            quoted = !quoted;
+        else
+            word.text += c;
+    }
+    if (inWord) words.push_back(word);
+    if (pClosed != nullptr) *pClosed = !quoted;
+    return words;
+}
+
 CommandLineValues ParseCommandLine(const std::wstring& commandLine) {
     CommandLineValues values;
     values.source = SwitchValue(commandLine, L"/S=\"");

@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "restore/ExitCodes.h"
+
 namespace {
 
 const char* ActionName(CliAction action) {
@@ -69,6 +71,7 @@ nlohmann::ordered_json SummaryJson(const RunSummary& summary) {
     if (summary.action != CliAction::List) {
         json["failed"] = summary.failed;
         json["skipped"] = summary.skipped;
+        json["auditFailed"] = summary.auditFailed;
     }
     json["exitCode"] = summary.exitCode;
     if (!summary.error.empty()) json["error"] = Utf8(summary.error);
@@ -99,7 +102,7 @@ std::string Utf8(const std::wstring& text) {
 
 std::wstring SummaryLine(const RunSummary& summary) {
     if (!summary.error.empty()) return L"failed: " + summary.error;
-    if (summary.exitCode == 4) return L"no item matched the selection";
+    if (summary.exitCode == kCommandLineNothingMatched) return L"no item matched the selection";
     const std::wstring n = std::to_wstring(summary.matched);
     const auto items = [](size_t count) { return count == 1 ? L" item" : L" items"; };
     if (summary.action == CliAction::List) return L"listed " + n + items(summary.matched);
@@ -107,6 +110,9 @@ std::wstring SummaryLine(const RunSummary& summary) {
                         std::to_wstring(summary.succeeded) + L" of " + n + items(summary.matched);
     if (summary.failed != 0) line += L"; " + std::to_wstring(summary.failed) + L" failed";
     if (summary.skipped != 0) line += L"; " + std::to_wstring(summary.skipped) + L" skipped";
+    if (summary.auditFailed != 0)
+        line += L"; " + std::to_wstring(summary.auditFailed) +
+                (summary.auditFailed == 1 ? L" audit entry" : L" audit entries") + L" not written";
     return line;
 }
 
@@ -122,6 +128,9 @@ std::string FormatListing(OutputFormat format, const std::wstring& folder,
             record["fileName"] = Utf8(item->fileName);
             record["folder"] = Utf8(item->folder);
             record["formerPath"] = Utf8(item->formerPath);
+            nlohmann::ordered_json formerPaths = nlohmann::ordered_json::array();
+            for (const std::wstring& path : item->formerPaths) formerPaths.push_back(Utf8(path));
+            record["formerPaths"] = std::move(formerPaths);
             record["time"] = Utf8(item->time);
             record["fileObjects"] = item->fileObjects;
             record["otherObjects"] = item->otherObjects;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/CliCommand.h"
-#include "cli/QuarantineItems.h"
+#include "restore/QuarantineItem.h"
 
 // What a restore or delete did with one item; a restore that wrote several
 // files has one outcome per file.
@@ -24,6 +24,7 @@ struct RunSummary {
     size_t succeeded = 0;  // listed, restored or deleted
     size_t failed = 0;
     size_t skipped = 0;
+    size_t auditFailed = 0;  // entries the event log did not take
     int exitCode = 0;
     std::wstring error;  // why nothing could be done, for exit codes 1 and 2
 };

@@ -16,35 +16,46 @@ std::wstring Utf16(const std::string& bytes) {
     return text;
 }
 
-void WriteTo(DWORD which, const std::string& bytes) {
+// False only when text is lost: a full disk, a closed or broken handle. A
+// reader that went away early (the far end of a pipe, as a pager that was
+// quit) ends the report without a complaint, as it does for any console tool.
+bool WriteTo(DWORD which, const std::string& bytes) {
     const HANDLE handle = ::GetStdHandle(which);
-    if (handle == nullptr || handle == INVALID_HANDLE_VALUE || bytes.empty()) return;
+    // A window program started without redirection has nowhere to write, and
+    // was asked for nothing there.
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE || bytes.empty()) return true;
     DWORD mode = 0;
     if (::GetConsoleMode(handle, &mode)) {
         const std::wstring text = Utf16(bytes);
         // Large reports go in pieces: some consoles refuse one very long write.
         const size_t kPiece = 8192;
-        for (size_t at = 0; at < text.size(); at += kPiece) {
+        for (size_t at = 0; at < text.size();) {
             DWORD written = 0;
             const DWORD count = static_cast<DWORD>(std::min(kPiece, text.size() - at));
-            if (!::WriteConsoleW(handle, text.data() + at, count, &written, nullptr)) return;
+            if (!::WriteConsoleW(handle, text.data() + at, count, &written, nullptr) || written == 0)
+                return false;
+            at += written;
         }
-        return;
+        return true;
     }
     for (size_t at = 0; at < bytes.size();) {
         DWORD written = 0;
         const DWORD count = static_cast<DWORD>(std::min<size_t>(bytes.size() - at, 1u << 20));
-        // A reader that went away (the far end of a pipe) ends the report.
-        if (!::WriteFile(handle, bytes.data() + at, count, &written, nullptr) || written == 0) return;
+        if (!::WriteFile(handle, bytes.data() + at, count, &written, nullptr)) {
+            const DWORD error = ::GetLastError();
+            return error == ERROR_BROKEN_PIPE || error == ERROR_NO_DATA;
+        }
+        if (written == 0) return false;
         at += written;
     }
+    return true;
 }
 
 }  // namespace
 
 CliStreams StandardStreams() {
     CliStreams streams;
-    streams.out = [](const std::string& bytes) { WriteTo(STD_OUTPUT_HANDLE, bytes); };
-    streams.err = [](const std::string& bytes) { WriteTo(STD_ERROR_HANDLE, bytes); };
+    streams.out = [](const std::string& bytes) { return WriteTo(STD_OUTPUT_HANDLE, bytes); };
+    streams.err = [](const std::string& bytes) { return WriteTo(STD_ERROR_HANDLE, bytes); };
     return streams;
 }

@@ -33,6 +33,8 @@
 #define IDS_WALK_DELETE_FAILED 127
 #define IDS_WALK_MORE_FAILED 128
 #define IDS_HOLDS_NO_FILES 129
+// Command-line texts keep to 170 and up.
+#define IDS_RESTORED_FILE_UNREADABLE 170
 
 // The list's context menu; its first four items carry the command buttons' ids.
 #define IDR_LIST_CONTEXT 140

@@ -1,14 +1,13 @@
 #include <windows.h>
 
-#include <map>
-
 #include "framework/WaitCursor.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "restore/CollectionGrouping.h"
 #include "restore/FileSize.h"
 #include "restore/RestoreOutcome.h"
-#include "restore/RowAudit.h"
+#include "restore/ItemAudit.h"
+#include "restore/QuarantineItem.h"
 #include "settings/Folders.h"
 #include "ui/FolderBrowser.h"
 #include "ui/ListColumns.h"
@@ -34,14 +33,12 @@ void CQuarantineDlg::OnCollection() {
 
     // Every row in display order, whatever is selected.
     std::vector<CollectionRow> rows;
-    std::map<std::wstring, int> rowOf;
     for (int row = 0; row < m_lstQuarantine.GetItemCount(); ++row) {
         CollectionRow item;
         item.name = m_lstQuarantine.GetItemText(row, kColumnQuarantineFile);
         item.virus = m_lstQuarantine.GetItemText(row, kColumnVirus);
         item.fileName = m_lstQuarantine.GetItemText(row, kColumnFileName);
         item.sizeKB = GetFileSizeKB(m_strFolder + item.name);
-        rowOf.emplace(item.name, row);
         rows.push_back(item);
     }
     const std::vector<std::unique_ptr<CArchiveEntry>> entries = GroupCollection(rows);
@@ -56,14 +53,20 @@ void CQuarantineDlg::OnCollection() {
             // A sample that fails to restore is simply missing from the
             // collection; only the audit trail says so.
             const CZEBQtWrapper::ContainerPtr container = quarantine->OpenContainerByName(name);
+            QuarantineItem item;
+            item.id = name;
+            if (container) {
+                item = ReadQuarantineItem(container);
+                item.id = name;
+            }
             const int32_t result =
                 container ? container->Restore(destination, 0, nullptr, 0, 0) : kRestoreNotAttempted;
-            RowOutcome outcome;
-            outcome.destination = destination;
-            outcome.success = outcome.wroteFile = result == kRestored;
-            outcome.result =
-                outcome.success ? L"restored" : AfxLoadString(RestoreFailureMessage(result));
-            AuditRow(AuditOperation::Collection, m_lstQuarantine, rowOf[name], outcome);
+            ItemAuditOutcome audit;
+            audit.destination = destination;
+            audit.success = result == kRestored;
+            audit.result = audit.success ? L"restored" : AfxLoadString(RestoreFailureMessage(result));
+            if (audit.success) audit.sha256 = RestoredFileSha256(item, 0, destination);
+            WriteAuditEntry(ItemAuditEntry(AuditOperation::Collection, item, audit));
         }
     }
 }

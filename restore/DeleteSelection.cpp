@@ -4,7 +4,8 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "restore/QuarantineFileDelete.h"
-#include "restore/RowAudit.h"
+#include "restore/ItemAudit.h"
+#include "restore/QuarantineItem.h"
 #include "restore/SelectionWalk.h"
 #include "ui/QuarantineDlg.h"
 
@@ -20,13 +21,15 @@ void CQuarantineDlg::DeleteSelection() {
         return;
     {
         CWaitCursor wait;
-        walk.Run([this](int row, const std::wstring& name, std::wstring* pReason) {
-            RowOutcome outcome;
-            outcome.success = DeleteQuarantineFile(m_strFolder, name);
-            outcome.result = outcome.success ? L"deleted" : AfxLoadString(IDS_DELETE_FAILED);
-            AuditRow(AuditOperation::Delete, m_lstQuarantine, row, outcome);
-            if (!outcome.success) *pReason = outcome.result;
-            return outcome.success;
+        walk.Run([this](int, const std::wstring& name, std::wstring* pReason) {
+            // Read before the file goes: afterwards the library knows nothing of it.
+            const QuarantineItem item = ReadQuarantineItemByName(m_ZEBQt, m_strFolder, name);
+            ItemAuditOutcome audit;
+            audit.success = DeleteQuarantineFile(m_strFolder, name);
+            audit.result = audit.success ? L"deleted" : AfxLoadString(IDS_DELETE_FAILED);
+            WriteAuditEntry(ItemAuditEntry(AuditOperation::Delete, item, audit));
+            if (!audit.success) *pReason = audit.result;
+            return audit.success;
         });
         // A quarantine file that would not go is listed again.
         FillQuarantineList();

@@ -6,7 +6,8 @@
 #include "restore/CleanHook.h"
 #include "restore/QuarantineFileDelete.h"
 #include "restore/RestoreOutcome.h"
-#include "restore/RowAudit.h"
+#include "restore/ItemAudit.h"
+#include "restore/QuarantineItem.h"
 #include "restore/SelectionWalk.h"
 #include "ui/QuarantineDlg.h"
 
@@ -19,17 +20,23 @@ UINT RestoreProgressTitle(bool clean, bool askDelete) {
 }
 
 // Restores one quarantine file through a quarantine and container opened for
-// it alone; both are closed again before this returns.
+// it alone, and reads the item as the library reports it for the audit trail;
+// both are closed again before this returns, so that the quarantine file can
+// go afterwards.
 int32_t RestoreQuarantineFile(CZEBQtWrapper& library, const std::wstring& fullPath,
                               const std::wstring& destination, ZEBQtCleanHook hook,
-                              uintptr_t context) {
+                              uintptr_t context, QuarantineItem* pItem) {
     std::wstring folder;
     std::wstring name;
     if (!SplitQuarantineFilePath(fullPath, &folder, &name)) return kRestoreNotAttempted;
+    pItem->id = name;
     const CZEBQtWrapper::QuarantinePtr quarantine = library.OpenQuarantine(folder);
     if (!quarantine) return kRestoreNotAttempted;
     const CZEBQtWrapper::ContainerPtr container = quarantine->OpenContainerByName(name);
     if (!container) return kRestoreNotAttempted;
+    *pItem = ReadQuarantineItem(container);
+    pItem->id = name;
+    pItem->container.reset();
     return container->Restore(destination, 0, hook, context, 0);
 }
 
@@ -52,20 +59,22 @@ void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destinatio
     const AuditOperation operation = clean                 ? AuditOperation::CleanAndRestore
                                      : destination.empty() ? AuditOperation::Restore
                                                            : AuditOperation::RestoreToNewLocation;
-    walk.Run([&](int row, const std::wstring& name, std::wstring* pReason) {
+    walk.Run([&](int, const std::wstring& name, std::wstring* pReason) {
+        QuarantineItem item;
         const int32_t result =
-            RestoreQuarantineFile(m_ZEBQt, m_strFolder + name, destination, hook, context);
-        RowOutcome outcome;
-        outcome.destination = destination;
-        if (result != kRestored) {
+            RestoreQuarantineFile(m_ZEBQt, m_strFolder + name, destination, hook, context, &item);
+        ItemAuditOutcome audit;
+        audit.destination = destination;
+        audit.success = result == kRestored;
+        if (!audit.success) {
             *pReason = AfxLoadString(RestoreFailureMessage(result));
-            outcome.result = *pReason;
-            AuditRow(operation, m_lstQuarantine, row, outcome);
+            audit.result = *pReason;
+            WriteAuditEntry(ItemAuditEntry(operation, item, audit));
             return false;
         }
-        outcome.success = outcome.wroteFile = true;
-        outcome.result = L"restored";
-        AuditRow(operation, m_lstQuarantine, row, outcome);
+        audit.result = L"restored";
+        audit.sha256 = RestoredFileSha256(item, 0, destination);
+        WriteAuditEntry(ItemAuditEntry(operation, item, audit));
         // A quarantine file that will not go simply shows again after the refill.
         if (deleteAfter) DeleteQuarantineFile(m_strFolder, name);
         return true;

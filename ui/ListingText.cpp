@@ -98,16 +98,28 @@ std::wstring IsoTimestampText(const SYSTEMTIME& time, int* pDate) {
     tm local = {};
     // Years before 1900 are shown as the start of 1970: no real moment.
     if (time.wYear < 1900 || !ShownMoment(time, &value, &local)) return std::wstring();
-    tm asUtc = local;
-    const long long offset = static_cast<long long>(_mkgmtime(&asUtc)) - value;
+    // The offset is Windows' own for that date: the C runtime follows a TZ
+    // variable where one is set, and its rules need not be the zone's.
+    TIME_ZONE_INFORMATION zone = {};
+    SYSTEMTIME wall = time;
+    wall.wMilliseconds = 0;
+    SYSTEMTIME utc = {};
+    FILETIME wallTime = {}, utcTime = {};
+    if (!::GetTimeZoneInformationForYear(time.wYear, nullptr, &zone) ||
+        !::TzSpecificLocalTimeToSystemTime(&zone, &wall, &utc) ||
+        !::SystemTimeToFileTime(&wall, &wallTime) || !::SystemTimeToFileTime(&utc, &utcTime))
+        return std::wstring();
+    const auto ticks = [](const FILETIME& t) {
+        return static_cast<long long>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+    };
+    const long long offset = (ticks(wallTime) - ticks(utcTime)) / 10000000;
     const long long minutes = (offset < 0 ? -offset : offset) / 60;
     wchar_t buffer[kTimestampChars] = {};
     const int length = swprintf(buffer, kTimestampChars, L"%04d-%02d-%02dT%02d:%02d:%02d%lc%02lld:%02lld",
-                                local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                                local.tm_hour, local.tm_min, local.tm_sec,
-                                offset < 0 ? L'-' : L'+', minutes / 60, minutes % 60);
+                                wall.wYear, wall.wMonth, wall.wDay, wall.wHour, wall.wMinute,
+                                wall.wSecond, offset < 0 ? L'-' : L'+', minutes / 60, minutes % 60);
     if (length <= 0) return std::wstring();
-    *pDate = (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
+    *pDate = wall.wYear * 10000 + wall.wMonth * 100 + wall.wDay;
     return std::wstring(buffer, static_cast<size_t>(length));
 }
 

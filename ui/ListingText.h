@@ -35,9 +35,10 @@ FormerLocation SplitFormerPath(const std::wstring& origPath);
 std::wstring TimestampText(const SYSTEMTIME& time);
 
 // The same moment for scripts: ISO 8601 local time with its offset from UTC
-// ("2024-03-01T09:00:00+01:00"), and its local date as yyyymmdd. Empty, with
-// date 0, wherever the list shows nothing or the start of 1970 in place of a
-// real time stamp.
+// ("2024-03-01T09:00:00+01:00"), and its local date as yyyymmdd. The offset
+// is the Windows time zone's for that date, whatever a TZ variable tells the C
+// runtime. Empty, with date 0, wherever the list shows nothing or the start of
+// 1970 in place of a real time stamp.
 std::wstring IsoTimestampText(const SYSTEMTIME& time, int* pDate);
 
 // Compares two first-column texts as the list control's ascending sort does

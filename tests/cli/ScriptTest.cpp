@@ -195,7 +195,7 @@ TEST_F(Scripts, EveryItemARunRestoresOrDeletesLeavesOneAuditEntry) {
     std::vector<AuditEntry> entries;
     SetAuditSinkForTesting([&entries](const AuditEntry& entry) { entries.push_back(entry); });
     CliStreams quiet;
-    quiet.out = quiet.err = [](const std::string&) {};
+    quiet.out = quiet.err = [](const std::string&) { return true; };
     const int restored = RunCliCommand(ParseCliCommand(L"/S=\"" + m_quarantine + L"\" /D=\"" + out + L"\" /F=csv"),
                                        dlg.m_ZEBQt, quiet);
     const int deleted = RunCliCommand(ParseCliCommand(L"/X /S=\"" + m_quarantine + L"\" /I=\"" + m_plainId + L"\""),

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "restore/CommandLineRestore.h"
+#include "restore/ExitCodes.h"
 #include "tests/cmdline/ProgramRun.h"
 
 // The real program and the stand-in quarantine library with a real store made

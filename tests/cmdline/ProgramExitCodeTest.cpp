@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "restore/CommandLineRestore.h"
+#include "restore/ExitCodes.h"
 #include "tests/cmdline/ProgramRun.h"
 #include "tests/doubles/recorder/Recorder.h"
 

@@ -8,7 +8,7 @@
 #include "framework/Handles.h"
 #include "quarantine/ZEBQtWrapper.h"
 #include "restore/CleanHook.h"
-#include "restore/CommandLineRestore.h"
+#include "restore/ExitCodes.h"
 #include "scanner/ZEBScanPWrapper.h"
 #include "standin/zebscanp/Signatures.h"
 #include "tests/cmdline/ProgramRun.h"

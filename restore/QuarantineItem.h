@@ -5,8 +5,9 @@
 
 #include "quarantine/ZEBQtWrapper.h"
 
-// One quarantine file as a script sees it: what the list shows of it, and
-// what it holds. Only what the library reports.
+// One quarantine file as the library reports it: what the list shows of it,
+// and what it holds. The dialog's operations, the command line and the audit
+// trail all read an item this one way.
 struct QuarantineItem {
     std::wstring id;          // the quarantine file's name, as the first column shows it
     std::wstring virus;
@@ -17,9 +18,15 @@ struct QuarantineItem {
     int date = 0;             // local yyyymmdd of the time, 0 without one
     int fileObjects = 0;
     int otherObjects = 0;     // registry values, hosts entries and whatever else is not a file
-    std::vector<std::wstring> fileLeafNames;  // each file's former name, in the library's order
+    std::vector<std::wstring> formerPaths;    // every file's former path, in the library's order
+    std::vector<std::wstring> fileLeafNames;  // each file's former name, in the same order
     CZEBQtWrapper::ContainerPtr container;
 };
 
-// Reads what the item shows and holds from an enumerated container.
+// Reads what the item shows and holds from an enumerated or opened container.
 QuarantineItem ReadQuarantineItem(const CZEBQtWrapper::ContainerPtr& container);
+
+// The item a quarantine file of the folder is, read through a quarantine and
+// container opened for it; only the id is known when either does not open.
+QuarantineItem ReadQuarantineItemByName(CZEBQtWrapper& library, const std::wstring& folder,
+                                        const std::wstring& name);

@@ -1,4 +1,4 @@
-#include "cli/QuarantineItems.h"
+#include "restore/QuarantineItem.h"
 
 #include "ui/ListingText.h"
 
@@ -18,9 +18,27 @@ QuarantineItem ReadQuarantineItem(const CZEBQtWrapper::ContainerPtr& container) 
                 item.fileName = former.fileName;
                 item.folder = former.folder;
             }
+            item.formerPaths.push_back(file->m_strOrigPath);
             item.fileLeafNames.push_back(former.fileName);
         }
         item.otherObjects = container->CountNonFileObjects();
     }
+    return item;
+}
+
+QuarantineItem ReadQuarantineItemByName(CZEBQtWrapper& library, const std::wstring& folder,
+                                        const std::wstring& name) {
+    const CZEBQtWrapper::QuarantinePtr quarantine = library.OpenQuarantine(folder);
+    const CZEBQtWrapper::ContainerPtr container =
+        quarantine ? quarantine->OpenContainerByName(name) : CZEBQtWrapper::ContainerPtr();
+    if (!container) {
+        QuarantineItem item;
+        item.id = name;
+        return item;
+    }
+    QuarantineItem item = ReadQuarantineItem(container);
+    // A container opened by name may report its path differently; the row's
+    // name is the one the list and the file system know.
+    item.id = name;
     return item;
 }

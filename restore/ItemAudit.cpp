@@ -1,0 +1,36 @@
+#include "restore/ItemAudit.h"
+
+#include "audit/FileSha256.h"
+
+std::wstring RestoredFilePath(const QuarantineItem& item, size_t file, const std::wstring& destination) {
+    if (file >= item.fileLeafNames.size() || item.fileLeafNames[file].empty()) return std::wstring();
+    if (destination.empty()) return item.formerPaths[file];
+    std::wstring path = destination;
+    if (path.back() != L'\\') path += L'\\';
+    return path + item.fileLeafNames[file];
+}
+
+std::wstring RestoredFileSha256(const QuarantineItem& item, size_t file, const std::wstring& destination) {
+    const std::wstring path = RestoredFilePath(item, file, destination);
+    std::wstring hex;
+    if (path.empty() || !FileSha256(path, &hex)) hex.clear();
+    return hex;
+}
+
+AuditEntry ItemAuditEntry(AuditOperation operation, const QuarantineItem& item,
+                          const ItemAuditOutcome& outcome) {
+    AuditEntry entry;
+    entry.operation = operation;
+    entry.success = outcome.success;
+    entry.itemId = item.id;
+    entry.virus = item.virus;
+    if (outcome.file < item.formerPaths.size()) entry.formerPath = item.formerPaths[outcome.file];
+    if (!outcome.destination.empty()) {
+        const std::wstring written =
+            outcome.success ? RestoredFilePath(item, outcome.file, outcome.destination) : std::wstring();
+        entry.destination = written.empty() ? outcome.destination : written;
+    }
+    entry.result = outcome.result;
+    entry.sha256 = outcome.sha256;
+    return entry;
+}
