@@ -64,7 +64,8 @@ bool WriteAuditEntry(const AuditEntry& entry) noexcept;
 
 // For tests only: while a sink is set, WriteAuditEntry hands every entry to it
 // instead of the event log, so that a test can see which entries an operation
-// writes without reading the machine's log. An empty function puts the event
+// writes without reading the machine's log; a sink that throws stands for a
+// log that refuses the entry. An empty function puts the event
 // log back.
 using AuditSink = std::function<void(const AuditEntry&)>;
 void SetAuditSinkForTesting(AuditSink sink);

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "cli/CliCommand.h"
+#include "cli/Report.h"
 #include "cli/Selection.h"
+#include "restore/ExitCodes.h"
+#include "tests/common/TestPaths.h"
 
 TEST(CliCommand, TheOlderFormKeepsItsMeaningAndTheNewFormsAreRecognised) {
     struct Case {
@@ -29,6 +32,49 @@ TEST(CliCommand, TheOlderFormKeepsItsMeaningAndTheNewFormsAreRecognised) {
     const CliCommand restore = ParseCliCommand(L"/D=\"C:\\Out\" /I=\"a*,b?.qtc\" /S=\"C:\\Q\"");
     EXPECT_EQ(restore.destination, L"C:\\Out");
     EXPECT_EQ(restore.selection.idPatterns, (std::vector<std::wstring>{L"a*", L"b?.qtc"}));
+}
+
+// A switch is a switch whatever quotes surround it or its value, so that
+// neither cmd's nor PowerShell's quoting decides what a line does. The window
+// program keeps the older form's exact meaning; the console program never
+// hands a line it cannot read to a window.
+TEST(CliCommand, QuotingNeverDecidesWhatALineDoes) {
+    struct Case {
+        CliHost host;
+        const wchar_t* line;
+        CliAction action;
+        const wchar_t* source;
+        const wchar_t* destination;
+        const wchar_t* id;  // the one /I pattern, if any
+    } const cases[] = {
+        {CliHost::Window, L"/S=\"C:\\Q\" /D=\"C:\\Out\" \"/I=a.qtc\"", CliAction::Restore, L"C:\\Q", L"C:\\Out", L"a.qtc"},
+        {CliHost::Window, L"/S=\"C:\\Q\" /D=\"C:\\Out\" \"/V=Trojan.*\"", CliAction::Restore, L"C:\\Q", L"C:\\Out", nullptr},
+        {CliHost::Window, L"/S=C:\\Q \"/D=C:\\Restored files\" /I=a.qtc", CliAction::Restore, L"C:\\Q", L"C:\\Restored files", L"a.qtc"},
+        {CliHost::Window, L"/S=C:\\Q /D=C:\\Out", CliAction::Dialog, L"", L"", nullptr},
+        {CliHost::Window, L"/S=\"abc /D=\"def\"", CliAction::LegacyRestore, L"abc /D=", L"def", nullptr},
+        {CliHost::Console, L"/S=C:\\Q /D=C:\\Out", CliAction::LegacyRestore, L"C:\\Q", L"C:\\Out", nullptr},
+        {CliHost::Console, L"\"/S=C:\\Q\" \"/D=C:\\Restored files\"", CliAction::LegacyRestore, L"C:\\Q", L"C:\\Restored files", nullptr},
+        {CliHost::Console, L"/S=\"C:\\Q\" /D=\"C:\\Out\"", CliAction::LegacyRestore, L"C:\\Q", L"C:\\Out", nullptr},
+        {CliHost::Console, L"/s=C:\\Q /d=C:\\Out /F=csv", CliAction::Restore, L"C:\\Q", L"C:\\Out", nullptr},
+        {CliHost::Console, L"", CliAction::Dialog, L"", L"", nullptr},
+        {CliHost::Console, L"  \t", CliAction::Dialog, L"", L"", nullptr},
+        {CliHost::Console, L"/S=C:\\Q", CliAction::Invalid, L"", L"", nullptr},
+        {CliHost::Console, L"C:\\Q", CliAction::Invalid, L"", L"", nullptr},
+        {CliHost::Console, L"/S=\"C:\\Q /D=C:\\Out", CliAction::Invalid, L"", L"", nullptr},
+    };
+    for (const Case& c : cases) {
+        const CliCommand command = ParseCliCommand(c.line, c.host);
+        EXPECT_EQ(command.action, c.action) << c.line;
+        if (c.action == CliAction::Invalid) {
+            EXPECT_FALSE(command.error.empty()) << c.line;
+            continue;
+        }
+        EXPECT_EQ(command.source, c.source) << c.line;
+        EXPECT_EQ(command.destination, c.destination) << c.line;
+        EXPECT_EQ(command.selection.idPatterns,
+                  c.id ? std::vector<std::wstring>{c.id} : std::vector<std::wstring>()) << c.line;
+    }
+    EXPECT_EQ(ParseCliCommand(L"\"/V=Trojan.*\" /L").selection.virusPattern, L"Trojan.*");
 }
 
 TEST(CliCommand, BadInputIsAUsageErrorThatSaysWhatIsWrong) {
@@ -92,4 +138,28 @@ TEST(Selection, PatternsVirusAndDatesMustAllMatch) {
     EXPECT_FALSE(IsSelected(selection, L"x.qtc", L"trojan.agent", 0)) << "no time stamp";
     EXPECT_FALSE(IsSelected(selection, L"y.qtc", L"trojan.agent", 20240102));
     EXPECT_FALSE(IsSelected(selection, L"20240102.qtc", L"W32.Worm", 20240102));
+}
+
+// Scripts, /? and the README's table read one table of exit codes.
+TEST(ExitCodes, UsageAndTheReadmeShowEveryCodeAsTheTableHasIt) {
+    const std::wstring usage = CliUsageText();
+    std::vector<std::pair<int, std::string>> table, readme;
+    for (const ExitCodeMeaning& exit : kExitCodeMeanings) {
+        EXPECT_NE(usage.find(L"  " + std::to_wstring(exit.code) + L"  " + exit.meaning + L"\r\n"), std::wstring::npos)
+            << exit.code;
+        table.emplace_back(exit.code, Utf8(exit.meaning));
+    }
+    const std::string text = ReadFileBytes(TestBinDir() + L"\\README.md");
+    const size_t start = text.find("| Exit code | Meaning |");
+    ASSERT_NE(start, std::string::npos);
+    for (size_t at = text.find('\n', start) + 1; at < text.size() && text[at] == '|';) {
+        const size_t end = text.find('\n', at);
+        const std::string row = text.substr(at, end - at);
+        const size_t bar = row.find('|', 1);
+        if (row.find_first_of("0123456789") < bar)
+            readme.emplace_back(std::atoi(row.c_str() + 1), row.substr(bar + 2, row.rfind(" |") - bar - 2));
+        at = end + 1;
+    }
+    EXPECT_EQ(readme, table);
+    EXPECT_EQ(kExitCodeCount, table.size());
 }

@@ -184,6 +184,40 @@ TEST_F(Scripts, BadInputEndsWithAMessageAndAnExitCodeAndDoesNothing) {
     EXPECT_EQ(run.exitCode, DWORD(kCommandLineUsageError));
 }
 
+// However cmd or PowerShell passed the quotes on, a line does what it says:
+// a quoted selection is still a selection, PowerShell's /S=folder /D=folder
+// is still the restore, and a console line that cannot be read is a usage
+// error rather than a window that nobody sees.
+TEST_F(Scripts, QuotingNeverDecidesWhatALineDoes) {
+    const std::wstring one = m_scratch + L"\\one", all = m_scratch + L"\\all of them";
+    const std::vector<int> codes = RunBatch({
+        L"Quarantine" + Source() + L" /D=\"" + one + L"\" \"/I=" + m_plainId + L"\" > one.txt",
+        L"Quarantine /S=" + m_quarantine + L" \"/D=" + all + L"\"",
+        L"Quarantine /S=" + m_quarantine + L" 2> alone.txt",
+        L"Quarantine \"" + m_quarantine + L"\" 2> stray.txt",
+    });
+    EXPECT_EQ(codes, (std::vector<int>{0, 0, kCommandLineUsageError, kCommandLineUsageError}));
+    EXPECT_EQ(FilesIn(one), std::vector<std::wstring>{L"b.txt"});
+    EXPECT_EQ(LastLine(Output(L"one.txt")), "restored 1 of 1 item");
+    EXPECT_EQ(FilesIn(all).size(), 2u);
+    EXPECT_EQ(Output(L"alone.txt").compare(0, 12, "Quarantine: "), 0);
+    EXPECT_EQ(Output(L"stray.txt").compare(0, 12, "Quarantine: "), 0);
+
+    // Alone, without the window program or a library, the console program
+    // says which is missing, each with its own code.
+    const std::wstring lonely = m_scratch + L"\\lonely";
+    ASSERT_TRUE(::CreateDirectoryW(lonely.c_str(), nullptr));
+    ASSERT_TRUE(::CopyFileW((m_app + L"\\Quarantine.com").c_str(), (lonely + L"\\Quarantine.com").c_str(), FALSE));
+    const std::wstring batch = L"@echo off\r\ncd /d \"" + lonely + L"\"\r\nQuarantine.com 2> window.txt\r\n"
+                               L">codes.txt echo %errorlevel%\r\nQuarantine.com /L" + Source() +
+                               L" 2> library.txt\r\n>>codes.txt echo %errorlevel%\r\n";
+    ASSERT_TRUE(WriteFileBytes(lonely + L"\\run.cmd", std::string(batch.begin(), batch.end())));
+    EXPECT_TRUE(RunProgram(L"C:\\windows\\system32\\cmd.exe", L"/c \"" + lonely + L"\\run.cmd\"").finished);
+    EXPECT_EQ(ReadFileBytes(lonely + L"\\codes.txt"), "7\r\n1\r\n");
+    EXPECT_NE(ReadFileBytes(lonely + L"\\window.txt").find("Quarantine.exe could not be started"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(lonely + L"\\library.txt").find("ZEBQt.dll is missing"), std::string::npos);
+}
+
 // The same commands in this process, with the event log's writer replaced by a
 // recorder: one entry per item, with what the report says.
 TEST_F(Scripts, EveryItemARunRestoresOrDeletesLeavesOneAuditEntry) {

@@ -1,6 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <stdexcept>
+
+#include <nlohmann/json.hpp>
+
+#include "audit/AuditTrail.h"
+#include "cli/CliRun.h"
+#include "cli/Report.h"
 #include "restore/CommandLineRestore.h"
+#include "tests/cmdline/ProgramRun.h"
 #include "tests/doubles/recorder/Recorder.h"
 #include "ui/QuarantineDlg.h"
 
@@ -135,6 +145,60 @@ TEST_F(CommandLineRestore, NoQuarantineOrNoEnumerationEndsWithItsOwnCode) {
               kCommandLineNoEnumeration);
     EXPECT_EQ(m_recorder->Calls(L"Restore"), Calls());
     EXPECT_EQ(m_recorder->Calls(L"Close"), (Calls{L"CloseQuarantine(1)"}));
+}
+
+// The commands for scripts never report what they could not check or could
+// not write as success. The recorder answers every restore with success and
+// writes nothing.
+TEST_F(CommandLineRestore, ARunSaysWhatItCouldNotCheckOrWrite) {
+    const std::wstring out = ScratchForThisTest();
+    ASSERT_TRUE(WriteFileBytes(out + L"\\a.txt", "alpha"));
+    ASSERT_EQ(m_recorder->Script(L"quarantine|handle=1|path=C:\\Q\\\n"
+                                 L"container|handle=11|file=C:\\Q\\a.qtc\nobject|handle=111|orig=C:\\docs\\a.txt\n"
+                                 L"container|handle=12|file=C:\\Q\\b.qtc\nobject|handle=121|orig=C:\\docs\\b.txt\n"),
+              0);
+    struct Case {
+        bool outputLost, auditRefused;
+        int exitCode;
+        const char* error;  // what standard error says, in part
+    } const cases[] = {
+        {false, false, kCommandLineRestoreFailed, ""},
+        {true, false, kCommandLineReportLost, "the report could not be written whole"},
+        {false, true, kCommandLineRestoreFailed, "the event log did not take the audit entry for a.qtc"},
+    };
+    for (const Case& c : cases) {
+        std::string report, error;
+        CliStreams streams;
+        streams.out = [&](const std::string& text) {
+            report += text;
+            return !c.outputLost;
+        };
+        streams.err = [&](const std::string& text) {
+            error += text;
+            return true;
+        };
+        SetAuditSinkForTesting([&](const AuditEntry&) {
+            if (c.auditRefused) throw std::runtime_error("refused");
+        });
+        CQuarantineDlg dlg;
+        const int exitCode = RunCliCommand(
+            ParseCliCommand(L"/S=\"C:\\Q\" /D=\"" + out + L"\" /F=json"), dlg.m_ZEBQt, streams);
+        SetAuditSinkForTesting(nullptr);
+        EXPECT_EQ(exitCode, c.exitCode);
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+
+        const nlohmann::json json = nlohmann::json::parse(report);
+        ASSERT_EQ(json["items"].size(), 2u);
+        EXPECT_EQ(json["items"][0]["result"], "restored");
+        EXPECT_EQ(json["items"][0]["sha256"].get<std::string>().size(), 64u);
+        EXPECT_EQ(json["items"][1]["result"], "failed");
+        EXPECT_EQ(json["items"][1]["path"], Utf8(out + L"\\b.txt"));
+        EXPECT_EQ(json["items"][1]["reason"], "Reported as restored, but the restored file could not be read back.");
+        EXPECT_EQ(json["summary"]["exitCode"], kCommandLineRestoreFailed);
+        EXPECT_EQ(json["summary"]["text"], c.auditRefused ? "restored 1 of 2 items; 1 failed; 2 audit entries not written"
+                                                          : "restored 1 of 2 items; 1 failed");
+    }
+    RemoveTree(out);
 }
 
 TEST(CommandLineRestoreWithoutLibrary, EndsWithTheNoQuarantineCode) {
