@@ -283,15 +283,18 @@ TEST_F(Restore, RowsAreRestoredInTheListsDisplayOrder) {
 // Every row a dialog operation works on leaves one entry in the audit trail,
 // with the row's own texts, the outcome as the user was told it, and the
 // restored file's SHA-256 (seen here through the trail's test seam).
+// The entries hold what the library reports, as the command line's do: a
+// former path keeps its long-path prefix, which the list does not show.
 TEST_F(Restore, EachRowOfARestoreAndADeleteLeavesOneAuditEntry) {
     const std::wstring a = Add(L"a.txt", "alpha", L"Virus.A");
     const std::wstring b = Add(L"b.txt", "bravo", L"Virus.B");
+    const std::wstring c = Add(L"c.txt", "charlie", L"Virus.C", L"\\\\?\\" + scene.Origin());
     Create();
     ASSERT_TRUE(WriteFileBytes(OriginFile(L"b.txt"), "in the way"));
     std::vector<AuditEntry> entries;
     SetAuditSinkForTesting([&entries](const AuditEntry& entry) { entries.push_back(entry); });
 
-    Select({a, b});
+    Select({a, b, c});
     answerer.AnswerNextMessageBox(IDNO);
     driver.Click(IDC_RESTORE);
     Select({b});
@@ -313,9 +316,14 @@ TEST_F(Restore, EachRowOfARestoreAndADeleteLeavesOneAuditEntry) {
     blocked.virus = L"Virus.B";
     blocked.formerPath = OriginFile(L"b.txt");
     blocked.result = Text(IDS_TARGET_OPEN_FAILED);
+    AuditEntry prefixed = restored;
+    prefixed.itemId = c;
+    prefixed.virus = L"Virus.C";
+    prefixed.formerPath = L"\\\\?\\" + OriginFile(L"c.txt");
+    prefixed.sha256 = L"b9dd960c1753459a78115d3cb845a57d924b6877e805b08bd01086ccdf34433c";
     AuditEntry deleted = blocked;
     deleted.operation = AuditOperation::Delete;
     deleted.success = true;
     deleted.result = L"deleted";
-    EXPECT_EQ(entries, (std::vector<AuditEntry>{restored, blocked, deleted}));
+    EXPECT_EQ(entries, (std::vector<AuditEntry>{restored, blocked, prefixed, deleted}));
 }
