@@ -2,6 +2,7 @@
 
 #define IDD_ABOUTBOX 100
 #define IDD_QUARANTINE_DIALOG 102
+#define IDD_ITEM_PROPERTIES 103
 #define IDR_MAINFRAME 128
 
 #define IDS_ABOUTBOX 101
@@ -33,11 +34,14 @@
 #define IDS_WALK_DELETE_FAILED 127
 #define IDS_WALK_MORE_FAILED 128
 #define IDS_HOLDS_NO_FILES 129
+#define IDS_BROWSE_NAME 130
+#define IDS_FILE_IN_THE_WAY 131
 
 // The list's context menu; its first four items carry the command buttons' ids.
 #define IDR_LIST_CONTEXT 140
 #define ID_LIST_DELETE 32771
 #define ID_LIST_SELECT_ALL 32772
+#define ID_LIST_PROPERTIES 32773
 
 #define IDC_PATH 1000
 #define IDC_BROWSE 1001
@@ -47,6 +51,15 @@
 #define IDC_RESTORE_TO_NEW_LOCATION 1005
 #define IDC_COLLECTION 1006
 #define IDC_RELOAD 1007
+#define IDC_LIST_LABEL 1008
+
+// The item properties dialog.
+#define IDC_PROP_QUARANTINE_FILE 1010
+#define IDC_PROP_VIRUS 1011
+#define IDC_PROP_TIME 1012
+#define IDC_PROP_FORMER_PATHS 1013
+#define IDC_PROP_OTHER_LABEL 1014
+#define IDC_PROP_OTHER_OBJECTS 1015
 
 #define IDM_ABOUTBOX 0x0010
 #define IDC_SIZE_GRIP 17733

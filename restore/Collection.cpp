@@ -48,6 +48,12 @@ void CQuarantineDlg::OnCollection() {
 
     const CZEBQtWrapper::QuarantinePtr quarantine = m_ZEBQt.OpenQuarantine(m_strFolder);
     if (!quarantine) return;
+    // Once the progress has gone and the window is enabled again, however
+    // the walk ends.
+    struct FocusKeeper {
+        CQuarantineDlg* pDlg;
+        ~FocusKeeper() { pDlg->KeepFocus(); }
+    } keeper{this};
     CProgressWalk progress(m_hWnd, IDS_PROGRESS_COLLECTION, CollectedFileCount(entries));
     for (const std::unique_ptr<CArchiveEntry>& entry : entries) {
         for (const std::wstring& name : entry->m_strFile) {
@@ -56,8 +62,8 @@ void CQuarantineDlg::OnCollection() {
             // A sample that fails to restore is simply missing from the
             // collection; only the audit trail says so.
             const CZEBQtWrapper::ContainerPtr container = quarantine->OpenContainerByName(name);
-            const int32_t result =
-                container ? container->Restore(destination, 0, nullptr, 0, 0) : kRestoreNotAttempted;
+            const int32_t result = container ? container->Restore(destination, 0, nullptr, 0, 0)
+                                             : kRestoreNotAttempted;
             RowOutcome outcome;
             outcome.destination = destination;
             outcome.success = outcome.wroteFile = result == kRestored;

@@ -3,7 +3,9 @@
 #include "framework/WaitCursor.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
+#include "quarantine/FormerPaths.h"
 #include "restore/CleanHook.h"
+#include "restore/FilesInTheWay.h"
 #include "restore/QuarantineFileDelete.h"
 #include "restore/RestoreOutcome.h"
 #include "restore/RowAudit.h"
@@ -19,24 +21,33 @@ UINT RestoreProgressTitle(bool clean, bool askDelete) {
 }
 
 // Restores one quarantine file through a quarantine and container opened for
-// it alone; both are closed again before this returns.
+// it alone; both are closed again before this returns. A failed restore puts
+// its reason for the user into *pReason.
 int32_t RestoreQuarantineFile(CZEBQtWrapper& library, const std::wstring& fullPath,
                               const std::wstring& destination, ZEBQtCleanHook hook,
-                              uintptr_t context) {
+                              uintptr_t context, std::wstring* pReason) {
     std::wstring folder;
     std::wstring name;
-    if (!SplitQuarantineFilePath(fullPath, &folder, &name)) return kRestoreNotAttempted;
-    const CZEBQtWrapper::QuarantinePtr quarantine = library.OpenQuarantine(folder);
-    if (!quarantine) return kRestoreNotAttempted;
-    const CZEBQtWrapper::ContainerPtr container = quarantine->OpenContainerByName(name);
-    if (!container) return kRestoreNotAttempted;
-    return container->Restore(destination, 0, hook, context, 0);
+    CZEBQtWrapper::QuarantinePtr quarantine;
+    CZEBQtWrapper::ContainerPtr container;
+    if (SplitQuarantineFilePath(fullPath, &folder, &name))
+        quarantine = library.OpenQuarantine(folder);
+    if (quarantine) container = quarantine->OpenContainerByName(name);
+    if (!container) {
+        *pReason = AfxLoadString(RestoreFailureMessage(kRestoreNotAttempted));
+        return kRestoreNotAttempted;
+    }
+    const int32_t result = container->Restore(destination, 0, hook, context, 0);
+    if (result != kRestored)
+        *pReason = RestoreFailureReason(result, destination, FormerPaths(*container));
+    return result;
 }
 
 }  // namespace
 
 void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destination, bool askDelete) {
-    if (m_lstQuarantine.GetNextItem(-1, LVNI_SELECTED) < 0) {
+    const int firstSelected = m_lstQuarantine.GetNextItem(-1, LVNI_SELECTED);
+    if (firstSelected < 0) {
         AfxMessageBox(IDS_SELECT_FILES, MB_ICONEXCLAMATION);
         return;
     }
@@ -54,12 +65,12 @@ void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destinatio
                                                            : AuditOperation::RestoreToNewLocation;
     walk.Run([&](int row, const std::wstring& name, std::wstring* pReason) {
         const int32_t result =
-            RestoreQuarantineFile(m_ZEBQt, m_strFolder + name, destination, hook, context);
+            RestoreQuarantineFile(m_ZEBQt, m_strFolder + name, destination, hook, context, pReason);
         RowOutcome outcome;
         outcome.destination = destination;
         if (result != kRestored) {
-            *pReason = AfxLoadString(RestoreFailureMessage(result));
-            outcome.result = *pReason;
+            // The audit keeps the library's own message, as it always did.
+            outcome.result = AfxLoadString(RestoreFailureMessage(result));
             AuditRow(operation, m_lstQuarantine, row, outcome);
             return false;
         }
@@ -72,8 +83,12 @@ void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destinatio
     });
     // A single row that failed leaves the list as it stands, selection and all.
     const bool singleRowFailed = walk.Selected() == 1 && walk.AnyFailed();
-    if (deleteAfter && !singleRowFailed) FillQuarantineList();
+    if (deleteAfter && !singleRowFailed) {
+        FillQuarantineList();
+        FocusAfterRefill(firstSelected);
+    }
     walk.ReportFailures(IDS_WALK_RESTORE_FAILED);
+    KeepFocus();
 }
 
 void CQuarantineDlg::OnRestore() {
