@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "ui/AccessKeys.h"
 
 // The dialog templates as compiled into the program, read back from the
 // resource data: styles, geometry, ids and tab order in both languages.
@@ -187,6 +188,23 @@ TEST(Resources, MainDialogTemplateInBothLanguages) {
         EXPECT_EQ(dialog.font, L"MS Shell Dlg");
         ExpectControls(dialog, kMainControls, sizeof(kMainControls) / sizeof(kMainControls[0]),
                        german);
+    }
+}
+
+TEST(Resources, EveryButtonAndLabelHasAnAccessKeyOfItsOwnInEachLanguage) {
+    for (const int nID : {IDD_QUARANTINE_DIALOG, IDD_ITEM_PROPERTIES}) {
+        for (const LANGID language : {kEnglish, kGerman}) {
+            SCOPED_TRACE(testing::Message() << "dialog " << nID << " language " << language);
+            std::vector<std::wstring> texts;
+            for (const TemplateControl& control : LoadTemplate(nID, language).controls) {
+                const bool labelled = control.windowClass == L"Button" ||
+                                      (control.windowClass == L"Static" && !control.text.empty());
+                if (!labelled) continue;
+                EXPECT_NE(AccessKeyOf(control.text), 0) << control.text;
+                texts.push_back(control.text);
+            }
+            EXPECT_TRUE(RepeatedAccessKeys(texts).empty());
+        }
     }
 }
 

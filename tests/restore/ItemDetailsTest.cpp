@@ -116,7 +116,7 @@ TEST_F(ItemDetails, ARestoreOntoAnExistingFileNamesItAndOverwritesNothingInBothL
         answerer.AnswerNextMessageBox(IDNO);
         local.Click(IDC_RESTORE);
         ASSERT_EQ(Messages().size(), 2u);
-        const std::wstring& message = Messages()[1];
+        const std::wstring message = Messages()[1];
         EXPECT_NE(message.find(multi + L": " + targetFailed + L"\n" + inTheWay(L"two.txt")),
                   std::wstring::npos)
             << std::string(message.begin(), message.end());
