@@ -272,6 +272,9 @@ TEST(Accessibility, ACellCutOffByItsColumnShowsItsWholeTextAsALabelTip) {
     const int needed = static_cast<int>(
         ::SendMessageW(hList, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(virus.c_str())));
     EXPECT_GT(needed, ::SendMessageW(hList, LVM_GETCOLUMNWIDTH, 1, 0));
+    // Windows' list view shows the tip on hover once the style is on and it
+    // has its tip window. Wine 8's shows none for a report view's cells, even
+    // with the pointer held over one, so the hover itself is not driven here.
     EXPECT_NE(::SendMessageW(hList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_LABELTIP, 0);
     EXPECT_NE(::SendMessageW(hList, LVM_GETTOOLTIPS, 0, 0), 0);
 }
