@@ -134,6 +134,13 @@ void PrintFigure(const std::wstring& name, double ratio, double measured, double
     std::fflush(stdout);
 }
 
+void PrintRatio(const std::wstring& name, double ratio, double measured, double floor,
+                const std::wstring& unit) {
+    std::wprintf(L"%ls: %.2f (%.1f %ls against %.1f %ls; no target)\n", name.c_str(), ratio,
+                 measured, unit.c_str(), floor, unit.c_str());
+    std::fflush(stdout);
+}
+
 std::wstring BenchBinDir() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

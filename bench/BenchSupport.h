@@ -51,6 +51,9 @@ PairedTiming MedianRatio(const std::vector<std::vector<double>>& times, size_t w
 // largest acceptable ratio; a miss is marked.
 void PrintFigure(const std::wstring& name, double ratio, double measured, double floor,
                  double target, const std::wstring& unit = L"ms");
+// The same for a ratio shown for comparison only, against no target.
+void PrintRatio(const std::wstring& name, double ratio, double measured, double floor,
+                const std::wstring& unit = L"ms");
 
 // The folder of the running benchmark (the build's bin folder).
 std::wstring BenchBinDir();

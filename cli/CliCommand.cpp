@@ -242,7 +242,7 @@ CliCommand ParseCliCommand(const std::wstring& commandLine, CliHost host) {
 
 std::wstring CliUsageText() {
     std::wstring text =
-        L"Lists, restores and deletes quarantined items; without a switch the window opens.\r\n"
+        L"Lists, restores and deletes quarantined items; with nothing after its name the window opens.\r\n"
         L"\r\n"
         L"  Quarantine /L [/S=\"folder\"] [/F=text|csv|json] [selection]\r\n"
         L"  Quarantine /S=\"folder\" /D=\"destination\" [/F=text|csv|json] [selection]\r\n"

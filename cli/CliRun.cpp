@@ -8,6 +8,7 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "restore/CommandLineRestore.h"
+#include "restore/FilesInTheWay.h"
 #include "restore/ItemAudit.h"
 #include "restore/QuarantineFileDelete.h"
 #include "restore/QuarantineItem.h"
@@ -99,18 +100,20 @@ private:
         ItemAuditOutcome audit;
         audit.destination = m_command.destination;
         if (result != kRestored) {
+            // The report names a file in the way as the dialog does; the
+            // audit keeps the library's own message, as the dialog's does.
             outcome.result = L"failed";
-            outcome.reason = AfxLoadString(RestoreFailureMessage(result));
+            outcome.reason = RestoreFailureReason(result, m_command.destination, item.formerPaths);
             ++m_summary.failed;
             outcomes->push_back(outcome);
-            audit.result = outcome.reason;
+            audit.result = AfxLoadString(RestoreFailureMessage(result));
             Audit(AuditOperation::CommandLineRestore, item, audit);
             return;
         }
         // The library's word is not enough: every file it wrote is read back
         // for its hash, and one that cannot be is not reported as restored.
         bool allOnDisk = true;
-        const size_t files = item.fileLeafNames.empty() ? 1 : item.fileLeafNames.size();
+        const size_t files = item.formerPaths.empty() ? 1 : item.formerPaths.size();
         for (size_t file = 0; file < files; ++file) {
             outcome.path = RestoredFilePath(item, file, m_command.destination);
             outcome.sha256 = RestoredFileSha256(item, file, m_command.destination);

@@ -51,7 +51,10 @@ std::string TextTable(const std::vector<std::vector<std::wstring>>& rows) {
     for (const auto& row : rows) {
         std::wstring line;
         for (size_t c = 0; c < row.size(); ++c) {
-            line += row[c];
+            // A reason of several lines stays on its record's line.
+            std::wstring cell = row[c];
+            std::replace(cell.begin(), cell.end(), L'\n', L' ');
+            line += cell;
             if (c + 1 < row.size()) line += std::wstring(widths[c] - row[c].size() + 2, L' ');
         }
         while (!line.empty() && line.back() == L' ') line.pop_back();

@@ -79,6 +79,7 @@ protected:                                   \
     {WM_GETMINMAXINFO, 0, 0, QFW_THUNK(pThis->OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam)))},
 #define ON_WM_ERASEBKGND() \
     {WM_ERASEBKGND, 0, 0, QFW_THUNK(*pResult = pThis->OnEraseBkgnd(reinterpret_cast<HDC>(wParam)))},
+#define ON_WM_DESTROY() {WM_DESTROY, 0, 0, QFW_THUNK(pThis->OnDestroy())},
 // point: screen coordinates, (-1, -1) when the menu was asked for from the keyboard.
 #define ON_WM_CONTEXTMENU()                                                               \
     {WM_CONTEXTMENU, 0, 0,                                                                \

@@ -45,6 +45,12 @@ void CQuarantineDlg::OnCollection() {
 
     const CZEBQtWrapper::QuarantinePtr quarantine = m_ZEBQt.OpenQuarantine(m_strFolder);
     if (!quarantine) return;
+    // Once the progress has gone and the window is enabled again, however
+    // the walk ends.
+    struct FocusKeeper {
+        CQuarantineDlg* pDlg;
+        ~FocusKeeper() { pDlg->KeepFocus(); }
+    } keeper{this};
     CProgressWalk progress(m_hWnd, IDS_PROGRESS_COLLECTION, CollectedFileCount(entries));
     for (const std::unique_ptr<CArchiveEntry>& entry : entries) {
         for (const std::wstring& name : entry->m_strFile) {

@@ -10,7 +10,8 @@
 #include "ui/QuarantineDlg.h"
 
 void CQuarantineDlg::DeleteSelection() {
-    if (m_lstQuarantine.GetNextItem(-1, LVNI_SELECTED) < 0) {
+    const int firstSelected = m_lstQuarantine.GetNextItem(-1, LVNI_SELECTED);
+    if (firstSelected < 0) {
         AfxMessageBox(IDS_SELECT_FILES, MB_ICONEXCLAMATION);
         return;
     }
@@ -33,6 +34,8 @@ void CQuarantineDlg::DeleteSelection() {
         });
         // A quarantine file that would not go is listed again.
         FillQuarantineList();
+        FocusAfterRefill(firstSelected);
     }
     walk.ReportFailures(IDS_WALK_DELETE_FAILED);
+    KeepFocus();
 }

@@ -1,13 +1,10 @@
 #include "restore/ItemAudit.h"
 
 #include "audit/FileSha256.h"
+#include "restore/FilesInTheWay.h"
 
 std::wstring RestoredFilePath(const QuarantineItem& item, size_t file, const std::wstring& destination) {
-    if (file >= item.fileLeafNames.size() || item.fileLeafNames[file].empty()) return std::wstring();
-    if (destination.empty()) return item.formerPaths[file];
-    std::wstring path = destination;
-    if (path.back() != L'\\') path += L'\\';
-    return path + item.fileLeafNames[file];
+    return file < item.formerPaths.size() ? RestoreTarget(destination, item.formerPaths[file]) : std::wstring();
 }
 
 std::wstring RestoredFileSha256(const QuarantineItem& item, size_t file, const std::wstring& destination) {

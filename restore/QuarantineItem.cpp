@@ -1,5 +1,6 @@
 #include "restore/QuarantineItem.h"
 
+#include "quarantine/FormerPaths.h"
 #include "ui/ListingText.h"
 
 QuarantineItem ReadQuarantineItem(const CZEBQtWrapper::ContainerPtr& container) {
@@ -8,21 +9,15 @@ QuarantineItem ReadQuarantineItem(const CZEBQtWrapper::ContainerPtr& container) 
     item.id = QuarantineFileName(container->m_strFilePath);
     item.virus = container->m_strVirus;
     item.time = IsoTimestampText(container->m_Time, &item.date);
-    std::vector<CZEBQtWrapper::FileObjectPtr> files;
-    if (container->EnumObjects(files)) {
-        item.fileObjects = static_cast<int>(files.size());
-        for (const CZEBQtWrapper::FileObjectPtr& file : files) {
-            const FormerLocation former = SplitFormerPath(file->m_strOrigPath);
-            if (item.fileLeafNames.empty()) {
-                item.formerPath = file->m_strOrigPath;
-                item.fileName = former.fileName;
-                item.folder = former.folder;
-            }
-            item.formerPaths.push_back(file->m_strOrigPath);
-            item.fileLeafNames.push_back(former.fileName);
-        }
-        item.otherObjects = container->CountNonFileObjects();
+    item.formerPaths = FormerPaths(*container);
+    item.fileObjects = static_cast<int>(item.formerPaths.size());
+    if (!item.formerPaths.empty()) {
+        const FormerLocation former = SplitFormerPath(item.formerPaths.front());
+        item.formerPath = item.formerPaths.front();
+        item.fileName = former.fileName;
+        item.folder = former.folder;
     }
+    item.otherObjects = container->CountNonFileObjects();
     return item;
 }
 

@@ -19,7 +19,6 @@ struct QuarantineItem {
     int fileObjects = 0;
     int otherObjects = 0;     // registry values, hosts entries and whatever else is not a file
     std::vector<std::wstring> formerPaths;    // every file's former path, in the library's order
-    std::vector<std::wstring> fileLeafNames;  // each file's former name, in the same order
     CZEBQtWrapper::ContainerPtr container;
 };
 

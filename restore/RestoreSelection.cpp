@@ -4,6 +4,7 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "restore/CleanHook.h"
+#include "restore/FilesInTheWay.h"
 #include "restore/QuarantineFileDelete.h"
 #include "restore/RestoreOutcome.h"
 #include "restore/ItemAudit.h"
@@ -22,28 +23,34 @@ UINT RestoreProgressTitle(bool clean, bool askDelete) {
 // Restores one quarantine file through a quarantine and container opened for
 // it alone, and reads the item as the library reports it for the audit trail;
 // both are closed again before this returns, so that the quarantine file can
-// go afterwards.
+// go afterwards. A failed restore puts its reason for the user into *pReason.
 int32_t RestoreQuarantineFile(CZEBQtWrapper& library, const std::wstring& fullPath,
                               const std::wstring& destination, ZEBQtCleanHook hook,
-                              uintptr_t context, QuarantineItem* pItem) {
+                              uintptr_t context, QuarantineItem* pItem, std::wstring* pReason) {
     std::wstring folder;
     std::wstring name;
-    if (!SplitQuarantineFilePath(fullPath, &folder, &name)) return kRestoreNotAttempted;
+    CZEBQtWrapper::QuarantinePtr quarantine;
+    CZEBQtWrapper::ContainerPtr container;
+    if (SplitQuarantineFilePath(fullPath, &folder, &name)) quarantine = library.OpenQuarantine(folder);
+    if (quarantine) container = quarantine->OpenContainerByName(name);
     pItem->id = name;
-    const CZEBQtWrapper::QuarantinePtr quarantine = library.OpenQuarantine(folder);
-    if (!quarantine) return kRestoreNotAttempted;
-    const CZEBQtWrapper::ContainerPtr container = quarantine->OpenContainerByName(name);
-    if (!container) return kRestoreNotAttempted;
+    if (!container) {
+        *pReason = AfxLoadString(RestoreFailureMessage(kRestoreNotAttempted));
+        return kRestoreNotAttempted;
+    }
     *pItem = ReadQuarantineItem(container);
     pItem->id = name;
     pItem->container.reset();
-    return container->Restore(destination, 0, hook, context, 0);
+    const int32_t result = container->Restore(destination, 0, hook, context, 0);
+    if (result != kRestored) *pReason = RestoreFailureReason(result, destination, pItem->formerPaths);
+    return result;
 }
 
 }  // namespace
 
 void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destination, bool askDelete) {
-    if (m_lstQuarantine.GetNextItem(-1, LVNI_SELECTED) < 0) {
+    const int firstSelected = m_lstQuarantine.GetNextItem(-1, LVNI_SELECTED);
+    if (firstSelected < 0) {
         AfxMessageBox(IDS_SELECT_FILES, MB_ICONEXCLAMATION);
         return;
     }
@@ -62,13 +69,13 @@ void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destinatio
     walk.Run([&](int, const std::wstring& name, std::wstring* pReason) {
         QuarantineItem item;
         const int32_t result =
-            RestoreQuarantineFile(m_ZEBQt, m_strFolder + name, destination, hook, context, &item);
+            RestoreQuarantineFile(m_ZEBQt, m_strFolder + name, destination, hook, context, &item, pReason);
         ItemAuditOutcome audit;
         audit.destination = destination;
         audit.success = result == kRestored;
         if (!audit.success) {
-            *pReason = AfxLoadString(RestoreFailureMessage(result));
-            audit.result = *pReason;
+            // The audit keeps the library's own message, as it always did.
+            audit.result = AfxLoadString(RestoreFailureMessage(result));
             WriteAuditEntry(ItemAuditEntry(operation, item, audit));
             return false;
         }
@@ -81,8 +88,12 @@ void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destinatio
     });
     // A single row that failed leaves the list as it stands, selection and all.
     const bool singleRowFailed = walk.Selected() == 1 && walk.AnyFailed();
-    if (deleteAfter && !singleRowFailed) FillQuarantineList();
+    if (deleteAfter && !singleRowFailed) {
+        FillQuarantineList();
+        FocusAfterRefill(firstSelected);
+    }
     walk.ReportFailures(IDS_WALK_RESTORE_FAILED);
+    KeepFocus();
 }
 
 void CQuarantineDlg::OnRestore() {

@@ -8,6 +8,7 @@
 
 #include "ui/ListingText.h"
 #include "ui/QuarantineDlg.h"
+#include "ui/SortArrows.h"
 
 // MakeKey's mktime must reach past January 2038 in the 32-bit program too.
 static_assert(sizeof(std::time_t) == 8, "time stamps from 2038 on need a 64-bit time_t");
@@ -324,6 +325,13 @@ void CQuarantineDlg::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult) {
         sortDescending = 0;
     }
 
-    const SnapshotScope scope(m_pSortSnapshot, snapshot);
-    m_lstQuarantine.SortItems(&CompareRows, reinterpret_cast<DWORD_PTR>(this));
+    {
+        const SnapshotScope scope(m_pSortSnapshot, snapshot);
+        m_lstQuarantine.SortItems(&CompareRows, reinterpret_cast<DWORD_PTR>(this));
+    }
+    ShowSortArrows(m_lstQuarantine.GetSafeHwnd(), sortColumn, sortDescending != 0);
+    // The focused row moved with its texts; the keyboard stays with it.
+    const int focused = m_lstQuarantine.GetNextItem(-1, LVNI_FOCUSED);
+    if (focused >= 0)
+        m_lstQuarantine.SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(focused), FALSE);
 }

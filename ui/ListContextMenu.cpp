@@ -11,7 +11,7 @@
 namespace {
 
 const UINT kNeedSelection[] = {IDC_RESTORE, IDC_CLEAN_AND_RESTORE, IDC_RESTORE_TO_NEW_LOCATION,
-                               ID_LIST_DELETE};
+                               ID_LIST_DELETE, ID_LIST_PROPERTIES};
 
 }  // namespace
 

@@ -6,10 +6,14 @@
 #include "res/resource.h"
 #include "settings/Folders.h"
 #include "ui/AboutDlg.h"
+#include "ui/AccessKeys.h"
+#include "ui/AccessibleNames.h"
 #include "ui/DpiScale.h"
 #include "ui/FolderBrowser.h"
 #include "ui/ListColumns.h"
+#include "ui/ListFocus.h"
 #include "ui/ListingText.h"
+#include "ui/SortArrows.h"
 
 namespace {
 
@@ -58,6 +62,8 @@ ON_NOTIFY(LVN_KEYDOWN, IDC_QUARANTINE_LIST, &CQuarantineDlg::OnListKeyDown)
 ON_WM_CONTEXTMENU()
 ON_COMMAND(ID_LIST_DELETE, &CQuarantineDlg::OnDelete)
 ON_COMMAND(ID_LIST_SELECT_ALL, &CQuarantineDlg::OnSelectAll)
+ON_COMMAND(ID_LIST_PROPERTIES, &CQuarantineDlg::OnProperties)
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 void CQuarantineDlg::DoDataExchange() {
@@ -81,11 +87,23 @@ BOOL CQuarantineDlg::OnInitDialog() {
 
     if (!LoadLibraries()) AfxMessageBox(IDS_SCANNER_NOT_INSTALLED, MB_ICONEXCLAMATION);
 
-    m_lstQuarantine.SetExtendedStyle(m_lstQuarantine.GetExtendedStyle() | LVS_EX_FULLROWSELECT);
+    // Label tips show a cell's whole text on hover where its column cuts it.
+    m_lstQuarantine.SetExtendedStyle(m_lstQuarantine.GetExtendedStyle() | LVS_EX_FULLROWSELECT |
+                                     LVS_EX_LABELTIP);
     const int dpi = WindowDpi(m_hWnd);
     for (const ListColumnSpec& column : kListColumns)
         m_lstQuarantine.InsertColumn(column.id, AfxLoadString(column.nHeading), LVCFMT_LEFT,
                                      ScaleToDpi(column.nWidth, dpi));
+
+    // The label right before the list names it for a reader that follows
+    // labels; the list's own window text, which it never shows, names it for
+    // one that asks the control itself.
+    m_lstQuarantine.SetWindowText(
+        TextWithoutAccessKey(CWnd(GetDlgItem(IDC_LIST_LABEL)).GetWindowText()));
+
+    // Three dots tell a screen reader nothing; the button keeps its text.
+    m_pAccessibleNames.reset(new CAccessibleNames());
+    m_pAccessibleNames->SetName(GetDlgItem(IDC_BROWSE), AfxLoadString(IDS_BROWSE_NAME));
 
     m_strFolder = StartingQuarantineFolder();
     m_edtPath.SetWindowText(m_strFolder);
@@ -95,6 +113,12 @@ BOOL CQuarantineDlg::OnInitDialog() {
     AddControls(kControlAnchors);
     AllowResize(1, 1);
     return TRUE;
+}
+
+void CQuarantineDlg::OnDestroy() {
+    // The annotations go while the controls they name still exist.
+    if (m_pAccessibleNames) m_pAccessibleNames->Clear();
+    Default();
 }
 
 bool CQuarantineDlg::LoadLibraries() {
@@ -141,16 +165,25 @@ void CQuarantineDlg::OnBrowseFolder() {
     m_edtPath.SetWindowText(m_strFolder);
     FillQuarantineList();
     StoreQuarantineFolder(m_strFolder);
+    KeepFocus();
 }
 
 void CQuarantineDlg::OnChangePath() {}
 
 BOOL CQuarantineDlg::PreTranslateMessage(MSG* pMsg) {
+    if (!::IsWindowEnabled(m_hWnd)) return FALSE;
+    // Alt+Enter on the list opens the properties, as it does in Explorer. The
+    // list itself never sees Alt with a key, and the dialog would look for
+    // an access key and beep.
+    if (pMsg->message == WM_SYSKEYDOWN && pMsg->wParam == VK_RETURN &&
+        pMsg->hwnd == m_lstQuarantine.GetSafeHwnd()) {
+        OnProperties();
+        return TRUE;
+    }
     // F5 reloads wherever the focus is, the path box included, and before the
     // control that has it sees the key. A disabled dialog is busy with a
     // message box or a long walk and reloads nothing.
-    if (pMsg->message != WM_KEYDOWN || pMsg->wParam != VK_F5 || !::IsWindowEnabled(m_hWnd))
-        return FALSE;
+    if (pMsg->message != WM_KEYDOWN || pMsg->wParam != VK_F5) return FALSE;
     // As in the list, only F5 alone reloads.
     if (::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0) return FALSE;
     OnReload();
@@ -160,10 +193,23 @@ BOOL CQuarantineDlg::PreTranslateMessage(MSG* pMsg) {
 void CQuarantineDlg::OnReload() {
     m_strFolder = m_edtPath.GetWindowText();
     FillQuarantineList();
+    KeepFocus();
+}
+
+void CQuarantineDlg::FocusAfterRefill(int firstSelectedRow) {
+    const int row = RowToFocusAfterRefill(firstSelectedRow, m_lstQuarantine.GetItemCount());
+    FocusListRow(m_lstQuarantine.GetSafeHwnd(), row, firstSelectedRow >= 0);
+}
+
+void CQuarantineDlg::KeepFocus() {
+    KeepFocusInDialog(m_hWnd, m_lstQuarantine.GetSafeHwnd());
 }
 
 void CQuarantineDlg::FillQuarantineList() {
     m_lstQuarantine.DeleteAllItems();
+    // The list control orders the rows by their first column as they come in;
+    // the arrows say so from the start, however the rows were sorted before.
+    ShowSortArrows(m_lstQuarantine.GetSafeHwnd(), kColumnQuarantineFile, false);
     m_strFolder = QuarantineFolderPath(m_strFolder);
 
     CZEBQtWrapper::QuarantinePtr quarantine = m_ZEBQt.OpenQuarantine(m_strFolder);
@@ -193,4 +239,8 @@ void CQuarantineDlg::FillQuarantineList() {
         m_lstQuarantine.SetItemText(row, kColumnPath, former.folder);
         m_lstQuarantine.SetItemText(row, kColumnTimestamp, timestamp);
     }
+    // The top row takes the list's focus, unselected: a list without a
+    // focused row shows no focus at all when the keyboard reaches it.
+    FocusListRow(m_lstQuarantine.GetSafeHwnd(),
+                 RowToFocusAfterRefill(-1, m_lstQuarantine.GetItemCount()), false);
 }

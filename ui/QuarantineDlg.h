@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "framework/Wnd.h"
@@ -12,6 +13,7 @@
 #include "ui/ResizingDialog.h"
 
 struct SortSnapshot;
+class CAccessibleNames;
 
 // The program's one window: the quarantine folder, the list of its quarantine
 // files and the commands that bring files back out of the quarantine.
@@ -44,6 +46,8 @@ public:
     // Deletes the selected rows' quarantine files for good, once the user
     // agreed, and refills the list.
     void DeleteSelection();
+    // Shows what the row's quarantine file holds in the properties dialog.
+    void ShowProperties(int row);
 
     std::wstring m_strFolder;
     CZEBScanPWrapper m_ScanP;
@@ -81,8 +85,21 @@ protected:
     void OnContextMenu(HWND hWnd, POINT point);
     void OnDelete();
     void OnSelectAll();
+    // Ctrl+C: the selected rows as text, a header line first.
+    void OnCopy();
+    // Alt+Enter and the context menu's "Properties".
+    void OnProperties();
+    void OnDestroy();
 
 private:
     // Loads both libraries; true when the scanner library is available.
     bool LoadLibraries();
+    // After a refill that an operation on the selection caused: the row now
+    // standing where its first selected row stood gets the focus and the
+    // selection, so that the keyboard goes on from there.
+    void FocusAfterRefill(int firstSelectedRow);
+    // The focus on a control after an operation, never lost.
+    void KeepFocus();
+
+    std::unique_ptr<CAccessibleNames> m_pAccessibleNames;
 };

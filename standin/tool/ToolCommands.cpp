@@ -144,11 +144,12 @@ void PutU32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
 }
 
 // Damages a well-formed container in one of the ways a disk, a transfer or
-// a hostile hand might.
+// a hostile hand might. What spoils an object spoils the last one, the file.
 bool Damage(const std::wstring& how, std::vector<uint8_t>& bytes,
             const zq::ParsedContainer& parsed) {
     const size_t headerEnd = static_cast<size_t>(parsed.objects.front().offset);
-    const size_t payload = static_cast<size_t>(parsed.objects.front().payloadOffset);
+    const size_t fileObject = static_cast<size_t>(parsed.objects.back().offset);
+    const size_t payload = static_cast<size_t>(parsed.objects.back().payloadOffset);
     if (how == L"truncated") {
         bytes.resize(payload + (bytes.size() - payload) / 2);
     } else if (how == L"payload") {
@@ -166,7 +167,7 @@ bool Damage(const std::wstring& how, std::vector<uint8_t>& bytes,
     } else if (how == L"trailing") {
         bytes.insert(bytes.end(), {'j', 'u', 'n', 'k'});
     } else if (how == L"object") {
-        bytes[headerEnd + 4] ^= 0x01;  // the object's kind, under its checksum
+        bytes[fileObject + 4] ^= 0x01;  // the object's kind, under its checksum
     } else {
         return false;
     }
@@ -247,7 +248,8 @@ int List(const Args& args) {
 
 int MakeOdd(const Args& args) {
     Options options;
-    if (!ParseOptions(args, {}, options) || options.positional.size() < 2) return 1;
+    if (!ParseOptions(args, {L"--behind-registry"}, options) || options.positional.size() < 2)
+        return 1;
     const std::wstring& folder = options.positional[0];
     // Kinds may also be given by their numbers.
     const std::wstring kind = options.positional[1] == L"1"   ? std::wstring(L"registry")
@@ -300,6 +302,18 @@ int MakeOdd(const Args& args) {
         if (!HeaderFrom(options, virus, header)) return 1;
         std::vector<uint8_t> sample(4096);
         for (size_t i = 0; i < sample.size(); ++i) sample[i] = static_cast<uint8_t>(i * 7 + 3);
+        if (options.Has(L"--behind-registry")) {
+            // A value that a restore into a folder passes over, ahead of the
+            // file that cannot come back.
+            zq::PendingObject value;
+            value.meta.kind = zq::kKindRegistryValue;
+            value.meta.path = Text16(L"HKEY_CURRENT_USER\\Software\\ZEBQtTool\\Damaged");
+            value.meta.name = Text16(L"Run");
+            value.meta.virus = Text16(virus);
+            value.meta.record = zq::PackRegistryRecord(REG_SZ);
+            value.data = Utf16Bytes(L"damaged");
+            objects.push_back(value);
+        }
         objects.push_back(
             MemoryFile(options.Value(L"--as", L"C:\\Damaged\\sample.bin"), virus, sample));
         int32_t status = zq::WriteContainer(folder, header, containerPath, objects);

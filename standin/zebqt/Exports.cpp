@@ -270,13 +270,21 @@ int32_t __cdecl ZEBQtStoreHostsFileEntryIntoContainer(int32_t hContainer, const 
 int32_t __cdecl ZEBQtOpenObject(int32_t hContainer, int32_t index, int32_t* kind) noexcept {
     return Guarded<>(-1, [&] {
         const auto container = Handles().Find<ContainerState>(hContainer);
-        if (!container || index < 0 ||
-            static_cast<size_t>(index) >= container->parsed.objects.size())
+        if (!container || index < 0) return -1;
+        const ParsedContainer& parsed = container->parsed;
+        const size_t at = static_cast<size_t>(index);
+        if (at >= parsed.objects.size()) {
+            // -1 also ends the listing. An object the header counts but that
+            // cannot be read is refused with its kind named, so that a caller
+            // can tell a listing cut short from a complete one.
+            if (kind != nullptr && parsed.headerValid && at < parsed.declaredObjects)
+                *kind = static_cast<int32_t>(UnparsedObjectKind(parsed, at));
             return -1;
+        }
         auto state = std::make_shared<ObjectState>();
         state->containerPath = container->path;
         state->index = static_cast<uint32_t>(index);
-        state->meta = container->parsed.objects[index].meta;
+        state->meta = parsed.objects[at].meta;
         if (kind != nullptr) *kind = static_cast<int32_t>(state->meta.kind);
         return Handles().Add(state);
     });

@@ -111,25 +111,27 @@ uint64_t Mix(uint64_t z) {
     return z ^ (z >> 31);
 }
 
-bool ParseObject(Cursor& cursor, const ByteSource& source, ParsedObject& object) {
+enum class ObjectParse { kWhole, kDescriptionOnly, kBroken };
+
+ObjectParse ParseObject(Cursor& cursor, const ByteSource& source, ParsedObject& object) {
     cursor.RestartCrc();
     object.offset = cursor.Offset();
     uint32_t magic = 0;
     ObjectMeta& meta = object.meta;
-    if (!cursor.U32(magic) || magic != kObjectMagic) return false;
+    if (!cursor.U32(magic) || magic != kObjectMagic) return ObjectParse::kBroken;
     if (!cursor.U32(meta.kind) || !cursor.U64(meta.key) || !cursor.U64(meta.payloadSize) ||
         !cursor.U32(meta.payloadCrc))
-        return false;
+        return ObjectParse::kBroken;
     if (!cursor.Text(meta.path) || !cursor.Text(meta.name) || !cursor.Text(meta.virus))
-        return false;
-    if (!cursor.Bytes(meta.record.data(), meta.record.size())) return false;
-    if (!cursor.CheckCrc()) return false;
+        return ObjectParse::kBroken;
+    if (!cursor.Bytes(meta.record.data(), meta.record.size())) return ObjectParse::kBroken;
+    if (!cursor.CheckCrc()) return ObjectParse::kBroken;
     object.payloadOffset = cursor.Offset();
     if (object.payloadOffset > source.Size() ||
         meta.payloadSize > source.Size() - object.payloadOffset)
-        return false;
+        return ObjectParse::kDescriptionOnly;
     cursor.Skip(meta.payloadSize);
-    return true;
+    return ObjectParse::kWhole;
 }
 
 }  // namespace
@@ -241,11 +243,21 @@ ParsedContainer ParseContainer(const ByteSource& source) {
     if (count > kMaxObjects) return result;
     for (uint32_t i = 0; i < count; ++i) {
         ParsedObject object;
-        if (!ParseObject(cursor, source, object)) return result;
+        const ObjectParse parse = ParseObject(cursor, source, object);
+        if (parse != ObjectParse::kWhole) {
+            result.unparsedKindKnown = parse == ObjectParse::kDescriptionOnly;
+            if (result.unparsedKindKnown) result.unparsedKind = object.meta.kind;
+            return result;
+        }
         result.objects.push_back(std::move(object));
     }
     result.complete = cursor.Offset() == source.Size();
     return result;
+}
+
+uint32_t UnparsedObjectKind(const ParsedContainer& parsed, size_t index) {
+    return index == parsed.objects.size() && parsed.unparsedKindKnown ? parsed.unparsedKind
+                                                                      : kKindFile;
 }
 
 PayloadResult DecodePayload(const ByteSource& source, const ParsedObject& object,

@@ -56,7 +56,17 @@ struct ParsedContainer {
     std::u16string virus;
     uint32_t declaredObjects = 0;
     std::vector<ParsedObject> objects;  // those that parsed, in order
+    // The first object that did not parse, when its description passed its
+    // checksum and only what follows it was missing: its kind can be believed.
+    // A description that failed its checksum says nothing, its kind included.
+    bool unparsedKindKnown = false;
+    uint32_t unparsedKind = kKindFile;
 };
+
+// The kind to name for an object the header counts but that did not parse:
+// the stored one where the description can be believed, else a file, the one
+// kind whose loss a caller must not miss.
+uint32_t UnparsedObjectKind(const ParsedContainer& parsed, size_t index);
 
 uint32_t Crc32(const void* data, size_t size, uint32_t crc = 0);
 

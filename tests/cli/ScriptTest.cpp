@@ -133,7 +133,9 @@ TEST_F(Scripts, RestoreOneItemByIdThenAgainIntoTheSameFolder) {
     EXPECT_EQ(first["summary"]["text"], "restored 1 of 1 item");
     const nlohmann::json second = nlohmann::json::parse(Output(L"second.json"));
     EXPECT_EQ(second["items"][0]["result"], "failed");
-    EXPECT_EQ(second["items"][0]["reason"], "The target file could not be opened.");
+    EXPECT_EQ(second["items"][0]["reason"], Utf8(L"The target file could not be opened.\nA file named \"" +
+                                                 std::wstring(kUmlautCjk) + L"\" is already in \"" + out +
+                                                 L"\"; nothing was overwritten."));
     EXPECT_EQ(second["summary"]["exitCode"], kCommandLineRestoreFailed);
     EXPECT_EQ(FilesIn(m_quarantine, L"*.qtc").size(), 2u) << "a restore deletes nothing";
 }

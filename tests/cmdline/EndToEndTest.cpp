@@ -134,6 +134,25 @@ TEST_F(EndToEnd, DamagedContainersAloneOrMixedFailWheneverAFileDidNotComeBack) {
         EXPECT_EQ(ReadFileBytes(out + L"\\" + file.first), file.second) << "good ones come back";
 }
 
+TEST_F(EndToEnd, ADamagedFileBehindARegistryValueIsAFailure) {
+    // The value alone would be passed over; the file behind it, listed or
+    // not, must reach the exit code. "object" and "truncated" leave the file
+    // unreadable to the listing, the others to the restore only.
+    const wchar_t* const kinds[] = {L"object", L"truncated", L"payload", L"count", L"trailing"};
+    const std::wstring tool = StandinDir() + L"\\ZEBQtTool.exe";
+    for (const wchar_t* kind : kinds) {
+        const std::wstring quarantine = NewFolder(std::wstring(L"behind ") + kind);
+        const ProgramRun made = RunProgram(
+            tool, L"make-odd \"" + quarantine + L"\" damaged " + kind + L" --behind-registry");
+        ASSERT_TRUE(made.finished && made.exitCode == 0) << kind;
+        const std::wstring out = NewFolder(std::wstring(L"out behind ") + kind);
+        const ProgramRun run = Restore(quarantine, out);
+        ASSERT_TRUE(run.finished) << kind;
+        EXPECT_EQ(run.exitCode, DWORD(kCommandLineRestoreFailed)) << kind;
+        EXPECT_TRUE(FilesIn(out).empty()) << kind;
+    }
+}
+
 TEST_F(EndToEnd, TwoRestoresIntoOneFolderAtTheSameTimeBothComeBackWhole) {
     const std::wstring bulk = NewFolder(L"bulk quarantine");
     const ProgramRun made =

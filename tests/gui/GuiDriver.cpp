@@ -79,6 +79,12 @@ BOOL CALLBACK CollectStaticText(HWND hWnd, LPARAM lParam) {
     return TRUE;
 }
 
+BOOL CALLBACK CollectEditText(HWND hWnd, LPARAM lParam) {
+    if (::GetParent(hWnd) == ::GetAncestor(hWnd, GA_ROOT) && ClassOf(hWnd) == WC_EDITW)
+        reinterpret_cast<std::vector<std::wstring>*>(lParam)->push_back(TextOf(hWnd));
+    return TRUE;
+}
+
 bool IsDriven(HWND hWnd) {
     return std::any_of(g_drivenDialogs.begin(), g_drivenDialogs.end(),
                        [hWnd](const CDialog* pDialog) { return pDialog->GetSafeHwnd() == hWnd; });
@@ -305,6 +311,7 @@ void CModalAnswerer::Answer(HWND hWnd) {
     } else {
         shown.kind = ShownWindow::kDialog;
         ::EnumChildWindows(hWnd, &CollectStaticText, reinterpret_cast<LPARAM>(&shown.text));
+        ::EnumChildWindows(hWnd, &CollectEditText, reinterpret_cast<LPARAM>(&shown.fields));
         shown.answer = IDOK;
     }
     if (shown.kind != ShownWindow::kDialog) ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));

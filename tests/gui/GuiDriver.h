@@ -45,6 +45,8 @@ struct ShownWindow {
     // A message box's message; for other dialogs the texts of their static
     // controls, each followed by "\n".
     std::wstring text;
+    // Other dialogs: the texts of their edit boxes, in tab order.
+    std::vector<std::wstring> fields;
     // The command buttons it offered (IDOK, IDCANCEL, IDYES, IDNO, ...).
     std::vector<int> buttons;
     // A message box's icon as its MB_ICON... style: MB_ICONEXCLAMATION,

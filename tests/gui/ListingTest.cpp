@@ -110,7 +110,7 @@ TEST_F(Listing, ManyRowsInAnyOrderGetTheControlsOrderAndTheirOwnColumns) {
     }
 }
 
-TEST_F(Listing, FillLeavesNothingSelectedAndTheListAtItsTop) {
+TEST_F(Listing, FillLeavesNothingSelectedAndTheListAtItsTopWithTheFocusThere) {
     for (int i = 0; i < 60; ++i)
         State().containers.push_back(CFakeQuarantineLibrary::MakeContainer(
             L"C:\\Q\\" + std::to_wstring(i), L"V", L"C:\\x", SYSTEMTIME{}));
@@ -123,7 +123,9 @@ TEST_F(Listing, FillLeavesNothingSelectedAndTheListAtItsTop) {
     EXPECT_EQ(driver.RowCount(), 60);
     EXPECT_TRUE(driver.SelectedRows().empty());
     EXPECT_EQ(::SendMessageW(hList, LVM_GETTOPINDEX, 0, 0), 0);
-    EXPECT_EQ(::SendMessageW(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), -1);
+    // The top row has the focus, unselected, so that the list shows where
+    // the keyboard is as soon as it gets there.
+    EXPECT_EQ(::SendMessageW(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 0);
 }
 
 TEST_F(Listing, FormerLocationComesFromTheFirstFileObjectOnly) {

@@ -313,9 +313,9 @@ TEST(MainDialogLanguage, GermanUserInterfaceGetsTheGermanTexts) {
     wchar_t caption[64] = {};
     ::GetWindowTextW(driver.Window(), caption, 64);
     EXPECT_STREQ(caption, L"Quarantäne");
-    EXPECT_EQ(driver.ControlText(IDC_RELOAD), L"Erneut Laden");
+    EXPECT_EQ(driver.ControlText(IDC_RELOAD), L"Erneut &Laden");
     EXPECT_EQ(driver.ControlText(IDC_CLEAN_AND_RESTORE), L"&Säubern und Zurückbewegen...");
-    EXPECT_EQ(driver.ControlText(IDCANCEL), L"Schließen");
+    EXPECT_EQ(driver.ControlText(IDCANCEL), L"S&chließen");
     EXPECT_EQ(driver.ColumnHeading(0), L"Quarantäne-Datei");
     EXPECT_EQ(driver.ColumnHeading(3), L"Ordner");
     ASSERT_EQ(answerer.Shown().size(), 2u);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "ui/AccessKeys.h"
 
 // The dialog templates as compiled into the program, read back from the
 // resource data: styles, geometry, ids and tab order in both languages.
@@ -133,20 +134,22 @@ struct ExpectedControl {
 const DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 
 const ExpectedControl kMainControls[] = {
-    {IDC_STATIC, L"Static", WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, 7, 7, 39, 8, L"Path:",
+    {IDC_STATIC, L"Static", WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, 7, 7, 39, 8, L"&Path:",
      L"&Verzeichnis:"},
     {IDC_PATH, L"Edit", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
      7, 17, 426, 14, L"", L""},
-    {IDC_RELOAD, L"Button", kButton, 356, 33, 57, 14, L"Reload", L"Erneut Laden"},
-    {IDC_BROWSE, L"Button", kButton, 417, 33, 16, 14, L"...", L"..."},
+    {IDC_RELOAD, L"Button", kButton, 356, 33, 57, 14, L"Re&load", L"Erneut &Laden"},
+    {IDC_BROWSE, L"Button", kButton, 417, 33, 16, 14, L"&...", L"&..."},
+    {IDC_LIST_LABEL, L"Static", WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, 7, 41, 200, 8,
+     L"Quarantined &items:", L"&Objekte in Quarantäne:"},
     {IDC_QUARANTINE_LIST, L"SysListView32", 0x50810019, 7, 53, 426, 163, L"", L""},
-    {IDC_RESTORE, L"Button", kButton, 124, 218, 70, 14, L"Restore...", L"&Zurückbewegen..."},
-    {IDCANCEL, L"Button", kButton, 379, 218, 50, 14, L"Close", L"Schließen"},
-    {IDC_CLEAN_AND_RESTORE, L"Button", kButton, 7, 218, 112, 14, L"Clean and restore...",
+    {IDC_RESTORE, L"Button", kButton, 124, 218, 70, 14, L"&Restore...", L"&Zurückbewegen..."},
+    {IDCANCEL, L"Button", kButton, 379, 218, 50, 14, L"Clo&se", L"S&chließen"},
+    {IDC_CLEAN_AND_RESTORE, L"Button", kButton, 7, 218, 112, 14, L"&Clean and restore...",
      L"&Säubern und Zurückbewegen..."},
     {IDC_RESTORE_TO_NEW_LOCATION, L"Button", kButton, 198, 218, 112, 14,
-     L"Restore to new location...", L"Zurückbewegen (&neuer Ordner)..."},
-    {IDC_COLLECTION, L"Button", kButton, 314, 218, 50, 14, L"Collection", L"&Sammlung"},
+     L"Restore to &new location...", L"Zurückbewegen (&neuer Ordner)..."},
+    {IDC_COLLECTION, L"Button", kButton, 314, 218, 50, 14, L"C&ollection", L"Sa&mmlung"},
 };
 
 void ExpectControls(const DialogTemplate& dialog, const ExpectedControl* expected, size_t count,
@@ -185,6 +188,23 @@ TEST(Resources, MainDialogTemplateInBothLanguages) {
         EXPECT_EQ(dialog.font, L"MS Shell Dlg");
         ExpectControls(dialog, kMainControls, sizeof(kMainControls) / sizeof(kMainControls[0]),
                        german);
+    }
+}
+
+TEST(Resources, EveryButtonAndLabelHasAnAccessKeyOfItsOwnInEachLanguage) {
+    for (const int nID : {IDD_QUARANTINE_DIALOG, IDD_ITEM_PROPERTIES}) {
+        for (const LANGID language : {kEnglish, kGerman}) {
+            SCOPED_TRACE(testing::Message() << "dialog " << nID << " language " << language);
+            std::vector<std::wstring> texts;
+            for (const TemplateControl& control : LoadTemplate(nID, language).controls) {
+                const bool labelled = control.windowClass == L"Button" ||
+                                      (control.windowClass == L"Static" && !control.text.empty());
+                if (!labelled) continue;
+                EXPECT_NE(AccessKeyOf(control.text), 0) << control.text;
+                texts.push_back(control.text);
+            }
+            EXPECT_TRUE(RepeatedAccessKeys(texts).empty());
+        }
     }
 }
 
@@ -232,7 +252,7 @@ TEST(Resources, AboutBoxTemplateInBothLanguages) {
 TEST(Resources, EveryStringExistsInBothLanguages) {
     HMODULE hModule = ::GetModuleHandleW(nullptr);
     for (const LANGID language : {kEnglish, kGerman}) {
-        for (UINT nID = IDS_ABOUTBOX; nID <= IDS_UPDATE_REQUIRED; ++nID) {
+        for (UINT nID = IDS_ABOUTBOX; nID <= IDS_FILE_IN_THE_WAY; ++nID) {
             // String resources come in blocks of sixteen.
             HRSRC hBlock = ::FindResourceExW(hModule, MAKEINTRESOURCEW(6) /* RT_STRING */,
                                              MAKEINTRESOURCEW(nID / 16 + 1), language);

@@ -127,7 +127,7 @@ TEST_F(ListCommands, ContextMenuGreysWhatNeedsASelectionAndEachItemRunsItsComman
 
     driver.SelectRows({});
     const std::vector<ShownMenuItem> items = driver.ContextMenu(0);
-    ASSERT_EQ(items.size(), 8u);
+    ASSERT_EQ(items.size(), 10u);
     const UINT ids[] = {IDC_RESTORE,
                         IDC_CLEAN_AND_RESTORE,
                         IDC_RESTORE_TO_NEW_LOCATION,
@@ -135,9 +135,11 @@ TEST_F(ListCommands, ContextMenuGreysWhatNeedsASelectionAndEachItemRunsItsComman
                         0,
                         ID_LIST_DELETE,
                         0,
-                        ID_LIST_SELECT_ALL};
+                        ID_LIST_SELECT_ALL,
+                        0,
+                        ID_LIST_PROPERTIES};
     // Separators are left out of the check: they count as greyed on some systems.
-    const bool grayed[] = {true, true, true, false, false, true, false, false};
+    const bool grayed[] = {true, true, true, false, false, true, false, false, false, true};
     const wchar_t* texts[] = {L"Restore...",
                               L"Clean and restore...",
                               L"Restore to new location...",
@@ -145,7 +147,9 @@ TEST_F(ListCommands, ContextMenuGreysWhatNeedsASelectionAndEachItemRunsItsComman
                               L"",
                               L"Delete...",
                               L"",
-                              L"Select all"};
+                              L"Select all",
+                              L"",
+                              L"Properties"};
     for (size_t i = 0; i < items.size(); ++i) {
         EXPECT_EQ(items[i].nID, ids[i]) << i;
         if (ids[i] != 0) {
@@ -207,7 +211,7 @@ TEST_F(ListCommands, GermanMenuAndDeleteTexts) {
     for (const ShownMenuItem& item : driver.ContextMenu(0)) texts.push_back(Visible(item.text));
     EXPECT_EQ(texts, (Names{L"Zurückbewegen...", L"Säubern und Zurückbewegen...",
                             L"Zurückbewegen (neuer Ordner)...", L"Sammlung", L"", L"Löschen...",
-                            L"", L"Alle auswählen"}));
+                            L"", L"Alle auswählen", L"", L"Eigenschaften"}));
 
     const CUniqueHandle<FileTraits> hold = HoldOpen(scene.QuarantineFile(a));
     answerer.AnswerNextMessageBox(IDYES);
@@ -224,9 +228,10 @@ TEST_F(ListCommands, GermanMenuAndDeleteTexts) {
     driver.Click(IDC_RESTORE);
     ASSERT_EQ(Messages().size(), 2u);
     EXPECT_EQ(Messages()[1], L"1 von 2 Quarantänedateien konnten nicht zurückbewegt werden:\n\n" +
-                                 b + L": Die Zieldatei konnte nicht geöffnet werden.");
+                                 b + L": Die Zieldatei konnte nicht geöffnet werden.\n" +
+                                 L"Eine Datei namens „b.txt“ liegt bereits in „" + scene.Origin() +
+                                 L"“; nichts wurde überschrieben.");
     EXPECT_EQ(ReadFileBytes(OriginFile(L"c.txt")), "charlie");
-
 }
 
 // A restore of many rows with a slow library: the first row takes longer than

@@ -94,6 +94,12 @@ protected:
         return WalkFailureText(Text(nHeadID), Text(IDS_WALK_MORE_FAILED), failures, tried);
     }
 
+    // The line a failed restore adds for a file already at its target.
+    static std::wstring InTheWay(const std::wstring& name, const std::wstring& folder) {
+        return L"\nA file named \"" + name + L"\" is already in \"" + folder +
+               L"\"; nothing was overwritten.";
+    }
+
     std::wstring OriginFile(const std::wstring& name) const {
         return scene.Origin() + L"\\" + name;
     }

@@ -106,19 +106,22 @@ TEST_F(Restore, ASingleFailedRowShowsItsMessageOnceAndIsNeitherDeletedNorRefille
         std::wstring name;
         int button;
         UINT message;
+        std::wstring inTheWay;  // after the library's message
     };
-    const Case cases[] = {{unreadable, IDC_RESTORE, IDS_QFILE_OPEN_FAILED},
-                          {occupied, IDC_RESTORE, IDS_TARGET_OPEN_FAILED},
-                          {incurable, IDC_CLEAN_AND_RESTORE, IDS_VIRUS_NOT_REMOVED},
-                          {odd, IDC_RESTORE, IDS_UNSPECIFIC_ERROR},
-                          {vanished, IDC_RESTORE, IDS_UNSPECIFIC_ERROR}};
+    const Case cases[] = {
+        {unreadable, IDC_RESTORE, IDS_QFILE_OPEN_FAILED, L""},
+        {occupied, IDC_RESTORE, IDS_TARGET_OPEN_FAILED, InTheWay(L"occupied.txt", scene.Origin())},
+        {incurable, IDC_CLEAN_AND_RESTORE, IDS_VIRUS_NOT_REMOVED, L""},
+        {odd, IDC_RESTORE, IDS_UNSPECIFIC_ERROR, L""},
+        {vanished, IDC_RESTORE, IDS_UNSPECIFIC_ERROR, L""}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name.begin(), c.name.end()));
         answerer.ClearShown();
         Select({c.name});
         answerer.AnswerNextMessageBox(IDYES);
         driver.Click(c.button);
-        EXPECT_EQ(Messages(), Texts({IDS_DELETE_AFTER_RESTORE, c.message}));
+        EXPECT_EQ(Messages(),
+                  (Names{Text(IDS_DELETE_AFTER_RESTORE), Text(c.message) + c.inTheWay}));
         EXPECT_EQ(answerer.Shown().back().buttons, std::vector<int>{IDOK});
         EXPECT_EQ(answerer.Shown().back().icon, UINT(MB_ICONEXCLAMATION));
         EXPECT_EQ(answerer.Shown().front().icon, 0u) << "the question has no icon";
@@ -141,10 +144,10 @@ TEST_F(Restore, WithSeveralRowsAFailureIsReportedOnceAtTheEndAndTheOthersAreRest
     answerer.AnswerNextMessageBox(IDYES);
     driver.Click(IDC_RESTORE);
 
-    EXPECT_EQ(Messages(),
-              (Names{Text(IDS_DELETE_AFTER_RESTORE),
-                     L"1 of 3 quarantine files could not be restored:\n\n" + b +
-                         L": The target file could not be opened."}));
+    EXPECT_EQ(Messages(), (Names{Text(IDS_DELETE_AFTER_RESTORE),
+                                 L"1 of 3 quarantine files could not be restored:\n\n" + b +
+                                     L": The target file could not be opened." +
+                                     InTheWay(L"b.txt", scene.Origin())}));
     EXPECT_EQ(answerer.Shown().back().icon, UINT(MB_ICONEXCLAMATION));
     EXPECT_EQ(ReadFileBytes(OriginFile(L"a.txt")), "alpha");
     EXPECT_EQ(ReadFileBytes(OriginFile(L"b.txt")), "in the way");
@@ -169,9 +172,10 @@ TEST_F(Restore, YesRefillsEvenWhenEveryRowFailsAndTheWaitCursorShowsThroughout) 
     answerer.AnswerNextMessageBox(IDYES);
     driver.Click(IDC_RESTORE);
 
-    EXPECT_EQ(Messages(), (Names{Text(IDS_DELETE_AFTER_RESTORE),
-                                 FailedRows(IDS_WALK_RESTORE_FAILED, 2,
-                                            {{a, IDS_TARGET_OPEN_FAILED}, {b, IDS_UNSPECIFIC_ERROR}})}));
+    EXPECT_EQ(Messages(),
+              (Names{Text(IDS_DELETE_AFTER_RESTORE),
+                     FailedRows(IDS_WALK_RESTORE_FAILED, 2,
+                                {{a, IDS_TARGET_OPEN_FAILED}, {b, IDS_UNSPECIFIC_ERROR}})}));
     ASSERT_EQ(interposer.Calls().size(), 2u);
     for (const RestoreCall& call : interposer.Calls()) EXPECT_TRUE(call.waitCursor);
     EXPECT_EQ(ListedNames(), (Names{a, b, late})) << "the list was filled again";
@@ -252,9 +256,10 @@ TEST_F(Restore, CleanAndRestoreWithoutAScannerRestoresNothingUncleaned) {
     Select({a, b});
     answerer.AnswerNextMessageBox(IDYES);
     driver.Click(IDC_CLEAN_AND_RESTORE);
-    EXPECT_EQ(Messages(), (Names{Text(IDS_DELETE_AFTER_RESTORE),
-                                 FailedRows(IDS_WALK_RESTORE_FAILED, 2,
-                                            {{a, IDS_VIRUS_NOT_REMOVED}, {b, IDS_VIRUS_NOT_REMOVED}})}));
+    EXPECT_EQ(Messages(),
+              (Names{Text(IDS_DELETE_AFTER_RESTORE),
+                     FailedRows(IDS_WALK_RESTORE_FAILED, 2,
+                                {{a, IDS_VIRUS_NOT_REMOVED}, {b, IDS_VIRUS_NOT_REMOVED}})}));
 
     EXPECT_TRUE(FolderEntries(scene.Origin()).empty());
     EXPECT_EQ(scene.QuarantineFiles(), (Names{a, b}));

@@ -66,6 +66,111 @@ TEST_F(LibraryTest, DamagedContainersAreListedAndRestoreNothing) {
     EXPECT_FALSE(FileExists(original));
 }
 
+namespace {
+
+zq::PendingObject RegistryObject(const std::string& data) {
+    zq::PendingObject value;
+    value.meta.kind = zq::kKindRegistryValue;
+    value.meta.path = u"HKEY_CURRENT_USER\\Software\\ZEBQtStandinTest";
+    value.meta.name = u"Run";
+    value.meta.record = zq::PackRegistryRecord(REG_BINARY);
+    value.data.assign(data.begin(), data.end());
+    return value;
+}
+
+// Where an object begins: at its description (kDescription) or at its payload.
+enum class At { kDescription, kPayload };
+// What the damage does there: flip the byte at that offset, or cut the file
+// before it.
+enum class Spoil { kFlip, kCut };
+
+}  // namespace
+
+TEST_F(LibraryTest, AnObjectTheHeaderCountsButThatCannotBeReadIsRefusedWithItsKind) {
+    // -1 ends a listing and refuses an object alike; only the kind written
+    // beside a refusal tells a caller that the listing was cut short. Each
+    // row: the objects, which one is damaged where, and per index the kind
+    // expected (kNone: refused without a kind, the listing's end; a refused
+    // index is marked by kRefused added to the kind).
+    const int32_t kNone = INT32_MIN, kRefused = 100;
+    const zq::PendingObject value = RegistryObject(PatternBytes(40, 3));
+    const zq::PendingObject file = FileObject(L"C:\\in\\sample.bin", PatternBytes(3000, 5));
+    struct Case {
+        Case(const char* what, std::vector<zq::PendingObject> objects, size_t damaged, At at,
+             size_t offset, Spoil spoil, std::vector<int32_t> kinds)
+            : what(what),
+              objects(std::move(objects)),
+              damaged(damaged),
+              at(at),
+              offset(offset),
+              spoil(spoil),
+              kinds(std::move(kinds)) {}
+        const char* what;
+        std::vector<zq::PendingObject> objects;
+        size_t damaged;
+        At at;
+        size_t offset;
+        Spoil spoil;
+        std::vector<int32_t> kinds;
+    };
+    const Case cases[] = {
+        Case("intact: the end of the listing names nothing", {value, file}, 0, At::kDescription, 0,
+             Spoil::kFlip, {1, 0, kNone, kNone}),
+        Case("a file's kind flipped under its checksum is not believed", {value, file}, 1,
+             At::kDescription, 4, Spoil::kFlip, {1, kRefused + 0, kNone}),
+        Case("a file's path spoilt", {value, file}, 1, At::kDescription, 40, Spoil::kFlip,
+             {1, kRefused + 0, kNone}),
+        Case("a file's marker spoilt", {value, file}, 1, At::kDescription, 0, Spoil::kFlip,
+             {1, kRefused + 0, kNone}),
+        Case("a file cut inside its payload", {value, file}, 1, At::kPayload, 1500, Spoil::kCut,
+             {1, kRefused + 0, kNone}),
+        Case("a file cut inside its description", {value, file}, 1, At::kDescription, 30,
+             Spoil::kCut, {1, kRefused + 0, kNone}),
+        Case("a value cut inside its payload keeps its believed kind", {file, value}, 1,
+             At::kPayload, 20, Spoil::kCut, {0, kRefused + 1, kNone}),
+        Case("objects behind a broken one are named files", {value, value, file}, 1, At::kPayload,
+             20, Spoil::kCut, {1, kRefused + 1, kRefused + 0, kNone}),
+        Case("a value flipped, then a file", {value, value, file}, 1, At::kDescription, 4,
+             Spoil::kFlip, {1, kRefused + 0, kRefused + 0, kNone}),
+    };
+    for (const Case& c : cases) {
+        const std::wstring container = WriteRaw(qFolder, c.objects);
+        std::string bytes = ReadFileBytes(container);
+        const zq::ParsedContainer intact = zq::ReadContainerFile(container);
+        ASSERT_EQ(intact.objects.size(), c.objects.size()) << c.what;
+        if (c.kinds[c.damaged] >= kRefused) {
+            const zq::ParsedObject& object = intact.objects[c.damaged];
+            const size_t at = static_cast<size_t>(
+                (c.at == At::kDescription ? object.offset : object.payloadOffset) + c.offset);
+            ASSERT_LT(at, bytes.size()) << c.what;
+            if (c.spoil == Spoil::kCut)
+                bytes.resize(at);
+            else
+                bytes[at] = static_cast<char>(bytes[at] ^ 0x01);
+            ASSERT_TRUE(WriteFileBytes(container, bytes));
+        }
+
+        const int32_t h = lib.ZEBQtOpenContainerByName(container.c_str());
+        ASSERT_NE(h, -1) << c.what;
+        std::vector<int32_t> kinds;
+        for (int32_t i = 0; i < static_cast<int32_t>(c.kinds.size()); ++i) {
+            int32_t kind = kNone;
+            const int32_t o = lib.ZEBQtOpenObject(h, i, &kind);
+            if (o != -1) lib.ZEBQtCloseObject(o);
+            kinds.push_back(o == -1 && kind != kNone ? kRefused + kind : kind);
+        }
+        EXPECT_EQ(kinds, c.kinds) << c.what;
+        // Whatever is named, a container that lost an object never restores.
+        if (c.kinds[c.damaged] >= kRefused) {
+            EXPECT_EQ(lib.ZEBQtRestoreContainer(h, (root + L"\\out").c_str(), 0, nullptr, 0, 0), -1)
+                << c.what;
+        }
+        lib.ZEBQtCloseContainer(h);
+        ASSERT_TRUE(::DeleteFileW(container.c_str()));
+    }
+    EXPECT_TRUE(FolderEntries(root + L"\\out").empty());
+}
+
 TEST_F(LibraryTest, AnExistingTargetIsNeverOverwritten) {
     const std::wstring out = root + L"\\out";
     ASSERT_TRUE(::CreateDirectoryW(out.c_str(), nullptr));

@@ -1,0 +1,90 @@
+#include "restore/FilesInTheWay.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "framework/WinApp.h"
+#include "res/resource.h"
+#include "restore/RestoreOutcome.h"
+#include "ui/ListingText.h"
+
+namespace {
+
+const wchar_t kLongPathPrefix[] = L"\\\\?\\";
+
+// The pattern with "%1" and "%2" replaced by the two texts; the texts
+// themselves are not read again, so a "%" in a file name stays as it is.
+std::wstring FillTexts(const std::wstring& pattern, const std::wstring& first,
+                       const std::wstring& second) {
+    std::wstring text;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == L'%' && i + 1 < pattern.size() &&
+            (pattern[i + 1] == L'1' || pattern[i + 1] == L'2')) {
+            text += pattern[i + 1] == L'1' ? first : second;
+            ++i;
+        } else {
+            text += pattern[i];
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+std::wstring RestoreTarget(const std::wstring& destination, const std::wstring& formerPath) {
+    const std::wstring name = SplitFormerPath(formerPath).fileName;
+    if (name.empty()) return std::wstring();
+    if (destination.empty()) return formerPath;
+    std::wstring target = destination;
+    if (target.back() != L'\\') target += L'\\';
+    return target + name;
+}
+
+std::vector<std::wstring> RestoreTargets(const std::wstring& destination,
+                                         const std::vector<std::wstring>& formerPaths) {
+    std::vector<std::wstring> targets;
+    for (const std::wstring& formerPath : formerPaths) {
+        const std::wstring target = RestoreTarget(destination, formerPath);
+        if (target.empty()) continue;
+        // Names differing in case are one file on Windows.
+        const bool known = std::any_of(targets.begin(), targets.end(), [&](const std::wstring& t) {
+            return ::CompareStringOrdinal(t.c_str(), static_cast<int>(t.size()), target.c_str(),
+                                          static_cast<int>(target.size()), TRUE) == CSTR_EQUAL;
+        });
+        if (!known) targets.push_back(target);
+    }
+    return targets;
+}
+
+std::vector<std::wstring> OccupiedTargets(const std::vector<std::wstring>& targets) {
+    std::vector<std::wstring> occupied;
+    for (const std::wstring& target : targets)
+        if (::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES)
+            occupied.push_back(target);
+    return occupied;
+}
+
+std::wstring FilesInTheWayText(const std::wstring& libraryText,
+                               const std::vector<std::wstring>& occupiedTargets) {
+    std::wstring text = libraryText;
+    if (occupiedTargets.empty()) return text;
+    const std::wstring pattern = AfxLoadString(IDS_FILE_IN_THE_WAY);
+    for (const std::wstring& target : occupiedTargets) {
+        std::wstring path = target;
+        if (path.compare(0, 4, kLongPathPrefix) == 0) path.erase(0, 4);
+        const std::wstring::size_type slash = path.rfind(L'\\');
+        const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+        std::wstring folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+        // A drive's root reads as "C:\", not "C:".
+        if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+        text += L"\n" + FillTexts(pattern, name, folder);
+    }
+    return text;
+}
+
+std::wstring RestoreFailureReason(int32_t result, const std::wstring& destination,
+                                  const std::vector<std::wstring>& formerPaths) {
+    return FilesInTheWayText(AfxLoadString(RestoreFailureMessage(result)),
+                             OccupiedTargets(RestoreTargets(destination, formerPaths)));
+}

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "tests/cmdline/ProgramRun.h"
+#include "tests/common/TestPaths.h"
+#include "tests/restore/RestoreFixture.h"
+
+// What a quarantine file holds (the properties dialog), what is in the way
+// when a restore fails, and where the keyboard is after an operation.
+
+namespace {
+
+typedef std::vector<std::wstring> Names;
+
+const LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+const LANGID kGerman = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
+
+class ItemDetails : public RestoreFixture {
+protected:
+    ItemDetails() : RestoreFixture(L"itemdetails") {}
+
+    // One quarantine file holding three files, made by the stand-in's tool,
+    // which takes the originals away. Returns its name.
+    std::wstring AddThreeFiles() {
+        const Names before = scene.QuarantineFiles();
+        for (const wchar_t* name : {L"one.txt", L"two.txt", L"three.txt"})
+            EXPECT_TRUE(WriteFileBytes(OriginFile(name), "content"));
+        const ProgramRun tool =
+            RunProgram(TestBinDir() + L"\\standin\\ZEBQtTool.exe",
+                       L"add \"" + scene.Quarantine() + L"\" \"" + OriginFile(L"one.txt") +
+                           L"\" Multi.Virus --also \"" + OriginFile(L"two.txt") + L"\" --also \"" +
+                           OriginFile(L"three.txt") + L"\"");
+        EXPECT_TRUE(tool.finished && tool.exitCode == 0);
+        for (const std::wstring& name : scene.QuarantineFiles())
+            if (std::find(before.begin(), before.end(), name) == before.end()) return name;
+        return std::wstring();
+    }
+};
+
+}  // namespace
+
+TEST_F(ItemDetails, PropertiesListEveryFileOfTheItemInBothLanguages) {
+    const std::wstring multi = AddThreeFiles();
+    ASSERT_FALSE(multi.empty());
+    for (const LANGID language : {kEnglish, kGerman}) {
+        const bool german = language == kGerman;
+        SCOPED_TRACE(german ? "German" : "English");
+        CThreadLanguage ui(language);
+        CMainDialogDriver local;
+        ASSERT_TRUE(local.Dialog().m_ZEBQt.Load(StandinDir()));
+        ASSERT_TRUE(local.Create());
+        answerer.ClearShown();
+        local.SelectRows({0});
+
+        if (german) {
+            // The context menu's last item, by its access key.
+            local.ContextMenu(L'e');
+        } else {
+            // Alt+Enter on the list, through the message loop.
+            const HWND hList = ::GetDlgItem(local.Window(), IDC_QUARANTINE_LIST);
+            ::PostMessageW(hList, WM_SYSKEYDOWN, VK_RETURN, 0x20000001);
+            local.Pump();
+        }
+
+        const std::vector<ShownWindow> shown = answerer.ShownOfKind(ShownWindow::kDialog);
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].caption, german ? L"Eigenschaften" : L"Properties");
+        const std::wstring origin = scene.Origin();
+        EXPECT_EQ(shown[0].fields, (Names{multi, L"Multi.Virus", local.Row(0)[4],
+                                          origin + L"\\one.txt\r\n" + origin + L"\\two.txt\r\n" +
+                                              origin + L"\\three.txt",
+                                          L"0"}));
+        EXPECT_NE(shown[0].text.find(german ? L"&Frühere Pfade:" : L"&Former paths:"),
+                  std::wstring::npos);
+    }
+}
+
+TEST_F(ItemDetails, ARestoreOntoAnExistingFileNamesItAndOverwritesNothingInBothLanguages) {
+    const std::wstring multi = AddThreeFiles();
+    const std::wstring single = Add(L"single.txt", "single");
+    // Only one of the three names is taken.
+    ASSERT_TRUE(WriteFileBytes(OriginFile(L"two.txt"), "mine"));
+    ASSERT_TRUE(WriteFileBytes(OriginFile(L"single.txt"), "mine too"));
+    const std::wstring folder = scene.Origin();
+
+    for (const LANGID language : {kEnglish, kGerman}) {
+        const bool german = language == kGerman;
+        SCOPED_TRACE(german ? "German" : "English");
+        CThreadLanguage ui(language);
+        CMainDialogDriver local;
+        ASSERT_TRUE(local.Dialog().m_ZEBQt.Load(StandinDir()));
+        ASSERT_TRUE(local.Create());
+        answerer.ClearShown();
+        const auto rowOf = [&local](const std::wstring& name) {
+            const Names names = local.Column(0);
+            return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
+        };
+        const std::wstring targetFailed = german ? L"Die Zieldatei konnte nicht geöffnet werden."
+                                                 : L"The target file could not be opened.";
+        const auto inTheWay = [&](const std::wstring& name) {
+            return german ? L"Eine Datei namens „" + name + L"“ liegt bereits in „" + folder +
+                                L"“; nichts wurde überschrieben."
+                          : L"A file named \"" + name + L"\" is already in \"" + folder +
+                                L"\"; nothing was overwritten.";
+        };
+
+        local.SelectRows({rowOf(multi)});
+        answerer.AnswerNextMessageBox(IDNO);
+        local.Click(IDC_RESTORE);
+        ASSERT_EQ(Messages().size(), 2u);
+        EXPECT_EQ(Messages()[1], targetFailed + L"\n" + inTheWay(L"two.txt"));
+
+        answerer.ClearShown();
+        local.SelectRows({rowOf(multi), rowOf(single)});
+        answerer.AnswerNextMessageBox(IDNO);
+        local.Click(IDC_RESTORE);
+        ASSERT_EQ(Messages().size(), 2u);
+        const std::wstring message = Messages()[1];
+        EXPECT_NE(message.find(multi + L": " + targetFailed + L"\n" + inTheWay(L"two.txt")),
+                  std::wstring::npos)
+            << std::string(message.begin(), message.end());
+        EXPECT_NE(message.find(single + L": " + targetFailed + L"\n" + inTheWay(L"single.txt")),
+                  std::wstring::npos);
+    }
+    EXPECT_EQ(ReadFileBytes(OriginFile(L"two.txt")), "mine");
+    EXPECT_EQ(ReadFileBytes(OriginFile(L"single.txt")), "mine too");
+    EXPECT_EQ(FolderEntries(scene.Origin()), (Names{L"single.txt", L"two.txt"}));
+}
+
+TEST_F(ItemDetails, AfterADeleteTheKeyboardIsOnTheRowThatTookTheSelectionsPlace) {
+    const std::wstring a = Add(L"a.txt", "a");
+    const std::wstring b = Add(L"b.txt", "b");
+    const std::wstring c = Add(L"c.txt", "c");
+    const std::wstring d = Add(L"d.txt", "d");
+    Create();
+    const HWND hList = ::GetDlgItem(driver.Window(), IDC_QUARANTINE_LIST);
+    ::SetFocus(hList);
+    Select({b, c});
+
+    answerer.AnswerNextMessageBox(IDYES);
+    driver.PressKey(VK_DELETE);
+
+    ASSERT_EQ(driver.Column(0), (Names{a, d}));
+    EXPECT_EQ(::GetFocus(), hList);
+    EXPECT_EQ(driver.SelectedRows(), std::vector<int>{1});
+    EXPECT_EQ(::SendMessageW(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 1);
+}

@@ -1,0 +1,32 @@
+#include "ui/AccessibleNames.h"
+
+#include <initguid.h>
+#include <oleacc.h>
+
+CAccessibleNames::CAccessibleNames() {
+    ::CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+                       reinterpret_cast<void**>(m_services.Put()));
+}
+
+CAccessibleNames::~CAccessibleNames() {
+    Clear();
+}
+
+bool CAccessibleNames::SetName(HWND hControl, const std::wstring& name) {
+    if (!m_services || hControl == nullptr) return false;
+    if (FAILED(m_services.Get()->SetHwndPropStr(hControl, static_cast<DWORD>(OBJID_CLIENT),
+                                                CHILDID_SELF, PROPID_ACC_NAME, name.c_str())))
+        return false;
+    m_named.push_back(hControl);
+    return true;
+}
+
+void CAccessibleNames::Clear() {
+    if (m_services) {
+        MSAAPROPID props[] = {PROPID_ACC_NAME};
+        for (const HWND hControl : m_named)
+            m_services.Get()->ClearHwndProps(hControl, static_cast<DWORD>(OBJID_CLIENT),
+                                             CHILDID_SELF, props, 1);
+    }
+    m_named.clear();
+}
