@@ -10,17 +10,14 @@
 #include "framework/Handles.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
-#include "tests/doubles/in_process/FakeQuarantineLibrary.h"
-#include "tests/gui/GuiDriver.h"
+#include "tests/gui/FakeDialog.h"
+#include "tests/gui/Languages.h"
 #include "ui/AccessKeys.h"
 
 // What a screen reader, a keyboard user and someone who needs to see the
 // rows' order get from the main dialog, in English and in German.
 
 namespace {
-
-const LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-const LANGID kGerman = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
 
 struct Named {
     std::wstring name;
@@ -83,29 +80,6 @@ bool RolesByClass() {
     ::DestroyWindow(hProbe);
     return byClass;
 }
-
-struct FakeDialog {
-    CSettingsSandbox settings;
-    CModalAnswerer answerer;
-    CMainDialogDriver driver;
-    CFakeQuarantineLibrary fake{driver.Dialog().m_ZEBQt};
-
-    void Add(const std::wstring& name, const std::wstring& virus, const std::wstring& origPath) {
-        SYSTEMTIME time = {};
-        time.wYear = 2024;
-        time.wMonth = 3;
-        time.wDay = 1;
-        time.wHour = 9;
-        fake.State().containers.push_back(
-            CFakeQuarantineLibrary::MakeContainer(L"C:\\Q\\" + name, virus, origPath, time));
-    }
-    bool Create() {
-        const bool created = driver.Create();
-        answerer.ClearShown();
-        return created;
-    }
-    HWND Item(int nID) const { return ::GetDlgItem(driver.Window(), nID); }
-};
 
 // What the header shows above each column: 'u' up, 'd' down, '-' no arrow.
 std::wstring Arrows(HWND hList) {

@@ -3,8 +3,7 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "tests/common/TestPaths.h"
-#include "tests/doubles/in_process/FakeQuarantineLibrary.h"
-#include "tests/gui/GuiDriver.h"
+#include "tests/gui/FakeDialog.h"
 #include "ui/FolderBrowser.h"
 
 namespace {
@@ -17,23 +16,6 @@ bool StandinsBuilt() {
     return FileExists(StandinDir() + L"\\ZEBQt.dll") &&
            FileExists(StandinDir() + L"\\ZEBScanP.dll");
 }
-
-// A driver whose dialog reads its quarantine from the in-process fake. No
-// product library is installed in the test prefix, so the set-up's own load
-// finds none and leaves the fake's slots in place (and says so, twice).
-struct FakeDialog {
-    CSettingsSandbox settings;
-    CModalAnswerer answerer;
-    CMainDialogDriver driver;
-    CFakeQuarantineLibrary fake{driver.Dialog().m_ZEBQt};
-
-    FakeQuarantineState& State() { return fake.State(); }
-    bool Create() {
-        const bool created = driver.Create();
-        answerer.ClearShown();
-        return created;
-    }
-};
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "tests/gui/Languages.h"
 #include "ui/AccessKeys.h"
 
 // The dialog templates as compiled into the program, read back from the
@@ -119,8 +120,6 @@ DialogTemplate LoadTemplate(int nID, LANGID language) {
     return dialog;
 }
 
-const LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-const LANGID kGerman = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
 
 struct ExpectedControl {
     int id;
