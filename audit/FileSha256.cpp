@@ -1,27 +1,13 @@
 #include "audit/FileSha256.h"
 
 #include <windows.h>
-#include <bcrypt.h>
 
 #include <memory>
 #include <new>
 
-#include "framework/Handles.h"
+#include "audit/CngHandles.h"
 
 namespace {
-
-struct AlgorithmTraits {
-    using Type = BCRYPT_ALG_HANDLE;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type h) { ::BCryptCloseAlgorithmProvider(h, 0); }
-};
-struct HashTraits {
-    using Type = BCRYPT_HASH_HANDLE;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type h) { ::BCryptDestroyHash(h); }
-};
-using CAlgorithm = CUniqueHandle<AlgorithmTraits>;
-using CHash = CUniqueHandle<HashTraits>;
 
 constexpr ULONG kDigestBytes = 32;
 // Large enough that a restored file of usual size takes one read; a chunk is
@@ -32,8 +18,8 @@ constexpr DWORD kChunkBytes = 256 * 1024;
 // Opening the provider costs more than hashing a small file, and one handle
 // serves every thread's hashes, so the process opens it once.
 BCRYPT_ALG_HANDLE Sha256Provider() {
-    static const CAlgorithm provider = [] {
-        CAlgorithm algorithm;
+    static const CCngAlgorithm provider = [] {
+        CCngAlgorithm algorithm;
         if (!BCRYPT_SUCCESS(::BCryptOpenAlgorithmProvider(algorithm.Put(), BCRYPT_SHA256_ALGORITHM,
                                                           nullptr, 0)))
             algorithm.Reset();
@@ -58,7 +44,7 @@ bool FileSha256(const std::wstring& path, std::wstring* hexOut) {
     CFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return false;
-    CHash hash;
+    CCngHash hash;
     if (!BCRYPT_SUCCESS(::BCryptCreateHash(provider, hash.Put(), nullptr, 0, nullptr, 0, 0)))
         return false;
     UCHAR* const chunk = Chunk();

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "audit/CngHandles.h"
 #include "bench/BenchSupport.h"
 #include "framework/Handles.h"
 #include "quarantine/ZEBQtEntryPoints.h"
@@ -129,21 +130,10 @@ private:
     std::wstring m_library;
 };
 
-struct AlgorithmTraits {
-    using Type = BCRYPT_ALG_HANDLE;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type h) { ::BCryptCloseAlgorithmProvider(h, 0); }
-};
-struct HashTraits {
-    using Type = BCRYPT_HASH_HANDLE;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type h) { ::BCryptDestroyHash(h); }
-};
-
 // Reads every file back and hashes it with the platform's CNG SHA-256, in
 // chunks as large as the program's; false when any file or call fails.
 bool HashFiles(const std::wstring& folder, const std::vector<std::wstring>& names) {
-    CUniqueHandle<AlgorithmTraits> provider;
+    CCngAlgorithm provider;
     if (!BCRYPT_SUCCESS(
             ::BCryptOpenAlgorithmProvider(provider.Put(), BCRYPT_SHA256_ALGORITHM, nullptr, 0)))
         return false;
@@ -152,7 +142,7 @@ bool HashFiles(const std::wstring& folder, const std::vector<std::wstring>& name
         CFileHandle file(::CreateFileW((folder + L"\\" + name).c_str(), GENERIC_READ,
                                        FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        CUniqueHandle<HashTraits> hash;
+        CCngHash hash;
         if (!file || !BCRYPT_SUCCESS(
                          ::BCryptCreateHash(provider.Get(), hash.Put(), nullptr, 0, nullptr, 0, 0)))
             return false;
