@@ -4,6 +4,7 @@
 
 #include "tests/cmdline/ProgramRun.h"
 #include "tests/common/TestPaths.h"
+#include "tests/gui/Languages.h"
 #include "tests/restore/RestoreFixture.h"
 
 // What a quarantine file holds (the properties dialog), what is in the way
@@ -12,9 +13,6 @@
 namespace {
 
 typedef std::vector<std::wstring> Names;
-
-const LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-const LANGID kGerman = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
 
 class ItemDetails : public RestoreFixture {
 protected:
@@ -36,6 +34,14 @@ protected:
             if (std::find(before.begin(), before.end(), name) == before.end()) return name;
         return std::wstring();
     }
+
+    // A dialog of its own on the stand-in library, for one language's run.
+    testing::AssertionResult Open(CMainDialogDriver& local) {
+        if (!local.Dialog().m_ZEBQt.Load(StandinDir()) || !local.Create())
+            return testing::AssertionFailure() << "the dialog did not open";
+        answerer.ClearShown();
+        return testing::AssertionSuccess();
+    }
 };
 
 }  // namespace
@@ -48,9 +54,7 @@ TEST_F(ItemDetails, PropertiesListEveryFileOfTheItemInBothLanguages) {
         SCOPED_TRACE(german ? "German" : "English");
         CThreadLanguage ui(language);
         CMainDialogDriver local;
-        ASSERT_TRUE(local.Dialog().m_ZEBQt.Load(StandinDir()));
-        ASSERT_TRUE(local.Create());
-        answerer.ClearShown();
+        ASSERT_TRUE(Open(local));
         local.SelectRows({0});
 
         if (german) {
@@ -89,9 +93,7 @@ TEST_F(ItemDetails, ARestoreOntoAnExistingFileNamesItAndOverwritesNothingInBothL
         SCOPED_TRACE(german ? "German" : "English");
         CThreadLanguage ui(language);
         CMainDialogDriver local;
-        ASSERT_TRUE(local.Dialog().m_ZEBQt.Load(StandinDir()));
-        ASSERT_TRUE(local.Create());
-        answerer.ClearShown();
+        ASSERT_TRUE(Open(local));
         const auto rowOf = [&local](const std::wstring& name) {
             const Names names = local.Column(0);
             return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
