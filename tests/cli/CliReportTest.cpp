@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Report.h"
+#include "cli/StdStreams.h"
 #include "ui/ListingText.h"
 
 namespace {
@@ -127,4 +128,21 @@ TEST(TimeZone, OffsetsFollowTheZonesRulesForEachDate) {
     EXPECT_EQ(IsoTimestampText({2024, 1, 0, 15, 12, 0, 0, 0}, &date), L"2024-01-15T12:00:00+01:00");
     EXPECT_EQ(IsoTimestampText({2024, 7, 0, 15, 12, 0, 0, 0}, &date), L"2024-07-15T12:00:00+02:00");
     EXPECT_EQ(IsoTimestampText({2024, 10, 0, 27, 12, 0, 0, 0}, &date), L"2024-10-27T12:00:00+01:00");
+}
+
+// Lost output is a failure the run reports; a reader that went away early, as
+// a pager does, is not.
+TEST(StandardStreams, AClosedHandleLosesTheReportAReaderThatLeftDoesNot) {
+    const HANDLE previous = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    HANDLE reader = nullptr, writer = nullptr;
+    ASSERT_TRUE(::CreatePipe(&reader, &writer, nullptr, 0));
+    ::CloseHandle(reader);
+    ::SetStdHandle(STD_OUTPUT_HANDLE, writer);
+    const bool readerLeft = StandardStreams().out("report\r\n");
+    ::CloseHandle(writer);
+    // The handle's value now names nothing.
+    const bool closed = StandardStreams().out("report\r\n");
+    ::SetStdHandle(STD_OUTPUT_HANDLE, previous);
+    EXPECT_TRUE(readerLeft);
+    EXPECT_FALSE(closed);
 }
