@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <ctime>
 #include <cwchar>
+#include <map>
+#include <mutex>
 
 // mktime and localtime below must reach past January 2038 in the 32-bit
 // program as well (the build asks the C runtime for its 64-bit time).
@@ -92,6 +94,26 @@ std::wstring TimestampText(const SYSTEMTIME& time) {
     return std::wstring(buffer, length);
 }
 
+namespace {
+
+// The zone's rules for a year. Each question reads them afresh from the
+// system, and a listing asks for the same few years thousands of times.
+bool ZoneOfYear(WORD year, TIME_ZONE_INFORMATION* pZone) {
+    static std::mutex lock;
+    static std::map<WORD, TIME_ZONE_INFORMATION> known;
+    const std::lock_guard<std::mutex> hold(lock);
+    const auto found = known.find(year);
+    if (found != known.end()) {
+        *pZone = found->second;
+        return true;
+    }
+    if (!::GetTimeZoneInformationForYear(year, nullptr, pZone)) return false;
+    known.emplace(year, *pZone);
+    return true;
+}
+
+}  // namespace
+
 std::wstring IsoTimestampText(const SYSTEMTIME& time, int* pDate) {
     *pDate = 0;
     time_t value = 0;
@@ -105,7 +127,7 @@ std::wstring IsoTimestampText(const SYSTEMTIME& time, int* pDate) {
     wall.wMilliseconds = 0;
     SYSTEMTIME utc = {};
     FILETIME wallTime = {}, utcTime = {};
-    if (!::GetTimeZoneInformationForYear(time.wYear, nullptr, &zone) ||
+    if (!ZoneOfYear(time.wYear, &zone) ||
         !::TzSpecificLocalTimeToSystemTime(&zone, &wall, &utc) ||
         !::SystemTimeToFileTime(&wall, &wallTime) || !::SystemTimeToFileTime(&utc, &utcTime))
         return std::wstring();
