@@ -11,7 +11,6 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "tests/gui/FakeDialog.h"
-#include "tests/gui/Languages.h"
 #include "ui/AccessKeys.h"
 
 // What a screen reader, a keyboard user and someone who needs to see the
@@ -133,10 +132,7 @@ TEST(Accessibility, EveryControlHasANameAndRoleInBothLanguages) {
         {IDC_COLLECTION, ROLE_SYSTEM_PUSHBUTTON, L"Collection", L"Sammlung"},
         {IDCANCEL, ROLE_SYSTEM_PUSHBUTTON, L"Close", L"Schließen"},
     };
-    for (const LANGID language : {kEnglish, kGerman}) {
-        const bool german = language == kGerman;
-        SCOPED_TRACE(german ? "German" : "English");
-        CThreadLanguage ui(language);
+    InBothLanguages([&](bool german) {
         FakeDialog dialog;
         ASSERT_TRUE(dialog.Create());
 
@@ -158,13 +154,11 @@ TEST(Accessibility, EveryControlHasANameAndRoleInBothLanguages) {
                 EXPECT_EQ(named.name, german ? control.german : control.english);
             }
         }
-    }
+    });
 }
 
 TEST(Accessibility, AltWithTheLabelsKeyFocusesTheListInBothLanguages) {
-    for (const LANGID language : {kEnglish, kGerman}) {
-        SCOPED_TRACE(language == kGerman ? "German" : "English");
-        CThreadLanguage ui(language);
+    InBothLanguages([&](bool) {
         FakeDialog dialog;
         dialog.Add(L"a.q", L"V", L"C:\\a.txt");
         ASSERT_TRUE(dialog.Create());
@@ -178,13 +172,11 @@ TEST(Accessibility, AltWithTheLabelsKeyFocusesTheListInBothLanguages) {
         EXPECT_EQ(::SendMessageW(dialog.Item(IDC_QUARANTINE_LIST), LVM_GETNEXTITEM,
                                  static_cast<WPARAM>(-1), LVNI_FOCUSED),
                   0);
-    }
+    });
 }
 
 TEST(Accessibility, SortArrowsFollowBothDirectionsAndAReloadInBothLanguages) {
-    for (const LANGID language : {kEnglish, kGerman}) {
-        SCOPED_TRACE(language == kGerman ? "German" : "English");
-        CThreadLanguage ui(language);
+    InBothLanguages([&](bool) {
         FakeDialog dialog;
         dialog.Add(L"a.q", L"Zeta", L"C:\\a.txt");
         dialog.Add(L"b.q", L"Alpha", L"C:\\b.txt");
@@ -205,7 +197,7 @@ TEST(Accessibility, SortArrowsFollowBothDirectionsAndAReloadInBothLanguages) {
         dialog.driver.Click(IDC_RELOAD);
         EXPECT_EQ(Arrows(hList), L"u----");
         EXPECT_EQ(dialog.driver.Column(0), (std::vector<std::wstring>{L"a.q", L"b.q"}));
-    }
+    });
 }
 
 TEST(Accessibility, CtrlCCopiesTheSelectedRowsUnderAHeaderLine) {

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "tests/gui/Languages.h"
 #include "ui/QuarantineDlg.h"
 
 // Drives the real main dialog inside a test process, as a user would, with
@@ -216,6 +219,17 @@ private:
     LANGID m_previousUiLanguage;
     LCID m_previousLocale;
 };
+
+// Runs body(german) once in English and once in German, the thread switched
+// to each language and the failures traced with its name.
+template <typename Body>
+void InBothLanguages(Body body) {
+    for (const LANGID language : {kEnglish, kGerman}) {
+        SCOPED_TRACE(language == kGerman ? "German" : "English");
+        CThreadLanguage ui(language);
+        body(language == kGerman);
+    }
+}
 
 // Where the stand-in product libraries and the test doubles were built.
 std::wstring StandinDir();

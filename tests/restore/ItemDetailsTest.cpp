@@ -4,7 +4,6 @@
 
 #include "tests/cmdline/ProgramRun.h"
 #include "tests/common/TestPaths.h"
-#include "tests/gui/Languages.h"
 #include "tests/restore/RestoreFixture.h"
 
 // What a quarantine file holds (the properties dialog), what is in the way
@@ -49,10 +48,7 @@ protected:
 TEST_F(ItemDetails, PropertiesListEveryFileOfTheItemInBothLanguages) {
     const std::wstring multi = AddThreeFiles();
     ASSERT_FALSE(multi.empty());
-    for (const LANGID language : {kEnglish, kGerman}) {
-        const bool german = language == kGerman;
-        SCOPED_TRACE(german ? "German" : "English");
-        CThreadLanguage ui(language);
+    InBothLanguages([&](bool german) {
         CMainDialogDriver local;
         ASSERT_TRUE(Open(local));
         local.SelectRows({0});
@@ -77,7 +73,7 @@ TEST_F(ItemDetails, PropertiesListEveryFileOfTheItemInBothLanguages) {
                                           L"0"}));
         EXPECT_NE(shown[0].text.find(german ? L"&Frühere Pfade:" : L"&Former paths:"),
                   std::wstring::npos);
-    }
+    });
 }
 
 TEST_F(ItemDetails, ARestoreOntoAnExistingFileNamesItAndOverwritesNothingInBothLanguages) {
@@ -88,10 +84,7 @@ TEST_F(ItemDetails, ARestoreOntoAnExistingFileNamesItAndOverwritesNothingInBothL
     ASSERT_TRUE(WriteFileBytes(OriginFile(L"single.txt"), "mine too"));
     const std::wstring folder = scene.Origin();
 
-    for (const LANGID language : {kEnglish, kGerman}) {
-        const bool german = language == kGerman;
-        SCOPED_TRACE(german ? "German" : "English");
-        CThreadLanguage ui(language);
+    InBothLanguages([&](bool german) {
         CMainDialogDriver local;
         ASSERT_TRUE(Open(local));
         const auto rowOf = [&local](const std::wstring& name) {
@@ -124,7 +117,7 @@ TEST_F(ItemDetails, ARestoreOntoAnExistingFileNamesItAndOverwritesNothingInBothL
             << std::string(message.begin(), message.end());
         EXPECT_NE(message.find(single + L": " + targetFailed + L"\n" + inTheWay(L"single.txt")),
                   std::wstring::npos);
-    }
+    });
     EXPECT_EQ(ReadFileBytes(OriginFile(L"two.txt")), "mine");
     EXPECT_EQ(ReadFileBytes(OriginFile(L"single.txt")), "mine too");
     EXPECT_EQ(FolderEntries(scene.Origin()), (Names{L"single.txt", L"two.txt"}));
