@@ -59,12 +59,7 @@ void CQuarantineDlg::OnCollection() {
             // A sample that fails to restore is simply missing from the
             // collection; only the audit trail says so.
             const CZEBQtWrapper::ContainerPtr container = quarantine->OpenContainerByName(name);
-            QuarantineItem item;
-            item.id = name;
-            if (container) {
-                item = ReadQuarantineItem(container);
-                item.id = name;
-            }
+            const QuarantineItem item = ReadNamedQuarantineItem(container, name);
             const int32_t result =
                 container ? container->Restore(destination, 0, nullptr, 0, 0) : kRestoreNotAttempted;
             ItemAuditOutcome audit;

@@ -21,19 +21,17 @@ QuarantineItem ReadQuarantineItem(const CZEBQtWrapper::ContainerPtr& container) 
     return item;
 }
 
+QuarantineItem ReadNamedQuarantineItem(const CZEBQtWrapper::ContainerPtr& container,
+                                       const std::wstring& name) {
+    QuarantineItem item;
+    if (container) item = ReadQuarantineItem(container);
+    item.id = name;
+    return item;
+}
+
 QuarantineItem ReadQuarantineItemByName(CZEBQtWrapper& library, const std::wstring& folder,
                                         const std::wstring& name) {
     const CZEBQtWrapper::QuarantinePtr quarantine = library.OpenQuarantine(folder);
-    const CZEBQtWrapper::ContainerPtr container =
-        quarantine ? quarantine->OpenContainerByName(name) : CZEBQtWrapper::ContainerPtr();
-    if (!container) {
-        QuarantineItem item;
-        item.id = name;
-        return item;
-    }
-    QuarantineItem item = ReadQuarantineItem(container);
-    // A container opened by name may report its path differently; the row's
-    // name is the one the list and the file system know.
-    item.id = name;
-    return item;
+    return ReadNamedQuarantineItem(
+        quarantine ? quarantine->OpenContainerByName(name) : CZEBQtWrapper::ContainerPtr(), name);
 }

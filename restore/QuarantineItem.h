@@ -25,6 +25,13 @@ struct QuarantineItem {
 // Reads what the item shows and holds from an enumerated or opened container.
 QuarantineItem ReadQuarantineItem(const CZEBQtWrapper::ContainerPtr& container);
 
+// The same for a container opened by its file's name, which is then the id:
+// a container opened by name may report its path differently, and the name is
+// the one the list and the file system know. Only the id is known when the
+// container did not open (null).
+QuarantineItem ReadNamedQuarantineItem(const CZEBQtWrapper::ContainerPtr& container,
+                                       const std::wstring& name);
+
 // The item a quarantine file of the folder is, read through a quarantine and
 // container opened for it; only the id is known when either does not open.
 QuarantineItem ReadQuarantineItemByName(CZEBQtWrapper& library, const std::wstring& folder,

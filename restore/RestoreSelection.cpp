@@ -33,14 +33,12 @@ int32_t RestoreQuarantineFile(CZEBQtWrapper& library, const std::wstring& fullPa
     CZEBQtWrapper::ContainerPtr container;
     if (SplitQuarantineFilePath(fullPath, &folder, &name)) quarantine = library.OpenQuarantine(folder);
     if (quarantine) container = quarantine->OpenContainerByName(name);
-    pItem->id = name;
+    *pItem = ReadNamedQuarantineItem(container, name);
+    pItem->container.reset();
     if (!container) {
         *pReason = AfxLoadString(RestoreFailureMessage(kRestoreNotAttempted));
         return kRestoreNotAttempted;
     }
-    *pItem = ReadQuarantineItem(container);
-    pItem->id = name;
-    pItem->container.reset();
     const int32_t result = container->Restore(destination, 0, hook, context, 0);
     if (result != kRestored) *pReason = RestoreFailureReason(result, destination, pItem->formerPaths);
     return result;
