@@ -11,8 +11,6 @@
 
 namespace {
 
-const wchar_t kLongPathPrefix[] = L"\\\\?\\";
-
 // The pattern with "%1" and "%2" replaced by the two texts; the texts
 // themselves are not read again, so a "%" in a file name stays as it is.
 std::wstring FillTexts(const std::wstring& pattern, const std::wstring& first,
@@ -71,14 +69,10 @@ std::wstring FilesInTheWayText(const std::wstring& libraryText,
     if (occupiedTargets.empty()) return text;
     const std::wstring pattern = AfxLoadString(IDS_FILE_IN_THE_WAY);
     for (const std::wstring& target : occupiedTargets) {
-        std::wstring path = target;
-        if (path.compare(0, 4, kLongPathPrefix) == 0) path.erase(0, 4);
-        const std::wstring::size_type slash = path.rfind(L'\\');
-        const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-        std::wstring folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+        FormerLocation where = SplitFormerPath(target);
         // A drive's root reads as "C:\", not "C:".
-        if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
-        text += L"\n" + FillTexts(pattern, name, folder);
+        if (where.folder.size() == 2 && where.folder[1] == L':') where.folder += L'\\';
+        text += L"\n" + FillTexts(pattern, where.fileName, where.folder);
     }
     return text;
 }
