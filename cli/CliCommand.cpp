@@ -44,10 +44,19 @@ bool ApplyFormat(const std::wstring& value, CliCommand* pCommand, std::wstring* 
     return false;
 }
 
+// People type lists with a blank after the comma ("a.qtc, b.qtc"); a blank
+// at an edge is never part of what they meant, and Windows file names do not
+// end in one.
+std::wstring TrimBlanks(const std::wstring& text) {
+    const size_t first = text.find_first_not_of(L" \t");
+    if (first == std::wstring::npos) return std::wstring();
+    return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+}
+
 bool ApplyIds(const std::wstring& value, CliCommand* pCommand, std::wstring* pError) {
     for (size_t start = 0;;) {
         const size_t comma = value.find(L',', start);
-        const std::wstring id = value.substr(start, comma - start);
+        const std::wstring id = TrimBlanks(value.substr(start, comma - start));
         if (id.empty()) {
             *pError = L"/I holds an empty id: " + value;
             return false;
@@ -58,16 +67,25 @@ bool ApplyIds(const std::wstring& value, CliCommand* pCommand, std::wstring* pEr
     }
 }
 
-bool ApplyVirus(const std::wstring& value, CliCommand* pCommand, std::wstring*) {
-    pCommand->selection.virusPattern = value;
-    return true;
+bool ApplyVirus(const std::wstring& value, CliCommand* pCommand, std::wstring* pError) {
+    pCommand->selection.virusPattern = TrimBlanks(value);
+    if (!pCommand->selection.virusPattern.empty()) return true;
+    *pError = L"/V holds nothing but blanks";
+    return false;
 }
 
 bool ApplyDate(const wchar_t* name, const std::wstring& value, int* pDate, std::wstring* pError) {
-    *pDate = ParseIsoDate(value);
-    if (*pDate != 0) return true;
-    *pError = std::wstring(L"/") + name + L" takes a date YYYY-MM-DD that exists, not " + value;
-    return false;
+    switch (CheckIsoDate(value, pDate)) {
+        case IsoDate::Valid:
+            return true;
+        case IsoDate::OutOfRange:
+            *pError = std::wstring(L"/") + name + L"=" + value + L" is out of range: dates run from " +
+                      kFirstIsoDate + L" to " + kLastIsoDate;
+            return false;
+        default:
+            *pError = std::wstring(L"/") + name + L" takes a date YYYY-MM-DD that exists, not " + value;
+            return false;
+    }
 }
 
 bool ApplyAfter(const std::wstring& value, CliCommand* pCommand, std::wstring* pError) {
@@ -203,22 +221,33 @@ CliCommand ParseCommandWords(const std::vector<CommandWord>& words, bool closed,
 
 }  // namespace
 
-int ParseIsoDate(const std::wstring& text) {
-    if (text.size() != 10 || text[4] != L'-' || text[7] != L'-') return 0;
+IsoDate CheckIsoDate(const std::wstring& text, int* pDate) {
+    *pDate = 0;
+    if (text.size() != 10 || text[4] != L'-' || text[7] != L'-') return IsoDate::Malformed;
     int fields[3] = {};
     const size_t starts[3] = {0, 5, 8}, lengths[3] = {4, 2, 2};
     for (int f = 0; f < 3; ++f) {
         for (size_t i = starts[f]; i < starts[f] + lengths[f]; ++i) {
-            if (text[i] < L'0' || text[i] > L'9') return 0;
+            if (text[i] < L'0' || text[i] > L'9') return IsoDate::Malformed;
             fields[f] = fields[f] * 10 + (text[i] - L'0');
         }
     }
     const int year = fields[0], month = fields[1], day = fields[2];
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    if (year < 1601 || month < 1 || month > 12) return 0;
-    if (day < 1 || day > days[month - 1] + (month == 2 && leap ? 1 : 0)) return 0;
-    return year * 10000 + month * 100 + day;
+    if (month < 1 || month > 12) return IsoDate::NoSuchDay;
+    if (day < 1 || day > days[month - 1] + (month == 2 && leap ? 1 : 0)) return IsoDate::NoSuchDay;
+    // Windows counts time from 1601; an earlier day exists but no time stamp
+    // can fall on it or after it in a way the program could compare.
+    if (year < 1601) return IsoDate::OutOfRange;
+    *pDate = year * 10000 + month * 100 + day;
+    return IsoDate::Valid;
+}
+
+int ParseIsoDate(const std::wstring& text) {
+    int date = 0;
+    CheckIsoDate(text, &date);
+    return date;
 }
 
 CliCommand ParseCliCommand(const std::wstring& commandLine, CliHost host) {

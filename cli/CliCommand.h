@@ -60,3 +60,11 @@ std::wstring CliUsageText();
 
 // A date "YYYY-MM-DD" that exists, as yyyymmdd; 0 otherwise.
 int ParseIsoDate(const std::wstring& text);
+
+// What a date given on the command line is: well formed and a day of the
+// calendar, and within the days the program can compare time stamps with
+// (kFirstIsoDate to kLastIsoDate). *pDate is yyyymmdd when Valid, else 0.
+enum class IsoDate { Valid, Malformed, NoSuchDay, OutOfRange };
+constexpr const wchar_t* kFirstIsoDate = L"1601-01-01";
+constexpr const wchar_t* kLastIsoDate = L"9999-12-31";
+IsoDate CheckIsoDate(const std::wstring& text, int* pDate);

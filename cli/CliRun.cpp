@@ -4,6 +4,7 @@
 
 #include "audit/AuditTrail.h"
 #include "cli/Report.h"
+#include "cli/RunFolders.h"
 #include "cli/Selection.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
@@ -31,12 +32,17 @@ public:
     }
 
     int Run() {
-        std::wstring source = m_command.source.empty() ? StartingQuarantineFolder() : m_command.source;
-        if (source.empty()) return Fail(kCommandLineNoQuarantine, L"no quarantine folder: give /S=\"folder\"");
+        const std::wstring given = m_command.source.empty() ? StartingQuarantineFolder() : m_command.source;
+        if (given.empty()) return Fail(kCommandLineNoQuarantine, L"no quarantine folder: give /S=\"folder\"");
+        // Reports gathered from many machines must name whole paths, however
+        // the folders were typed; the library gets the same paths.
+        const std::wstring source = FullPathName(given);
+        m_folder = source;
         if (IsFile(source)) return Fail(kCommandLineNoQuarantine, source + L" is a file, not a quarantine folder");
-        if (m_command.action == CliAction::Restore && IsFile(m_command.destination))
-            return Fail(kCommandLineUsageError, m_command.destination + L" is a file, not a folder");
         m_folder = QuarantineFolderPath(source);
+        m_destination = FullPathName(m_command.destination);
+        if (m_command.action == CliAction::Restore && IsFile(m_destination))
+            return Fail(kCommandLineUsageError, m_destination + L" is a file, not a folder");
 
         OpenedQuarantine opened = OpenQuarantineForCommandLine(m_library, m_folder);
         if (opened.exitCode == kCommandLineNoQuarantine && !m_library.m_hModule)
@@ -49,10 +55,12 @@ public:
 
         std::vector<QuarantineItem> items;
         items.reserve(opened.containers.size());
+        std::vector<std::wstring> ids;
         for (const CZEBQtWrapper::ContainerPtr& container : opened.containers) {
             // Names and the virus are known without opening the objects, so
             // that a narrow selection costs little.
             const std::wstring id = QuarantineFileName(container->m_strFilePath);
+            if (!m_command.selection.idPatterns.empty()) ids.push_back(id);
             int date = 0;
             if (m_command.selection.after != 0 || m_command.selection.before != 0)
                 IsoTimestampText(container->m_Time, &date);
@@ -61,7 +69,28 @@ public:
         }
         opened.containers.clear();
         m_summary.matched = items.size();
-        if (items.empty() && !m_command.selection.Empty()) m_summary.exitCode = kCommandLineNothingMatched;
+        // An id that names no item is part of the selection left unmet; the
+        // items that matched are still done, and the run says what was not.
+        m_summary.unmatchedIds = UnmatchedIds(m_command.selection, ids);
+        for (const std::wstring& id : m_summary.unmatchedIds)
+            m_streams.err(Utf8(L"Quarantine: no item has the id " + id + L"\r\n"));
+        if (items.empty() && !m_command.selection.Empty())
+            m_summary.exitCode = kCommandLineNothingMatched;
+        else if (!m_summary.unmatchedIds.empty())
+            m_summary.exitCode = kCommandLineSelectionIncomplete;
+
+        // A destination that cannot take files is said once, with the
+        // system's reason, rather than as each item's failure.
+        std::vector<std::wstring> created;
+        if (m_command.action == CliAction::Restore && !items.empty()) {
+            const DWORD error = PrepareDestination(m_destination, &created);
+            if (error != 0) {
+                RemoveEmptyFolders(created);
+                return Fail(kCommandLineDestinationUnusable, L"the destination " + m_destination +
+                                                                 L" could not be created or written: " +
+                                                                 SystemErrorText(error));
+            }
+        }
 
         std::vector<ItemOutcome> outcomes;
         if (m_command.action == CliAction::List) {
@@ -71,9 +100,11 @@ public:
         } else {
             std::vector<CZEBQtWrapper::ContainerPtr> selected;
             for (const QuarantineItem& item : items) selected.push_back(item.container);
-            RestoreContainersInto(selected, m_command.destination, [&](size_t index, bool skipped, int32_t result) {
+            RestoreContainersInto(selected, m_destination, [&](size_t index, bool skipped, int32_t result) {
                 Restored(items[index], skipped, result, &outcomes);
             });
+            // What was made for a restore that brought nothing back goes again.
+            RemoveEmptyFolders(created);
         }
         if (m_summary.failed != 0) m_summary.exitCode = kCommandLineRestoreFailed;
         if (m_command.action == CliAction::List) {
@@ -98,12 +129,12 @@ private:
             return;
         }
         ItemAuditOutcome audit;
-        audit.destination = m_command.destination;
+        audit.destination = m_destination;
         if (result != kRestored) {
             // The report names a file in the way as the dialog does; the
             // audit keeps the library's own message, as the dialog's does.
             outcome.result = L"failed";
-            outcome.reason = RestoreFailureReason(result, m_command.destination, item.formerPaths);
+            outcome.reason = RestoreFailureReason(result, m_destination, item.formerPaths);
             ++m_summary.failed;
             outcomes->push_back(outcome);
             audit.result = AfxLoadString(RestoreFailureMessage(result));
@@ -115,8 +146,8 @@ private:
         bool allOnDisk = true;
         const size_t files = item.formerPaths.empty() ? 1 : item.formerPaths.size();
         for (size_t file = 0; file < files; ++file) {
-            outcome.path = RestoredFilePath(item, file, m_command.destination);
-            outcome.sha256 = RestoredFileSha256(item, file, m_command.destination);
+            outcome.path = RestoredFilePath(item, file, m_destination);
+            outcome.sha256 = RestoredFileSha256(item, file, m_destination);
             const bool onDisk = outcome.path.empty() || !outcome.sha256.empty();
             outcome.result = onDisk ? L"restored" : L"failed";
             outcome.reason = onDisk ? std::wstring() : AfxLoadString(IDS_RESTORED_FILE_UNREADABLE);
@@ -180,7 +211,8 @@ private:
     CZEBQtWrapper& m_library;
     const CliStreams& m_streams;
     RunSummary m_summary;
-    std::wstring m_folder;
+    std::wstring m_folder;       // the quarantine folder, whole, ending in a backslash
+    std::wstring m_destination;  // the restore's folder, whole
     bool m_reportLost = false;
 };
 

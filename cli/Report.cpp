@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/ConsoleWidth.h"
 #include "restore/ExitCodes.h"
 
 namespace {
@@ -39,13 +40,22 @@ std::string CsvRow(const std::vector<std::wstring>& fields) {
     return row + "\r\n";
 }
 
-// Columns padded to their widest cell, two blanks apart; line ends as the
-// platform's own text files have them.
+// Where ids named no item, the CSV's last row: the summary line, in a row as
+// wide as the others so that every reader takes it.
+std::string CsvSummaryRow(const RunSummary& summary, size_t columns) {
+    if (summary.unmatchedIds.empty()) return std::string();
+    std::vector<std::wstring> row(columns);
+    row[0] = SummaryLine(summary);
+    return CsvRow(row);
+}
+
+// Columns padded to their widest cell as a console shows it, two blanks
+// apart; line ends as the platform's own text files have them.
 std::string TextTable(const std::vector<std::vector<std::wstring>>& rows) {
     std::vector<size_t> widths;
     for (const auto& row : rows) {
         widths.resize(std::max(widths.size(), row.size()));
-        for (size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
+        for (size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], ConsoleCells(row[c]));
     }
     std::wstring text;
     for (const auto& row : rows) {
@@ -55,7 +65,7 @@ std::string TextTable(const std::vector<std::vector<std::wstring>>& rows) {
             std::wstring cell = row[c];
             std::replace(cell.begin(), cell.end(), L'\n', L' ');
             line += cell;
-            if (c + 1 < row.size()) line += std::wstring(widths[c] - row[c].size() + 2, L' ');
+            if (c + 1 < row.size()) line += std::wstring(widths[c] - ConsoleCells(row[c]) + 2, L' ');
         }
         while (!line.empty() && line.back() == L' ') line.pop_back();
         text += line + L"\r\n";
@@ -76,6 +86,10 @@ nlohmann::ordered_json SummaryJson(const RunSummary& summary) {
         json["skipped"] = summary.skipped;
         json["auditFailed"] = summary.auditFailed;
     }
+    json["unmatched"] = summary.unmatchedIds.size();
+    nlohmann::ordered_json unmatchedIds = nlohmann::ordered_json::array();
+    for (const std::wstring& id : summary.unmatchedIds) unmatchedIds.push_back(Utf8(id));
+    json["unmatchedIds"] = std::move(unmatchedIds);
     json["exitCode"] = summary.exitCode;
     if (!summary.error.empty()) json["error"] = Utf8(summary.error);
     return json;
@@ -105,14 +119,19 @@ std::string Utf8(const std::wstring& text) {
 
 std::wstring SummaryLine(const RunSummary& summary) {
     if (!summary.error.empty()) return L"failed: " + summary.error;
-    if (summary.exitCode == kCommandLineNothingMatched) return L"no item matched the selection";
+    const size_t unmatched = summary.unmatchedIds.size();
+    const std::wstring unmet =
+        unmatched == 0 ? std::wstring()
+                       : L"; " + std::to_wstring(unmatched) + (unmatched == 1 ? L" id" : L" ids") + L" matched no item";
+    if (summary.exitCode == kCommandLineNothingMatched) return L"no item matched the selection" + unmet;
     const std::wstring n = std::to_wstring(summary.matched);
     const auto items = [](size_t count) { return count == 1 ? L" item" : L" items"; };
-    if (summary.action == CliAction::List) return L"listed " + n + items(summary.matched);
+    if (summary.action == CliAction::List) return L"listed " + n + items(summary.matched) + unmet;
     std::wstring line = (summary.action == CliAction::Delete ? L"deleted " : L"restored ") +
                         std::to_wstring(summary.succeeded) + L" of " + n + items(summary.matched);
     if (summary.failed != 0) line += L"; " + std::to_wstring(summary.failed) + L" failed";
     if (summary.skipped != 0) line += L"; " + std::to_wstring(summary.skipped) + L" skipped";
+    line += unmet;
     if (summary.auditFailed != 0)
         line += L"; " + std::to_wstring(summary.auditFailed) +
                 (summary.auditFailed == 1 ? L" audit entry" : L" audit entries") + L" not written";
@@ -148,7 +167,7 @@ std::string FormatListing(OutputFormat format, const std::wstring& folder,
             csv += CsvRow({item->id, item->virus, item->fileName, item->folder, item->formerPath,
                            item->time, std::to_wstring(item->fileObjects),
                            std::to_wstring(item->otherObjects)});
-        return csv;
+        return csv + CsvSummaryRow(summary, 8);
     }
     std::vector<std::vector<std::wstring>> rows;
     if (!items.empty()) rows.push_back({L"Id", L"Virus", L"Time", L"Former path"});
@@ -176,7 +195,7 @@ std::string FormatOutcomes(OutputFormat format, const std::wstring& folder,
         std::string csv = CsvRow({L"id", L"result", L"reason", L"path", L"sha256"});
         for (const ItemOutcome& outcome : outcomes)
             csv += CsvRow({outcome.id, outcome.result, outcome.reason, outcome.path, outcome.sha256});
-        return csv;
+        return csv + CsvSummaryRow(summary, 5);
     }
     std::vector<std::vector<std::wstring>> rows;
     if (!outcomes.empty()) rows.push_back({L"Id", L"Result", L"File or reason"});

@@ -25,6 +25,7 @@ struct RunSummary {
     size_t failed = 0;
     size_t skipped = 0;
     size_t auditFailed = 0;  // entries the event log did not take
+    std::vector<std::wstring> unmatchedIds;  // /I entries that named no item
     int exitCode = 0;
     std::wstring error;  // why nothing could be done, for exit codes 1 and 2
 };
@@ -35,7 +36,9 @@ std::wstring SummaryLine(const RunSummary& summary);
 
 // The report in the format asked for, as UTF-8: text is a table for people
 // ending with the summary line; csv (RFC 4180) has a header row and one row
-// per record; json (RFC 8259) is one object with the records and the summary.
+// per record, and where ids named no item a last row whose first cell is the
+// summary line; json (RFC 8259) is one object with the records and the
+// summary.
 std::string FormatListing(OutputFormat format, const std::wstring& folder,
                           const std::vector<const QuarantineItem*>& items,
                           const RunSummary& summary);

@@ -44,3 +44,15 @@ bool IsSelected(const Selection& selection, const std::wstring& id, const std::w
     if (selection.before != 0 && (date == 0 || date >= selection.before)) return false;
     return true;
 }
+
+std::vector<std::wstring> UnmatchedIds(const Selection& selection, const std::vector<std::wstring>& ids) {
+    std::vector<std::wstring> unmatched;
+    for (const std::wstring& pattern : selection.idPatterns) {
+        if (pattern.find_first_of(L"*?") != std::wstring::npos) continue;
+        bool found = false;
+        for (size_t i = 0; i < ids.size() && !found; ++i)
+            found = ids[i].size() == pattern.size() && WildcardMatch(pattern, ids[i]);
+        if (!found) unmatched.push_back(pattern);
+    }
+    return unmatched;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "cli/CliCommand.h"
 
@@ -14,3 +15,10 @@ bool WildcardMatch(const std::wstring& pattern, const std::wstring& text);
 // after /After and before /Before.
 bool IsSelected(const Selection& selection, const std::wstring& id, const std::wstring& virus,
                 int date);
+
+// The /I entries without * or ? that name no item among the ids (every item
+// in the folder, whatever the rest of the selection takes), in the order
+// given. Such an entry stands for one item a script expects to be there; a
+// pattern asks for whatever there is, so one that matches nothing leaves no
+// part of the selection unmet.
+std::vector<std::wstring> UnmatchedIds(const Selection& selection, const std::vector<std::wstring>& ids);

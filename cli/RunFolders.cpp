@@ -1,0 +1,103 @@
+#include "cli/RunFolders.h"
+
+#include "framework/Handles.h"
+
+namespace {
+
+// Where a path needs the extended form to reach past the classic limit; a
+// folder of 248 characters or more cannot be created without it.
+const size_t kLongFolder = MAX_PATH - 12;
+
+// The path as a file call takes it at any length: a long full path in its
+// extended form, which Windows takes without parsing it again.
+std::wstring CallPath(const std::wstring& path) {
+    if (path.size() < kLongFolder || path.compare(0, 4, L"\\\\?\\") == 0) return path;
+    if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+    return L"\\\\?\\" + path;
+}
+
+// How long the root of a full path is ("C:\", "\\server\share\" and their
+// extended forms): the part that exists or fails as a whole.
+size_t RootLength(const std::wstring& path) {
+    size_t start = 0;
+    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+        start = 8;
+    } else if (path.compare(0, 4, L"\\\\?\\") == 0) {
+        return path.size() >= 7 ? 7 : path.size();
+    } else if (path.compare(0, 2, L"\\\\") == 0) {
+        start = 2;
+    } else {
+        return path.size() >= 3 && path[1] == L':' ? 3 : 0;
+    }
+    const size_t server = path.find(L'\\', start);
+    const size_t share = server == std::wstring::npos ? server : path.find(L'\\', server + 1);
+    return share == std::wstring::npos ? path.size() : share + 1;
+}
+
+DWORD MakeFolder(const std::wstring& folder, size_t root, std::vector<std::wstring>* pCreated) {
+    const DWORD attributes = ::GetFileAttributesW(CallPath(folder).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : ERROR_DIRECTORY;
+    if (::CreateDirectoryW(CallPath(folder).c_str(), nullptr)) {
+        pCreated->push_back(folder);
+        return 0;
+    }
+    const DWORD error = ::GetLastError();
+    const size_t slash = folder.find_last_of(L'\\');
+    if (error != ERROR_PATH_NOT_FOUND || slash == std::wstring::npos || slash < root) return error;
+    const DWORD parent = MakeFolder(folder.substr(0, slash), root, pCreated);
+    if (parent != 0) return parent;
+    if (!::CreateDirectoryW(CallPath(folder).c_str(), nullptr)) return ::GetLastError();
+    pCreated->push_back(folder);
+    return 0;
+}
+
+}  // namespace
+
+std::wstring FullPathName(const std::wstring& path) {
+    if (path.empty()) return path;
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+        if (length == 0) return path;
+        // A length that fits is the text's own, without its terminator; one
+        // that does not is the size the whole path needs.
+        if (length < buffer.size()) return std::wstring(buffer.data(), length);
+        buffer.resize(length + 1);
+    }
+}
+
+std::wstring SystemErrorText(DWORD error) {
+    wchar_t buffer[1024];
+    const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                          buffer, static_cast<DWORD>(sizeof buffer / sizeof buffer[0]), nullptr);
+    std::wstring text(buffer, length < sizeof buffer / sizeof buffer[0] ? length : 0);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+    return text.empty() ? L"error " + std::to_wstring(error) : text;
+}
+
+DWORD PrepareDestination(const std::wstring& folder, std::vector<std::wstring>* pCreated) {
+    const size_t root = RootLength(folder);
+    std::wstring path = folder;
+    while (path.size() > root && path.back() == L'\\') path.pop_back();
+    if (path.empty()) return ERROR_PATH_NOT_FOUND;
+    if (path.size() > root) {
+        const DWORD error = MakeFolder(path, root, pCreated);
+        if (error != 0) return error;
+    }
+    // A folder that exists may still refuse files: a read-only volume, or a
+    // folder the account may not write into.
+    for (unsigned attempt = 0;; ++attempt) {
+        const std::wstring probe = path + (path.back() == L'\\' ? L"" : L"\\") + L"~zqw-" +
+                                   std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) + L".tmp";
+        const CFileHandle file(::CreateFileW(CallPath(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                             FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (file) return 0;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS || attempt == 16) return error;
+    }
+}
+
+void RemoveEmptyFolders(const std::vector<std::wstring>& created) {
+    for (auto folder = created.rbegin(); folder != created.rend(); ++folder)
+        ::RemoveDirectoryW(CallPath(*folder).c_str());
+}
