@@ -98,6 +98,11 @@ TEST(CliCommand, BadInputIsAUsageErrorThatSaysWhatIsWrong) {
         {L"/L /S=\"C:\\Q", L"a quotation mark is not closed"},
         {L"/L stray", L"not a switch: stray"},
         {L"/L=1", L"/L takes no value"},
+        {L"/L /I=\"a, ,b\"", L"/I holds an empty id"},
+        {L"/L \"/V=  \"", L"/V holds nothing but blanks"},
+        {L"/L /Before=1600-12-31", L"/Before=1600-12-31 is out of range: dates run from 1601-01-01 to 9999-12-31"},
+        {L"/L /After=0000-01-01", L"/After=0000-01-01 is out of range"},
+        {L"/L /Before=1600-02-30", L"/Before takes a date YYYY-MM-DD that exists"},
     };
     for (const Case& c : cases) {
         const CliCommand command = ParseCliCommand(c.line);
@@ -112,6 +117,47 @@ TEST(CliCommand, DatesMustExist) {
     for (const wchar_t* bad : {L"2023-02-29", L"1900-02-29", L"2024-13-01", L"2024-04-31", L"2024-00-10",
                                L"24-01-01", L"2024/01/01", L"2024-01-0x", L""})
         EXPECT_EQ(ParseIsoDate(bad), 0) << bad;
+
+    // A day of the calendar before Windows' time begins is out of range, not
+    // a day that never was.
+    struct Case {
+        const wchar_t* text;
+        IsoDate check;
+        int date;
+    } const cases[] = {
+        {L"1601-01-01", IsoDate::Valid, 16010101},     {L"9999-12-31", IsoDate::Valid, 99991231},
+        {L"1600-12-31", IsoDate::OutOfRange, 0},       {L"1600-02-29", IsoDate::OutOfRange, 0},
+        {L"0000-01-01", IsoDate::OutOfRange, 0},       {L"1600-02-30", IsoDate::NoSuchDay, 0},
+        {L"1700-02-29", IsoDate::NoSuchDay, 0},        {L"2024-13-01", IsoDate::NoSuchDay, 0},
+        {L"2024-1-01", IsoDate::Malformed, 0},         {L"-001-01-01", IsoDate::Malformed, 0},
+    };
+    for (const Case& c : cases) {
+        int date = -1;
+        EXPECT_EQ(CheckIsoDate(c.text, &date), c.check) << c.text;
+        EXPECT_EQ(date, c.date) << c.text;
+    }
+}
+
+// Lists are typed with a blank after the comma; a blank at an edge of an id
+// or a virus name is never part of it.
+TEST(CliCommand, IdsAndVirusNamesAreTrimmedOfBlanksAtTheirEdges) {
+    struct Case {
+        const wchar_t* line;
+        std::vector<std::wstring> ids;
+        const wchar_t* virus;
+    } const cases[] = {
+        {L"/L /I=\"a.qtc, b.qtc\"", {L"a.qtc", L"b.qtc"}, L""},
+        {L"/L \"/I=a ,b\"", {L"a", L"b"}, L""},
+        {L"/L \"/I= a\t,\tb* \"", {L"a", L"b*"}, L""},
+        {L"/L /I=\"a b.qtc\" /V=\" Trojan.* \"", {L"a b.qtc"}, L"Trojan.*"},
+        {L"/L \"/V=W32 Worm\t\"", {}, L"W32 Worm"},
+    };
+    for (const Case& c : cases) {
+        const CliCommand command = ParseCliCommand(c.line);
+        EXPECT_EQ(command.action, CliAction::List) << c.line << L": " << command.error;
+        EXPECT_EQ(command.selection.idPatterns, c.ids) << c.line;
+        EXPECT_EQ(command.selection.virusPattern, c.virus) << c.line;
+    }
 }
 
 TEST(Selection, PatternsVirusAndDatesMustAllMatch) {
@@ -138,6 +184,25 @@ TEST(Selection, PatternsVirusAndDatesMustAllMatch) {
     EXPECT_FALSE(IsSelected(selection, L"x.qtc", L"trojan.agent", 0)) << "no time stamp";
     EXPECT_FALSE(IsSelected(selection, L"y.qtc", L"trojan.agent", 20240102));
     EXPECT_FALSE(IsSelected(selection, L"20240102.qtc", L"W32.Worm", 20240102));
+
+    // An id without wildcards that names no item in the folder is missing
+    // from what was asked for; a pattern asks for whatever there is.
+    const std::vector<std::wstring> ids = {L"a.qtc", L"B.qtc", L"c.qtc"};
+    struct Unmet {
+        std::vector<std::wstring> patterns;
+        std::vector<std::wstring> unmatched;
+    } const unmet[] = {
+        {{}, {}},
+        {{L"a.qtc", L"b.QTC"}, {}},
+        {{L"a.qtc", L"nosuch.qtc", L"a"}, {L"nosuch.qtc", L"a"}},
+        {{L"x*", L"?.txt", L"c.qtc"}, {}},
+        {{L"a.qtc.", L"a.qt"}, {L"a.qtc.", L"a.qt"}},
+    };
+    for (const Unmet& u : unmet) {
+        Selection asked;
+        asked.idPatterns = u.patterns;
+        EXPECT_EQ(UnmatchedIds(asked, ids), u.unmatched);
+    }
 }
 
 // Scripts, /? and the README's table read one table of exit codes.

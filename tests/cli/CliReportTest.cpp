@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/ConsoleWidth.h"
 #include "cli/Report.h"
 #include "cli/StdStreams.h"
 #include "ui/ListingText.h"
@@ -57,17 +58,23 @@ TEST(CliReport, CsvAndJsonCarryAwkwardTextsWholeAndParse) {
 }
 
 TEST(CliReport, TheLastLineOfTextSaysTheOutcome) {
+    // Ids that named no item are counted in the text's last line, in a last
+    // CSV row (only then) and in the JSON summary.
     struct Case {
         CliAction action;
         size_t matched, succeeded, failed, skipped;
+        std::vector<std::wstring> unmatched;
         int exitCode;
         const wchar_t* line;
     } const cases[] = {
-        {CliAction::List, 1, 1, 0, 0, 0, L"listed 1 item"},
-        {CliAction::Restore, 13, 12, 1, 0, 3, L"restored 12 of 13 items; 1 failed"},
-        {CliAction::Restore, 3, 1, 1, 1, 3, L"restored 1 of 3 items; 1 failed; 1 skipped"},
-        {CliAction::Delete, 2, 2, 0, 0, 0, L"deleted 2 of 2 items"},
-        {CliAction::Delete, 0, 0, 0, 0, 4, L"no item matched the selection"},
+        {CliAction::List, 1, 1, 0, 0, {}, 0, L"listed 1 item"},
+        {CliAction::Restore, 13, 12, 1, 0, {}, 3, L"restored 12 of 13 items; 1 failed"},
+        {CliAction::Restore, 3, 1, 1, 1, {}, 3, L"restored 1 of 3 items; 1 failed; 1 skipped"},
+        {CliAction::Delete, 2, 2, 0, 0, {}, 0, L"deleted 2 of 2 items"},
+        {CliAction::Delete, 0, 0, 0, 0, {}, 4, L"no item matched the selection"},
+        {CliAction::List, 1, 1, 0, 0, {L"x.qtc"}, 8, L"listed 1 item; 1 id matched no item"},
+        {CliAction::Restore, 3, 2, 1, 0, {L"x.qtc", L"y, z"}, 3, L"restored 2 of 3 items; 1 failed; 2 ids matched no item"},
+        {CliAction::Delete, 0, 0, 0, 0, {L"x.qtc"}, 4, L"no item matched the selection; 1 id matched no item"},
     };
     for (const Case& c : cases) {
         RunSummary summary;
@@ -76,11 +83,28 @@ TEST(CliReport, TheLastLineOfTextSaysTheOutcome) {
         summary.succeeded = c.succeeded;
         summary.failed = c.failed;
         summary.skipped = c.skipped;
+        summary.unmatchedIds = c.unmatched;
         summary.exitCode = c.exitCode;
         EXPECT_EQ(SummaryLine(summary), c.line);
         const std::string text = FormatOutcomes(OutputFormat::Text, L"C:\\Q\\", {}, summary);
         EXPECT_EQ(text, Utf8(c.line) + "\r\n");
+        const std::string csv = FormatOutcomes(OutputFormat::Csv, L"C:\\Q\\", {}, summary);
+        const std::string header = "id,result,reason,path,sha256\r\n";
+        EXPECT_EQ(csv, c.unmatched.empty() ? header : header + Utf8(c.line) + ",,,,\r\n");
+        const nlohmann::json json = nlohmann::json::parse(FormatOutcomes(OutputFormat::Json, L"C:\\Q\\", {}, summary));
+        EXPECT_EQ(json["summary"]["unmatched"], c.unmatched.size());
+        std::vector<std::string> ids;
+        for (const std::wstring& id : c.unmatched) ids.push_back(Utf8(id));
+        EXPECT_EQ(json["summary"]["unmatchedIds"].get<std::vector<std::string>>(), ids);
     }
+    const QuarantineItem one = Item(L"a.qtc", L"W32.Worm", L"C:\\x\\a.txt");
+    RunSummary partly;
+    partly.matched = partly.succeeded = 1;
+    partly.unmatchedIds = {L"b.qtc"};
+    EXPECT_EQ(FormatListing(OutputFormat::Csv, L"C:\\Q\\", {&one}, partly),
+              "id,virus,fileName,folder,formerPath,time,fileObjects,otherObjects\r\n"
+              "a.qtc,W32.Worm,a.txt,C:\\x,C:\\x\\a.txt,2024-03-01T09:00:00+01:00,1,2\r\n"
+              "listed 1 item; 1 id matched no item,,,,,,,\r\n");
     ItemOutcome restored{L"a.qtc", L"restored", L"", L"C:\\Out\\a.txt", L"ab12"};
     ItemOutcome failed{L"bb.qtc", L"failed", L"The target file could not be opened.", L"", L""};
     RunSummary summary;
@@ -92,6 +116,45 @@ TEST(CliReport, TheLastLineOfTextSaysTheOutcome) {
               "a.qtc   restored  C:\\Out\\a.txt\r\n"
               "bb.qtc  failed    The target file could not be opened.\r\n"
               "restored 1 of 2 items; 1 failed\r\n");
+}
+
+// A console gives East Asian wide characters and emoji two cells and
+// combining marks none, so the table pads by cells, not by UTF-16 units.
+TEST(CliReport, TheTextTablePadsByTheCellsAConsoleShows) {
+    struct Case {
+        std::wstring text;
+        size_t cells;
+    } const cases[] = {
+        {L"", 0},
+        {L"abc", 3},
+        {L"Gr\u00fc\u00dfe", 5},
+        {L"\u6587\u4ef6", 4},                           // CJK ideographs
+        {L"\uac00\ud7a3", 4},                           // Hangul syllables
+        {L"\uff21\uff22", 4},                           // fullwidth Latin
+        {L"\uff71", 1},                                  // halfwidth katakana
+        {L"\u3000", 2},                                  // ideographic space
+        {L"e\u0301", 1},                                 // e and a combining acute
+        {L"\u0928\u092e\u0938\u094d\u0924\u0947", 4},         // Devanagari with a virama and a vowel sign
+        {L"a\u200db", 2},                                // zero-width joiner
+        {L"\U0001F600", 2},                              // emoji: a surrogate pair, one character
+        {L"\U0001F44D\U0001F3FD", 2},                   // with a skin tone
+        {L"\u2764\ufe0f", 1},                           // text-default symbol with a selector
+        {L"\U00020000", 2},                              // CJK extension B
+        {L"\U0001D400", 1},                              // mathematical bold A
+        {std::wstring(1, wchar_t(0xD83D)) + L"x", 2},    // an unpaired surrogate shows as one character
+        {std::wstring(1, wchar_t(0xDE00)), 1},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ConsoleCells(c.text), c.cells) << c.text;
+
+    const QuarantineItem wide = Item(L"\u6587.qtc", L"\U0001F600 Trojan", L"C:\\x\\a.txt");
+    const QuarantineItem narrow = Item(L"ab.qtc", L"W32.Worm", L"C:\\x\\b.txt");
+    RunSummary summary;
+    summary.matched = summary.succeeded = 2;
+    EXPECT_EQ(FormatListing(OutputFormat::Text, L"C:\\Q\\", {&wide, &narrow}, summary),
+              Utf8(L"Id      Virus      Time                       Former path\r\n"
+                   L"\u6587.qtc  \U0001F600 Trojan  2024-03-01T09:00:00+01:00  C:\\x\\a.txt\r\n"
+                   L"ab.qtc  W32.Worm   2024-03-01T09:00:00+01:00  C:\\x\\b.txt\r\n"
+                   L"listed 2 items\r\n"));
 }
 
 // The offset is Windows' own for the stamp's date: a TZ variable that the C
