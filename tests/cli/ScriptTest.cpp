@@ -152,6 +152,10 @@ TEST_F(Scripts, DeleteTakesOnlyTheSelectedItems) {
 
 TEST_F(Scripts, BadInputEndsWithAMessageAndAnExitCodeAndDoesNothing) {
     const std::wstring aFile = m_app + L"\\ZEBQt.dll";
+    std::wstring noDrive;
+    for (wchar_t letter = L'Y'; letter > L'D' && noDrive.empty(); --letter)
+        if ((::GetLogicalDrives() & (1u << (letter - L'A'))) == 0) noDrive = std::wstring(1, letter) + L":";
+    ASSERT_FALSE(noDrive.empty());
     struct Case {
         std::wstring arguments;
         int code;
@@ -163,6 +167,11 @@ TEST_F(Scripts, BadInputEndsWithAMessageAndAnExitCodeAndDoesNothing) {
         {L"/L /S=\"" + aFile + L"\"", kCommandLineNoQuarantine},
         {L"/X /S=\"" + aFile + L"\" /I=\"*\"", kCommandLineNoQuarantine},
         {L"Source /D=\"" + aFile + L"\" /F=csv", kCommandLineUsageError},
+        // A destination that cannot be made or written is said once, with
+        // the system's reason, before any item is tried.
+        {L"Source /D=\"" + aFile + L"\\sub\" /F=json", kCommandLineDestinationUnusable},
+        {L"Source /D=\"" + noDrive + L"\\out\" /F=text", kCommandLineDestinationUnusable},
+        {L"Source /D=\"" + aFile + L"\" /F=json", kCommandLineUsageError},
     };
     std::vector<std::wstring> lines;
     std::vector<int> expected;
@@ -179,11 +188,65 @@ TEST_F(Scripts, BadInputEndsWithAMessageAndAnExitCodeAndDoesNothing) {
         EXPECT_EQ(error.compare(0, 12, "Quarantine: "), 0) << i << ": " << error;
     }
     EXPECT_EQ(FilesIn(m_quarantine, L"*.qtc").size(), 2u);
+    for (size_t i : {7u, 8u}) {
+        const std::string error = ReadFileBytes(m_app + L"\\err" + std::to_wstring(i) + L".txt");
+        EXPECT_NE(error.find(" could not be created or written: "), std::string::npos) << error;
+        EXPECT_EQ(error.find("\r\n"), error.size() - 2) << "one line: " << error;
+    }
+    EXPECT_EQ(LastLine(Output(L"out8.txt")).compare(0, 18, "failed: the destin"), 0) << Output(L"out8.txt");
+    // Reports of runs that did nothing still name the folder they were given.
+    for (size_t i : {7u, 9u}) {
+        const nlohmann::json json = nlohmann::json::parse(Output((L"out" + std::to_wstring(i) + L".txt").c_str()));
+        EXPECT_EQ(json["folder"], Utf8(m_quarantine + L"\\")) << i;
+        EXPECT_TRUE(json["items"].empty()) << i;
+        EXPECT_EQ(json["summary"]["exitCode"], expected[i]) << i;
+    }
 
     // The window program answers the same way and never waits in a window.
     const ProgramRun run = RunProgram(m_app + L"\\Quarantine.exe", L"/L /Q", 20000);
     EXPECT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, DWORD(kCommandLineUsageError));
+}
+
+// A script learns whether its selection was met whole: blanks typed into a
+// list are no part of an id, an id that names no item is said and counted
+// (the items that matched are still done), and every report names whole
+// paths, however the folders were typed.
+TEST_F(Scripts, ASelectionIsTakenToTheLetterAndReportedWithWholePaths) {
+    const std::wstring source = L" /S=..\\quarantine";
+    const std::vector<int> codes = RunBatch({
+        L"Quarantine /L" + source + L" /I=\"" + m_umlautId + L", " + m_plainId + L"\" /F=json > both.json 2> both.txt",
+        L"Quarantine" + source + L" /D=rel\\out \"/I=" + m_plainId + L" ,nosuch.qtc\" /F=json > part.json 2> part.txt",
+        L"Quarantine" + source + L" /D=rel\\out /I=\"" + m_plainId + L",nosuch.qtc\" /F=csv > again.csv",
+        L"Quarantine /X" + source + L" /I=\"nosuch.qtc, " + m_umlautId + L"\" > deleted.txt",
+        L"Quarantine /L" + source + L" /I=\"nosuch.qtc\" > none.txt 2> none.err",
+    });
+    EXPECT_EQ(codes, (std::vector<int>{0, kCommandLineSelectionIncomplete, kCommandLineRestoreFailed,
+                                       kCommandLineSelectionIncomplete, kCommandLineNothingMatched}));
+
+    const nlohmann::json both = nlohmann::json::parse(Output(L"both.json"));
+    EXPECT_EQ(both["folder"], Utf8(m_quarantine + L"\\"));
+    EXPECT_EQ(both["items"].size(), 2u);
+    EXPECT_EQ(both["summary"]["unmatched"], 0);
+    EXPECT_EQ(Output(L"both.txt"), "");
+
+    const nlohmann::json part = nlohmann::json::parse(Output(L"part.json"));
+    EXPECT_EQ(part["folder"], Utf8(m_quarantine + L"\\"));
+    ASSERT_EQ(part["items"].size(), 1u);
+    EXPECT_EQ(part["items"][0]["result"], "restored");
+    EXPECT_EQ(part["items"][0]["path"], Utf8(m_app + L"\\rel\\out\\b.txt"));
+    EXPECT_EQ(part["summary"]["text"], "restored 1 of 1 item; 1 id matched no item");
+    EXPECT_EQ(part["summary"]["unmatched"], 1);
+    EXPECT_EQ(part["summary"]["unmatchedIds"], nlohmann::json::array({"nosuch.qtc"}));
+    EXPECT_EQ(part["summary"]["exitCode"], kCommandLineSelectionIncomplete);
+    EXPECT_EQ(Output(L"part.txt"), "Quarantine: no item has the id nosuch.qtc\r\n");
+
+    // A matched item that failed outweighs an id that matched nothing.
+    EXPECT_EQ(LastLine(Output(L"again.csv")), "restored 0 of 1 item; 1 failed; 1 id matched no item,,,,");
+    EXPECT_EQ(LastLine(Output(L"deleted.txt")), "deleted 1 of 1 item; 1 id matched no item");
+    EXPECT_EQ(FilesIn(m_quarantine, L"*.qtc"), std::vector<std::wstring>{m_plainId});
+    EXPECT_EQ(LastLine(Output(L"none.txt")), "no item matched the selection; 1 id matched no item");
+    EXPECT_EQ(Output(L"none.err"), "Quarantine: no item has the id nosuch.qtc\r\n");
 }
 
 // However cmd or PowerShell passed the quotes on, a line does what it says:
