@@ -19,7 +19,10 @@
     X(kCommandLineReportLost, 6,                                                                  \
       L"the report could not be written whole (a full disk, a closed handle); the event log "    \
       L"holds what was done")                                                                     \
-    X(kCommandLineWindowNotStarted, 7, L"Quarantine.com could not start Quarantine.exe")
+    X(kCommandLineWindowNotStarted, 7, L"Quarantine.com could not start Quarantine.exe")           \
+    X(kCommandLineUnexpectedError, 10,                                                            \
+      L"an unexpected error ended the run (out of memory, ...); the event log holds what was "   \
+      L"done before it")
 
 enum CommandLineExitCode {
 #define QUARANTINE_EXIT_CODE_ENUM(name, code, meaning) name = code,
