@@ -64,6 +64,11 @@ BOOL CQuarantineApp::InitInstance() {
     const CliHost host = CliHost::Window;
 #endif
     const CliCommand command = ParseCliCommand(m_lpCmdLine, host);
+    // A run without a window may be on a server nobody watches: a library
+    // that fails to load, or a drive without a medium, must answer with an
+    // error code, not wait for a click on a system error box.
+    if (command.action != CliAction::Dialog)
+        ::SetErrorMode(::GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 
     CQuarantineDlg dlg;
     m_pMainWnd = &dlg;
@@ -88,4 +93,9 @@ BOOL CQuarantineApp::InitInstance() {
     }
     m_pMainWnd = nullptr;
     return FALSE;
+}
+
+int CQuarantineApp::ExitOnException(const char* what) {
+    m_pMainWnd = nullptr;
+    return EndOnUnexpectedError(what, StandardStreams());
 }

@@ -233,3 +233,11 @@ int RunCliCommand(const CliCommand& command, CZEBQtWrapper& library, const CliSt
             return kCommandLineUsageError;
     }
 }
+
+int EndOnUnexpectedError(const char* what, const CliStreams& streams) {
+    std::string line = "Quarantine: an unexpected error ended the run";
+    if (what != nullptr && *what != '\0') line += std::string(" (") + what + ")";
+    line += "; items already done stay done, and the event log names them\r\n";
+    streams.err(line);
+    return kCommandLineUnexpectedError;
+}

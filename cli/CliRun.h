@@ -18,3 +18,7 @@ struct CliStreams {
 // not the older windowless restore) with the library loaded into the given
 // binding, writes its report, and returns the process exit code.
 int RunCliCommand(const CliCommand& command, CZEBQtWrapper& library, const CliStreams& streams);
+
+// What a run that an exception ended says on standard error, and the exit
+// code it ends with; what is the exception's own text, when it has one.
+int EndOnUnexpectedError(const char* what, const CliStreams& streams);

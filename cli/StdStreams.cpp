@@ -31,7 +31,7 @@ bool WriteTo(DWORD which, const std::string& bytes) {
         const size_t kPiece = 8192;
         for (size_t at = 0; at < text.size();) {
             DWORD written = 0;
-            const DWORD count = static_cast<DWORD>(std::min(kPiece, text.size() - at));
+            const DWORD count = static_cast<DWORD>(ConsolePieceLength(text, at, kPiece));
             if (!::WriteConsoleW(handle, text.data() + at, count, &written, nullptr) || written == 0)
                 return false;
             at += written;
@@ -52,6 +52,18 @@ bool WriteTo(DWORD which, const std::string& bytes) {
 }
 
 }  // namespace
+
+size_t ConsolePieceLength(const std::wstring& text, size_t at, size_t most) {
+    if (at >= text.size()) return 0;
+    size_t length = std::min(most, text.size() - at);
+    // A console shows half a surrogate pair as a box: never end a piece
+    // between the two, unless the pair alone is wider than a piece.
+    const size_t end = at + length;
+    if (length > 1 && end < text.size() && IS_HIGH_SURROGATE(text[end - 1]) &&
+        IS_LOW_SURROGATE(text[end]))
+        --length;
+    return length;
+}
 
 CliStreams StandardStreams() {
     CliStreams streams;

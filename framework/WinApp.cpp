@@ -2,6 +2,8 @@
 
 #include <ole2.h>
 
+#include <exception>
+
 #include "framework/Wnd.h"
 
 namespace {
@@ -101,8 +103,10 @@ int AfxWinMain(HINSTANCE hInstance, LPWSTR lpCmdLine) {
             }
         }
         exitCode = pApp->ExitInstance();
+    } catch (const std::exception& e) {
+        exitCode = pApp->ExitOnException(e.what());
     } catch (...) {
-        exitCode = -1;
+        exitCode = pApp->ExitOnException(nullptr);
     }
     if (g_bOleInitialized) {
         ::OleUninitialize();

@@ -20,6 +20,9 @@ public:
 
     virtual BOOL InitInstance() { return FALSE; }
     virtual int ExitInstance() { return m_nExitCode; }
+    // An exception that left start-up or the message loop ends the process
+    // with the exit code this gives; what names it when it was a standard one.
+    virtual int ExitOnException(const char* /*what*/) { return -1; }
 
     HINSTANCE m_hInstance = nullptr;
     const wchar_t* m_lpCmdLine = L"";

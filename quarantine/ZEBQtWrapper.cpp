@@ -25,6 +25,16 @@ std::wstring TextFromBuffer(const wchar_t* buffer, size_t capacity) {
     return std::wstring(buffer, length);
 }
 
+std::vector<std::wstring> ZEBQtLibraryCandidates(const std::wstring& directory,
+                                                 const std::wstring& commonFiles) {
+    std::vector<std::wstring> candidates;
+    candidates.push_back(directory.empty() ? L"ZEBQt.dll" : directory + L"\\ZEBQt.dll");
+    // Without a common program files folder the product's place would become
+    // a folder at the root of the current drive, where anyone may put a library.
+    if (!commonFiles.empty()) candidates.push_back(commonFiles + L"\\HALVREN\\ZEBScanP\\ZEBQt.dll");
+    return candidates;
+}
+
 CZEBQtWrapper::CZEBQtWrapper() : m_bEntryPointMissing(false) { ResetSlots(); }
 
 CZEBQtWrapper::~CZEBQtWrapper() { Unload(); }
@@ -38,9 +48,11 @@ void CZEBQtWrapper::ResetSlots() {
 bool CZEBQtWrapper::Load(const std::wstring& directory) {
     if (m_hModule) return true;
 
-    const std::wstring commonFiles = CommonProgramFilesFolder();
-    CModule module(::LoadLibraryW(directory.empty() ? L"ZEBQt.dll" : (directory + L"\\ZEBQt.dll").c_str()));
-    if (!module) module.Reset(::LoadLibraryW((commonFiles + L"\\HALVREN\\ZEBScanP\\ZEBQt.dll").c_str()));
+    CModule module;
+    for (const std::wstring& candidate : ZEBQtLibraryCandidates(directory, CommonProgramFilesFolder())) {
+        module.Reset(::LoadLibraryW(candidate.c_str()));
+        if (module) break;
+    }
     if (!module) return false;
 
     m_bEntryPointMissing = false;

@@ -149,3 +149,9 @@ public:
 // Text of a buffer the library filled, up to its first NUL but never past its
 // size, whether or not the library terminated it.
 std::wstring TextFromBuffer(const wchar_t* buffer, size_t capacity);
+
+// Where Load looks for the library, in order: the directory (or the plain
+// name when it is empty), then the product's folder under the common program
+// files, which is left out when the system names no such folder.
+std::vector<std::wstring> ZEBQtLibraryCandidates(const std::wstring& directory,
+                                                 const std::wstring& commonFiles);

@@ -19,11 +19,14 @@
     X(kCommandLineReportLost, 6,                                                                  \
       L"the report could not be written whole (a full disk, a closed handle); the event log "    \
       L"holds what was done")                                                                     \
-    X(kCommandLineWindowNotStarted, 7, L"Quarantine.com could not start Quarantine.exe")          \
+    X(kCommandLineWindowNotStarted, 7, L"Quarantine.com could not start Quarantine.exe")           \
     X(kCommandLineSelectionIncomplete, 8,                                                         \
       L"an id given with /I names no item; the items that matched were done")                    \
     X(kCommandLineDestinationUnusable, 9,                                                         \
-      L"the destination could not be created or written; no item was tried")
+      L"the destination could not be created or written; no item was tried")                     \
+    X(kCommandLineUnexpectedError, 10,                                                            \
+      L"an unexpected error ended the run (out of memory, ...); the event log holds what was "   \
+      L"done before it")
 
 enum CommandLineExitCode {
 #define QUARANTINE_EXIT_CODE_ENUM(name, code, meaning) name = code,

@@ -32,6 +32,10 @@ QuarantineItem ReadNamedQuarantineItem(const CZEBQtWrapper::ContainerPtr& contai
 QuarantineItem ReadQuarantineItemByName(CZEBQtWrapper& library, const std::wstring& folder,
                                         const std::wstring& name) {
     const CZEBQtWrapper::QuarantinePtr quarantine = library.OpenQuarantine(folder);
-    return ReadNamedQuarantineItem(
+    QuarantineItem item = ReadNamedQuarantineItem(
         quarantine ? quarantine->OpenContainerByName(name) : CZEBQtWrapper::ContainerPtr(), name);
+    // A library may hold the quarantine file open while its container is:
+    // the container goes first, then (on return) the quarantine.
+    item.container.reset();
+    return item;
 }

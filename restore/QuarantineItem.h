@@ -34,5 +34,7 @@ QuarantineItem ReadNamedQuarantineItem(const CZEBQtWrapper::ContainerPtr& contai
 
 // The item a quarantine file of the folder is, read through a quarantine and
 // container opened for it; only the id is known when either does not open.
+// Both are closed again, the container before the quarantine, so the file
+// may be deleted afterwards.
 QuarantineItem ReadQuarantineItemByName(CZEBQtWrapper& library, const std::wstring& folder,
                                         const std::wstring& name);

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
+
 #include "cli/CliCommand.h"
+#include "cli/CliRun.h"
+#include "framework/WinApp.h"
 #include "cli/Report.h"
 #include "cli/Selection.h"
 #include "restore/ExitCodes.h"
@@ -227,4 +232,38 @@ TEST(ExitCodes, UsageAndTheReadmeShowEveryCodeAsTheTableHasIt) {
     }
     EXPECT_EQ(readme, table);
     EXPECT_EQ(kExitCodeCount, table.size());
+}
+
+// An exception that leaves the application object ends the process with a
+// code of the table and a line for the administrator, never with -1.
+namespace {
+class CThrowingApp : public CWinApp {
+public:
+    explicit CThrowingApp(bool standard) : m_bStandard(standard) {}
+    BOOL InitInstance() override {
+        if (m_bStandard) throw std::bad_alloc();
+        throw 42;
+    }
+    int ExitOnException(const char* what) override {
+        CliStreams streams;
+        streams.out = [](const std::string&) { return true; };
+        streams.err = [this](const std::string& text) { return m_err += text, true; };
+        return EndOnUnexpectedError(what, streams);
+    }
+    std::string m_err;
+
+private:
+    bool m_bStandard;
+};
+}  // namespace
+
+TEST(ExitCodes, AnExceptionThatLeavesTheProgramHasItsOwnCodeAndALine) {
+    for (const bool standard : {true, false}) {
+        CThrowingApp app(standard);
+        EXPECT_EQ(AfxWinMain(::GetModuleHandleW(nullptr), const_cast<LPWSTR>(L"")),
+                  kCommandLineUnexpectedError);
+        EXPECT_EQ(app.m_err.rfind("Quarantine: an unexpected error ended the run", 0), 0u) << app.m_err;
+        EXPECT_EQ(app.m_err.find("bad_alloc") != std::string::npos, standard) << app.m_err;
+        EXPECT_EQ(app.m_err.substr(app.m_err.size() - 2), "\r\n");
+    }
 }

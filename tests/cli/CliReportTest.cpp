@@ -209,3 +209,37 @@ TEST(StandardStreams, AClosedHandleLosesTheReportAReaderThatLeftDoesNot) {
     EXPECT_TRUE(readerLeft);
     EXPECT_FALSE(closed);
 }
+
+TEST(StandardStreams, AConsolePieceNeverEndsInsideASurrogatePair) {
+    // U+1F9A0, as an emoji in a virus name is written.
+    const std::wstring pair = L"\xD83E\xDDA0";
+    const struct {
+        std::wstring text;
+        size_t at, most, expected;
+    } rows[] = {
+        {L"abcd", 0, 8, 4},
+        {L"abcd", 1, 2, 2},
+        {L"abcd", 4, 2, 0},
+        {L"a" + pair + L"b", 0, 2, 1},  // the pair waits for the next piece
+        {L"a" + pair + L"b", 1, 2, 2},
+        {L"a" + pair + L"b", 0, 3, 3},
+        {pair + L"b", 0, 1, 1},         // a piece of one unit cannot hold the pair whole
+        {L"ab\xD83E", 0, 3, 3},         // a lone high surrogate at the end is written as it is
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ConsolePieceLength(row.text, row.at, row.most), row.expected)
+            << row.at << "/" << row.most;
+    // Pieces cover the text exactly, and no piece but the last ends on a high surrogate.
+    std::wstring text;
+    for (int i = 0; i < 5000; ++i) text += L"x" + pair;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t n = ConsolePieceLength(text, at, 8192);
+        ASSERT_GT(n, 0u);
+        at += n;
+        if (at < text.size()) {
+            EXPECT_FALSE(IS_HIGH_SURROGATE(text[at - 1])) << at;
+        }
+    }
+    EXPECT_EQ(at, text.size());
+}

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "restore/ExitCodes.h"
 #include "tests/cmdline/ProgramRun.h"
 #include "tests/doubles/recorder/Recorder.h"
@@ -68,6 +70,24 @@ TEST_F(ProgramExitCode, AFileTheLibraryCannotOpenBehindARegistryValueIsAFailure)
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, DWORD(kCommandLineRestoreFailed));
     EXPECT_NE(Calls().find("RestoreContainer(11,C:\\Out,0,null,0,0)\n"), std::string::npos);
+}
+
+// A library that fails to load, or a drive without a medium, must not raise a
+// system error box that waits for a click on a machine nobody watches.
+TEST_F(ProgramExitCode, WindowlessRunsRaiseNoSystemErrorBoxes) {
+    Script("quarantine|handle=1|path=*|errormode=record\n");
+    for (const wchar_t* arguments : {L"/S=\"C:\\Q\" /D=\"C:\\Out\"", L"/L /S=\"C:\\Q\""}) {
+        ::DeleteFileW((m_scratch + L"\\RecorderCalls.txt").c_str());
+        const ProgramRun run = RunProgram(m_exe, arguments);
+        ASSERT_TRUE(run.finished) << arguments;
+        const std::string calls = Calls();
+        const size_t at = calls.find("ErrorMode(");
+        ASSERT_NE(at, std::string::npos) << calls;
+        const unsigned long mode = std::strtoul(calls.c_str() + at + 10, nullptr, 10);
+        EXPECT_EQ(mode & (SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX),
+                  unsigned(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX))
+            << arguments << ": " << calls;
+    }
 }
 
 TEST(ProgramWithoutLibrary, EndsOnItsOwnWithoutAWindow) {

@@ -26,8 +26,10 @@ inline CKernelHandle StartProgram(const std::wstring& exe, const std::wstring& a
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.c_str(), &startup, &pi))
+    // Started as a scheduler or a deployment tool starts it: with the system's
+    // default error mode, not whatever the test process has set.
+    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE,
+                          CREATE_DEFAULT_ERROR_MODE, nullptr, folder.c_str(), &startup, &pi))
         return CKernelHandle();
     CKernelHandle thread(pi.hThread);
     if (processId != nullptr) *processId = pi.dwProcessId;

@@ -113,6 +113,24 @@ TEST(Loader, DirectoryWithOrWithoutTrailingSeparator) {
     }
 }
 
+TEST(Loader, CandidatesNeverLeadToTheRootOfTheCurrentDrive) {
+    typedef std::vector<std::wstring> Paths;
+    const struct {
+        const wchar_t* directory;
+        const wchar_t* commonFiles;
+        Paths expected;
+    } rows[] = {
+        {L"", L"C:\\CF", {L"ZEBQt.dll", L"C:\\CF\\HALVREN\\ZEBScanP\\ZEBQt.dll"}},
+        {L"D:\\x", L"C:\\CF", {L"D:\\x\\ZEBQt.dll", L"C:\\CF\\HALVREN\\ZEBScanP\\ZEBQt.dll"}},
+        // No common program files folder: no "\\HALVREN\\..." on whatever drive is current.
+        {L"", L"", {L"ZEBQt.dll"}},
+        {L"D:\\x", L"", {L"D:\\x\\ZEBQt.dll"}},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ZEBQtLibraryCandidates(row.directory, row.commonFiles), row.expected)
+            << row.directory << L" | " << row.commonFiles;
+}
+
 TEST(Loader, NothingToLoadLeavesTheWrapperUnbound) {
     const std::wstring empty = MakeScratchDir(L"loader-empty");
     CZEBQtWrapper w;

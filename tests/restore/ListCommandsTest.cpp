@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <map>
 #include <thread>
 
 #include "framework/Handles.h"
@@ -37,7 +38,88 @@ CUniqueHandle<FileTraits> HoldOpen(const std::wstring& path) {
                                                    nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
+// Stands between the binding and the stand-in as a library that keeps a
+// quarantine file open, without delete sharing, while its container is open,
+// and records the closes, with whether the file was still there at each.
+struct CHoldingLibrary {
+    static PFN_ZEBQtOpenContainerByName s_open;
+    static PFN_ZEBQtCloseContainer s_closeContainer;
+    static PFN_ZEBQtCloseQuarantine s_closeQuarantine;
+    static std::map<int32_t, std::pair<std::wstring, HANDLE>> s_held;
+    static Names s_log;
+
+    static int32_t __cdecl Open(const wchar_t* path) {
+        const int32_t handle = s_open(path);
+        if (handle != -1)
+            s_held[handle] = {path, ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                  OPEN_EXISTING, 0, nullptr)};
+        return handle;
+    }
+    static int32_t __cdecl CloseContainer(int32_t handle) {
+        const auto held = s_held.find(handle);
+        if (held != s_held.end()) {
+            s_log.push_back(L"CloseContainer " + Present(held->second.first));
+            ::CloseHandle(held->second.second);
+            s_held.erase(held);
+        }
+        return s_closeContainer(handle);
+    }
+    static int32_t __cdecl CloseQuarantine(int32_t handle) {
+        // The quarantine a held container was opened through; the list's
+        // own fills open none by name.
+        if (!s_log.empty() && s_log.back().rfind(L"CloseContainer", 0) == 0)
+            s_log.push_back(L"CloseQuarantine " + Present(s_lastFile));
+        return s_closeQuarantine(handle);
+    }
+    static std::wstring Present(const std::wstring& path) {
+        s_lastFile = path;
+        return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES ? L"file there" : L"file gone";
+    }
+    static std::wstring s_lastFile;
+
+    explicit CHoldingLibrary(CZEBQtWrapper& wrapper) : m_wrapper(wrapper) {
+        s_open = wrapper.ZEBQtOpenContainerByName;
+        s_closeContainer = wrapper.ZEBQtCloseContainer;
+        s_closeQuarantine = wrapper.ZEBQtCloseQuarantine;
+        wrapper.ZEBQtOpenContainerByName = &Open;
+        wrapper.ZEBQtCloseContainer = &CloseContainer;
+        wrapper.ZEBQtCloseQuarantine = &CloseQuarantine;
+    }
+    ~CHoldingLibrary() {
+        m_wrapper.ZEBQtOpenContainerByName = s_open;
+        m_wrapper.ZEBQtCloseContainer = s_closeContainer;
+        m_wrapper.ZEBQtCloseQuarantine = s_closeQuarantine;
+        for (const auto& held : s_held) ::CloseHandle(held.second.second);
+        s_held.clear();
+        s_log.clear();
+    }
+    CZEBQtWrapper& m_wrapper;
+};
+PFN_ZEBQtOpenContainerByName CHoldingLibrary::s_open;
+PFN_ZEBQtCloseContainer CHoldingLibrary::s_closeContainer;
+PFN_ZEBQtCloseQuarantine CHoldingLibrary::s_closeQuarantine;
+std::map<int32_t, std::pair<std::wstring, HANDLE>> CHoldingLibrary::s_held;
+Names CHoldingLibrary::s_log;
+std::wstring CHoldingLibrary::s_lastFile;
+
 }  // namespace
+
+// A library that keeps the quarantine file open while its container is open:
+// the item is read, its container released, then its quarantine, and only
+// then does the file go.
+TEST_F(ListCommands, DeleteReleasesTheItemBeforeTheFileGoes) {
+    const std::wstring a = Add(L"a.txt", "alpha");
+    const std::wstring b = Add(L"b.txt", "bravo");
+    Create();
+    const CHoldingLibrary holding(Library());
+    Select({a});
+    answerer.AnswerNextMessageBox(IDYES);
+    driver.PressKey(VK_DELETE);
+    EXPECT_EQ(Messages(), Names{DeleteQuestion(1)});
+    EXPECT_EQ(CHoldingLibrary::s_log, (Names{L"CloseContainer file there", L"CloseQuarantine file there"}));
+    EXPECT_EQ(scene.QuarantineFiles(), Names{b});
+    EXPECT_EQ(ListedNames(), Names{b});
+}
 
 TEST_F(ListCommands, DeleteAsksOnceWithTheCountAndOnlyYesDeletesAndRefills) {
     const std::wstring a = Add(L"a.txt", "alpha");

@@ -42,6 +42,7 @@ struct QuarantineScript {
     bool hasText = false;
     int32_t props = 0;
     int32_t startEnum = 0;
+    bool recordErrorMode = false;
     std::vector<ContainerScript> containers;
 };
 
@@ -141,6 +142,7 @@ bool ParseField(QuarantineScript& q, const std::wstring& key, const std::wstring
     if (key == L"text") return q.text = value, q.hasText = true;
     if (key == L"props") return ToInt32(value, q.props);
     if (key == L"startenum") return ToInt32(value, q.startEnum);
+    if (key == L"errormode") return q.recordErrorMode = value == L"record", q.recordErrorMode;
     return false;
 }
 
@@ -292,8 +294,11 @@ RECORDER_EXPORT int32_t __cdecl RecorderCalls(wchar_t* buffer, int32_t cchBuffer
 RECORDER_EXPORT int32_t __cdecl ZEBQtOpenQuarantine(const wchar_t* folder) {
     EnsureInitialised();
     Record(L"OpenQuarantine(" + Text(folder) + L")");
-    for (const QuarantineScript& q : g_quarantines)
-        if (q.path == L"*" || (folder != nullptr && q.path == folder)) return q.handle;
+    for (const QuarantineScript& q : g_quarantines) {
+        if (q.path != L"*" && (folder == nullptr || q.path != folder)) continue;
+        if (q.recordErrorMode) Record(L"ErrorMode(" + Num(::GetErrorMode()) + L")");
+        return q.handle;
+    }
     return -1;
 }
 

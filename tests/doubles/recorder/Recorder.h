@@ -12,6 +12,8 @@
 //       ZEBQtOpenQuarantine answers handle for exactly this path (path=*
 //       matches any path). GetQuarantineProperties answers props and
 //       fills text (default: the path). StartEnumContainers answers startenum.
+//       errormode=record makes OpenQuarantine record the process's error
+//       mode as ErrorMode(n) when it answers.
 //   container|handle=11|props=0|file=C:\Q\a.qua|virus=Demo.Virus|time=2024,5,3,17,13,45,0,0|info=1,2|restore=0|name=C:\Q\a.qua|hookvalue=9
 //       Belongs to the last quarantine line: OpenContainer answers the
 //       handles of its container lines by index, then -1. Listing the same
