@@ -79,11 +79,12 @@ bool ApplyDate(const wchar_t* name, const std::wstring& value, int* pDate, std::
         case IsoDate::Valid:
             return true;
         case IsoDate::OutOfRange:
-            *pError = std::wstring(L"/") + name + L"=" + value + L" is out of range: dates run from " +
-                      kFirstIsoDate + L" to " + kLastIsoDate;
+            *pError = std::wstring(L"/") + name + L"=" + value +
+                      L" is out of range: dates run from " + kFirstIsoDate + L" to " + kLastIsoDate;
             return false;
         default:
-            *pError = std::wstring(L"/") + name + L" takes a date YYYY-MM-DD that exists, not " + value;
+            *pError =
+                std::wstring(L"/") + name + L" takes a date YYYY-MM-DD that exists, not " + value;
             return false;
     }
 }
@@ -237,8 +238,8 @@ IsoDate CheckIsoDate(const std::wstring& text, int* pDate) {
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     if (month < 1 || month > 12) return IsoDate::NoSuchDay;
     if (day < 1 || day > days[month - 1] + (month == 2 && leap ? 1 : 0)) return IsoDate::NoSuchDay;
-    // Windows counts time from 1601; an earlier day exists but no time stamp
-    // can fall on it or after it in a way the program could compare.
+    // Windows counts time from 1601: an earlier day is one of the calendar,
+    // but none the program can compare a time stamp with.
     if (year < 1601) return IsoDate::OutOfRange;
     *pDate = year * 10000 + month * 100 + day;
     return IsoDate::Valid;

@@ -32,13 +32,16 @@ public:
     }
 
     int Run() {
-        const std::wstring given = m_command.source.empty() ? StartingQuarantineFolder() : m_command.source;
-        if (given.empty()) return Fail(kCommandLineNoQuarantine, L"no quarantine folder: give /S=\"folder\"");
+        const std::wstring given =
+            m_command.source.empty() ? StartingQuarantineFolder() : m_command.source;
+        if (given.empty())
+            return Fail(kCommandLineNoQuarantine, L"no quarantine folder: give /S=\"folder\"");
         // Reports gathered from many machines must name whole paths, however
         // the folders were typed; the library gets the same paths.
         const std::wstring source = FullPathName(given);
         m_folder = source;
-        if (IsFile(source)) return Fail(kCommandLineNoQuarantine, source + L" is a file, not a quarantine folder");
+        if (IsFile(source))
+            return Fail(kCommandLineNoQuarantine, source + L" is a file, not a quarantine folder");
         m_folder = QuarantineFolderPath(source);
         m_destination = FullPathName(m_command.destination);
         if (m_command.action == CliAction::Restore && IsFile(m_destination))
@@ -86,9 +89,9 @@ public:
             const DWORD error = PrepareDestination(m_destination, &created);
             if (error != 0) {
                 RemoveEmptyFolders(created);
-                return Fail(kCommandLineDestinationUnusable, L"the destination " + m_destination +
-                                                                 L" could not be created or written: " +
-                                                                 SystemErrorText(error));
+                return Fail(kCommandLineDestinationUnusable,
+                            L"the destination " + m_destination +
+                                L" could not be created or written: " + SystemErrorText(error));
             }
         }
 
@@ -100,9 +103,10 @@ public:
         } else {
             std::vector<CZEBQtWrapper::ContainerPtr> selected;
             for (const QuarantineItem& item : items) selected.push_back(item.container);
-            RestoreContainersInto(selected, m_destination, [&](size_t index, bool skipped, int32_t result) {
-                Restored(items[index], skipped, result, &outcomes);
-            });
+            RestoreContainersInto(selected, m_destination,
+                                  [&](size_t index, bool skipped, int32_t result) {
+                                      Restored(items[index], skipped, result, &outcomes);
+                                  });
             // What was made for a restore that brought nothing back goes again.
             RemoveEmptyFolders(created);
         }

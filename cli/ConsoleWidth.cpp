@@ -13,6 +13,7 @@ struct Range {
 // Marks that sit on the character before them, and characters that take no
 // place: the combining blocks of the scripts in use, joiners and marks of
 // direction, variation selectors.
+// clang-format off
 const Range kZeroWidth[] = {
     {0x0300, 0x036F}, {0x0483, 0x0489}, {0x0591, 0x05BD}, {0x05BF, 0x05BF}, {0x05C1, 0x05C2},
     {0x05C4, 0x05C5}, {0x05C7, 0x05C7}, {0x0610, 0x061A}, {0x061C, 0x061C}, {0x064B, 0x065F},
@@ -58,12 +59,13 @@ const Range kWide[] = {
     {0x1F7E0, 0x1F7EB}, {0x1F90C, 0x1F9FF}, {0x1FA70, 0x1FAFF}, {0x20000, 0x2FFFD},
     {0x30000, 0x3FFFD},
 };
+// clang-format on
 
 template <size_t N>
 bool InRanges(const Range (&ranges)[N], uint32_t c) {
     const Range* end = ranges + N;
-    const Range* found =
-        std::lower_bound(ranges, end, c, [](const Range& range, uint32_t value) { return range.last < value; });
+    const Range* found = std::lower_bound(
+        ranges, end, c, [](const Range& range, uint32_t value) { return range.last < value; });
     return found != end && found->first <= c;
 }
 
@@ -73,10 +75,10 @@ size_t ConsoleCells(const std::wstring& text) {
     size_t cells = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         uint32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF)
             c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        if (InRanges(kZeroWidth, c))
-            continue;
+        if (InRanges(kZeroWidth, c)) continue;
         cells += InRanges(kWide, c) ? 2 : 1;
     }
     return cells;

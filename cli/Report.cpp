@@ -55,7 +55,8 @@ std::string TextTable(const std::vector<std::vector<std::wstring>>& rows) {
     std::vector<size_t> widths;
     for (const auto& row : rows) {
         widths.resize(std::max(widths.size(), row.size()));
-        for (size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], ConsoleCells(row[c]));
+        for (size_t c = 0; c < row.size(); ++c)
+            widths[c] = std::max(widths[c], ConsoleCells(row[c]));
     }
     std::wstring text;
     for (const auto& row : rows) {
@@ -65,7 +66,8 @@ std::string TextTable(const std::vector<std::vector<std::wstring>>& rows) {
             std::wstring cell = row[c];
             std::replace(cell.begin(), cell.end(), L'\n', L' ');
             line += cell;
-            if (c + 1 < row.size()) line += std::wstring(widths[c] - ConsoleCells(row[c]) + 2, L' ');
+            if (c + 1 < row.size())
+                line += std::wstring(widths[c] - ConsoleCells(row[c]) + 2, L' ');
         }
         while (!line.empty() && line.back() == L' ') line.pop_back();
         text += line + L"\r\n";
@@ -120,10 +122,12 @@ std::string Utf8(const std::wstring& text) {
 std::wstring SummaryLine(const RunSummary& summary) {
     if (!summary.error.empty()) return L"failed: " + summary.error;
     const size_t unmatched = summary.unmatchedIds.size();
-    const std::wstring unmet =
-        unmatched == 0 ? std::wstring()
-                       : L"; " + std::to_wstring(unmatched) + (unmatched == 1 ? L" id" : L" ids") + L" matched no item";
-    if (summary.exitCode == kCommandLineNothingMatched) return L"no item matched the selection" + unmet;
+    const std::wstring unmet = unmatched == 0
+                                   ? std::wstring()
+                                   : L"; " + std::to_wstring(unmatched) +
+                                         (unmatched == 1 ? L" id" : L" ids") + L" matched no item";
+    if (summary.exitCode == kCommandLineNothingMatched)
+        return L"no item matched the selection" + unmet;
     const std::wstring n = std::to_wstring(summary.matched);
     const auto items = [](size_t count) { return count == 1 ? L" item" : L" items"; };
     if (summary.action == CliAction::List) return L"listed " + n + items(summary.matched) + unmet;

@@ -45,7 +45,8 @@ bool IsSelected(const Selection& selection, const std::wstring& id, const std::w
     return true;
 }
 
-std::vector<std::wstring> UnmatchedIds(const Selection& selection, const std::vector<std::wstring>& ids) {
+std::vector<std::wstring> UnmatchedIds(const Selection& selection,
+                                       const std::vector<std::wstring>& ids) {
     std::vector<std::wstring> unmatched;
     for (const std::wstring& pattern : selection.idPatterns) {
         if (pattern.find_first_of(L"*?") != std::wstring::npos) continue;

@@ -21,4 +21,5 @@ bool IsSelected(const Selection& selection, const std::wstring& id, const std::w
 // given. Such an entry stands for one item a script expects to be there; a
 // pattern asks for whatever there is, so one that matches nothing leaves no
 // part of the selection unmet.
-std::vector<std::wstring> UnmatchedIds(const Selection& selection, const std::vector<std::wstring>& ids);
+std::vector<std::wstring> UnmatchedIds(const Selection& selection,
+                                       const std::vector<std::wstring>& ids);

@@ -105,7 +105,8 @@ TEST(CliCommand, BadInputIsAUsageErrorThatSaysWhatIsWrong) {
         {L"/L=1", L"/L takes no value"},
         {L"/L /I=\"a, ,b\"", L"/I holds an empty id"},
         {L"/L \"/V=  \"", L"/V holds nothing but blanks"},
-        {L"/L /Before=1600-12-31", L"/Before=1600-12-31 is out of range: dates run from 1601-01-01 to 9999-12-31"},
+        {L"/L /Before=1600-12-31",
+         L"/Before=1600-12-31 is out of range: dates run from 1601-01-01 to 9999-12-31"},
         {L"/L /After=0000-01-01", L"/After=0000-01-01 is out of range"},
         {L"/L /Before=1600-02-30", L"/Before takes a date YYYY-MM-DD that exists"},
     };
@@ -130,11 +131,11 @@ TEST(CliCommand, DatesMustExist) {
         IsoDate check;
         int date;
     } const cases[] = {
-        {L"1601-01-01", IsoDate::Valid, 16010101},     {L"9999-12-31", IsoDate::Valid, 99991231},
-        {L"1600-12-31", IsoDate::OutOfRange, 0},       {L"1600-02-29", IsoDate::OutOfRange, 0},
-        {L"0000-01-01", IsoDate::OutOfRange, 0},       {L"1600-02-30", IsoDate::NoSuchDay, 0},
-        {L"1700-02-29", IsoDate::NoSuchDay, 0},        {L"2024-13-01", IsoDate::NoSuchDay, 0},
-        {L"2024-1-01", IsoDate::Malformed, 0},         {L"-001-01-01", IsoDate::Malformed, 0},
+        {L"1601-01-01", IsoDate::Valid, 16010101}, {L"9999-12-31", IsoDate::Valid, 99991231},
+        {L"1600-12-31", IsoDate::OutOfRange, 0},   {L"1600-02-29", IsoDate::OutOfRange, 0},
+        {L"0000-01-01", IsoDate::OutOfRange, 0},   {L"1600-02-30", IsoDate::NoSuchDay, 0},
+        {L"1700-02-29", IsoDate::NoSuchDay, 0},    {L"2024-13-01", IsoDate::NoSuchDay, 0},
+        {L"2024-1-01", IsoDate::Malformed, 0},     {L"-001-01-01", IsoDate::Malformed, 0},
     };
     for (const Case& c : cases) {
         int date = -1;

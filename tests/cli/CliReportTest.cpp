@@ -73,8 +73,22 @@ TEST(CliReport, TheLastLineOfTextSaysTheOutcome) {
         {CliAction::Delete, 2, 2, 0, 0, {}, 0, L"deleted 2 of 2 items"},
         {CliAction::Delete, 0, 0, 0, 0, {}, 4, L"no item matched the selection"},
         {CliAction::List, 1, 1, 0, 0, {L"x.qtc"}, 8, L"listed 1 item; 1 id matched no item"},
-        {CliAction::Restore, 3, 2, 1, 0, {L"x.qtc", L"y, z"}, 3, L"restored 2 of 3 items; 1 failed; 2 ids matched no item"},
-        {CliAction::Delete, 0, 0, 0, 0, {L"x.qtc"}, 4, L"no item matched the selection; 1 id matched no item"},
+        {CliAction::Restore,
+         3,
+         2,
+         1,
+         0,
+         {L"x.qtc", L"y, z"},
+         3,
+         L"restored 2 of 3 items; 1 failed; 2 ids matched no item"},
+        {CliAction::Delete,
+         0,
+         0,
+         0,
+         0,
+         {L"x.qtc"},
+         4,
+         L"no item matched the selection; 1 id matched no item"},
     };
     for (const Case& c : cases) {
         RunSummary summary;
@@ -91,7 +105,8 @@ TEST(CliReport, TheLastLineOfTextSaysTheOutcome) {
         const std::string csv = FormatOutcomes(OutputFormat::Csv, L"C:\\Q\\", {}, summary);
         const std::string header = "id,result,reason,path,sha256\r\n";
         EXPECT_EQ(csv, c.unmatched.empty() ? header : header + Utf8(c.line) + ",,,,\r\n");
-        const nlohmann::json json = nlohmann::json::parse(FormatOutcomes(OutputFormat::Json, L"C:\\Q\\", {}, summary));
+        const nlohmann::json json =
+            nlohmann::json::parse(FormatOutcomes(OutputFormat::Json, L"C:\\Q\\", {}, summary));
         EXPECT_EQ(json["summary"]["unmatched"], c.unmatched.size());
         std::vector<std::string> ids;
         for (const std::wstring& id : c.unmatched) ids.push_back(Utf8(id));
@@ -128,20 +143,21 @@ TEST(CliReport, TheTextTablePadsByTheCellsAConsoleShows) {
         {L"", 0},
         {L"abc", 3},
         {L"Gr\u00fc\u00dfe", 5},
-        {L"\u6587\u4ef6", 4},                           // CJK ideographs
-        {L"\uac00\ud7a3", 4},                           // Hangul syllables
-        {L"\uff21\uff22", 4},                           // fullwidth Latin
-        {L"\uff71", 1},                                  // halfwidth katakana
-        {L"\u3000", 2},                                  // ideographic space
-        {L"e\u0301", 1},                                 // e and a combining acute
-        {L"\u0928\u092e\u0938\u094d\u0924\u0947", 4},         // Devanagari with a virama and a vowel sign
-        {L"a\u200db", 2},                                // zero-width joiner
-        {L"\U0001F600", 2},                              // emoji: a surrogate pair, one character
-        {L"\U0001F44D\U0001F3FD", 2},                   // with a skin tone
-        {L"\u2764\ufe0f", 1},                           // text-default symbol with a selector
-        {L"\U00020000", 2},                              // CJK extension B
-        {L"\U0001D400", 1},                              // mathematical bold A
-        {std::wstring(1, wchar_t(0xD83D)) + L"x", 2},    // an unpaired surrogate shows as one character
+        {L"\u6587\u4ef6", 4},                          // CJK ideographs
+        {L"\uac00\ud7a3", 4},                          // Hangul syllables
+        {L"\uff21\uff22", 4},                          // fullwidth Latin
+        {L"\uff71", 1},                                // halfwidth katakana
+        {L"\u3000", 2},                                // ideographic space
+        {L"e\u0301", 1},                               // e and a combining acute
+        {L"\u0928\u092e\u0938\u094d\u0924\u0947", 4},  // Devanagari with a virama and a vowel sign
+        {L"a\u200db", 2},                              // zero-width joiner
+        {L"\U0001F600", 2},                            // emoji: a surrogate pair, one character
+        {L"\U0001F44D\U0001F3FD", 2},                  // with a skin tone
+        {L"\u2764\ufe0f", 1},                          // text-default symbol with a selector
+        {L"\U00020000", 2},                            // CJK extension B
+        {L"\U0001D400", 1},                            // mathematical bold A
+        {std::wstring(1, wchar_t(0xD83D)) + L"x",
+         2},  // an unpaired surrogate shows as one character
         {std::wstring(1, wchar_t(0xDE00)), 1},
     };
     for (const Case& c : cases) EXPECT_EQ(ConsoleCells(c.text), c.cells) << c.text;

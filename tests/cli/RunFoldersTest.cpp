@@ -28,7 +28,8 @@ TEST(RunFolders, PathsAreMadeWholeAtAnyLength) {
     const std::wstring scratch = MakeScratchDir(L"run-folders-full");
     const std::wstring previous = CurrentFolder();
     ASSERT_TRUE(::SetCurrentDirectoryW(scratch.c_str()));
-    const std::wstring deep = std::wstring(100, L'd') + L"\\" + std::wstring(100, L'e') + L"\\" + std::wstring(100, L'f');
+    const std::wstring deep =
+        std::wstring(100, L'd') + L"\\" + std::wstring(100, L'e') + L"\\" + std::wstring(100, L'f');
     const std::wstring parent = scratch.substr(0, scratch.rfind(L'\\'));
     struct Case {
         std::wstring given, whole;
@@ -61,7 +62,8 @@ TEST(RunFolders, ADestinationIsMadeAndTriedOrTheSystemSaysWhyNot) {
         {scratch, true, {}},
         {scratch + L"\\", true, {}},
         {scratch + L"\\new\\deeper\\", true, {scratch + L"\\new", scratch + L"\\new\\deeper"}},
-        {scratch + L"\\" + longName + L"\\" + longName + L"\\" + longName, true,
+        {scratch + L"\\" + longName + L"\\" + longName + L"\\" + longName,
+         true,
          {scratch + L"\\" + longName, scratch + L"\\" + longName + L"\\" + longName,
           scratch + L"\\" + longName + L"\\" + longName + L"\\" + longName}},
         {scratch + L"\\a file\\sub", false, {}},
@@ -74,10 +76,12 @@ TEST(RunFolders, ADestinationIsMadeAndTriedOrTheSystemSaysWhyNot) {
         const DWORD error = PrepareDestination(c.folder, &created);
         EXPECT_EQ(error == 0, c.usable) << c.folder << L": " << SystemErrorText(error);
         EXPECT_EQ(created, c.created) << c.folder;
-        EXPECT_EQ(FilesIn(c.usable ? c.folder : scratch, L"~zqw-*"), std::vector<std::wstring>()) << c.folder;
+        EXPECT_EQ(FilesIn(c.usable ? c.folder : scratch, L"~zqw-*"), std::vector<std::wstring>())
+            << c.folder;
         RemoveEmptyFolders(created);
         for (const std::wstring& folder : created)
-            EXPECT_EQ(::GetFileAttributesW((L"\\\\?\\" + folder).c_str()), INVALID_FILE_ATTRIBUTES) << folder;
+            EXPECT_EQ(::GetFileAttributesW((L"\\\\?\\" + folder).c_str()), INVALID_FILE_ATTRIBUTES)
+                << folder;
     }
     EXPECT_NE(SystemErrorText(ERROR_ACCESS_DENIED), L"error 5");
     EXPECT_EQ(SystemErrorText(0x2000FFFF), L"error 536936447");

@@ -154,7 +154,8 @@ TEST_F(Scripts, BadInputEndsWithAMessageAndAnExitCodeAndDoesNothing) {
     const std::wstring aFile = m_app + L"\\ZEBQt.dll";
     std::wstring noDrive;
     for (wchar_t letter = L'Y'; letter > L'D' && noDrive.empty(); --letter)
-        if ((::GetLogicalDrives() & (1u << (letter - L'A'))) == 0) noDrive = std::wstring(1, letter) + L":";
+        if ((::GetLogicalDrives() & (1u << (letter - L'A'))) == 0)
+            noDrive = std::wstring(1, letter) + L":";
     ASSERT_FALSE(noDrive.empty());
     struct Case {
         std::wstring arguments;
@@ -193,10 +194,12 @@ TEST_F(Scripts, BadInputEndsWithAMessageAndAnExitCodeAndDoesNothing) {
         EXPECT_NE(error.find(" could not be created or written: "), std::string::npos) << error;
         EXPECT_EQ(error.find("\r\n"), error.size() - 2) << "one line: " << error;
     }
-    EXPECT_EQ(LastLine(Output(L"out8.txt")).compare(0, 18, "failed: the destin"), 0) << Output(L"out8.txt");
+    EXPECT_EQ(LastLine(Output(L"out8.txt")).compare(0, 18, "failed: the destin"), 0)
+        << Output(L"out8.txt");
     // Reports of runs that did nothing still name the folder they were given.
     for (size_t i : {7u, 9u}) {
-        const nlohmann::json json = nlohmann::json::parse(Output((L"out" + std::to_wstring(i) + L".txt").c_str()));
+        const nlohmann::json json =
+            nlohmann::json::parse(Output((L"out" + std::to_wstring(i) + L".txt").c_str()));
         EXPECT_EQ(json["folder"], Utf8(m_quarantine + L"\\")) << i;
         EXPECT_TRUE(json["items"].empty()) << i;
         EXPECT_EQ(json["summary"]["exitCode"], expected[i]) << i;
@@ -215,14 +218,18 @@ TEST_F(Scripts, BadInputEndsWithAMessageAndAnExitCodeAndDoesNothing) {
 TEST_F(Scripts, ASelectionIsTakenToTheLetterAndReportedWithWholePaths) {
     const std::wstring source = L" /S=..\\quarantine";
     const std::vector<int> codes = RunBatch({
-        L"Quarantine /L" + source + L" /I=\"" + m_umlautId + L", " + m_plainId + L"\" /F=json > both.json 2> both.txt",
-        L"Quarantine" + source + L" /D=rel\\out \"/I=" + m_plainId + L" ,nosuch.qtc\" /F=json > part.json 2> part.txt",
-        L"Quarantine" + source + L" /D=rel\\out /I=\"" + m_plainId + L",nosuch.qtc\" /F=csv > again.csv",
+        L"Quarantine /L" + source + L" /I=\"" + m_umlautId + L", " + m_plainId +
+            L"\" /F=json > both.json 2> both.txt",
+        L"Quarantine" + source + L" /D=rel\\out \"/I=" + m_plainId +
+            L" ,nosuch.qtc\" /F=json > part.json 2> part.txt",
+        L"Quarantine" + source + L" /D=rel\\out /I=\"" + m_plainId +
+            L",nosuch.qtc\" /F=csv > again.csv",
         L"Quarantine /X" + source + L" /I=\"nosuch.qtc, " + m_umlautId + L"\" > deleted.txt",
         L"Quarantine /L" + source + L" /I=\"nosuch.qtc\" > none.txt 2> none.err",
     });
-    EXPECT_EQ(codes, (std::vector<int>{0, kCommandLineSelectionIncomplete, kCommandLineRestoreFailed,
-                                       kCommandLineSelectionIncomplete, kCommandLineNothingMatched}));
+    EXPECT_EQ(codes,
+              (std::vector<int>{0, kCommandLineSelectionIncomplete, kCommandLineRestoreFailed,
+                                kCommandLineSelectionIncomplete, kCommandLineNothingMatched}));
 
     const nlohmann::json both = nlohmann::json::parse(Output(L"both.json"));
     EXPECT_EQ(both["folder"], Utf8(m_quarantine + L"\\"));
@@ -242,7 +249,8 @@ TEST_F(Scripts, ASelectionIsTakenToTheLetterAndReportedWithWholePaths) {
     EXPECT_EQ(Output(L"part.txt"), "Quarantine: no item has the id nosuch.qtc\r\n");
 
     // A matched item that failed outweighs an id that matched nothing.
-    EXPECT_EQ(LastLine(Output(L"again.csv")), "restored 0 of 1 item; 1 failed; 1 id matched no item,,,,");
+    EXPECT_EQ(LastLine(Output(L"again.csv")),
+              "restored 0 of 1 item; 1 failed; 1 id matched no item,,,,");
     EXPECT_EQ(LastLine(Output(L"deleted.txt")), "deleted 1 of 1 item; 1 id matched no item");
     EXPECT_EQ(FilesIn(m_quarantine, L"*.qtc"), std::vector<std::wstring>{m_plainId});
     EXPECT_EQ(LastLine(Output(L"none.txt")), "no item matched the selection; 1 id matched no item");
