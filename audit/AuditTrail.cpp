@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -21,8 +22,22 @@ struct EventSourceTraits {
 using CEventSource = CUniqueHandle<EventSourceTraits>;
 
 // ReportEventW refuses the whole entry when one string is longer than this; a
-// cut path is worth more to an administrator than no entry.
+// cut path is worth more to an administrator than no entry, as long as it
+// says that it is cut.
 constexpr size_t kMaxInsertionChars = 31839;
+
+// The text as the event log can take it: whole where it fits, else its
+// beginning followed by a note of how long it was in all, so that nobody
+// takes what is left for a whole path.
+std::wstring InsertionText(const std::wstring& text) {
+    if (text.size() <= kMaxInsertionChars) return text;
+    const std::wstring note =
+        L"\u2026 (cut: " + std::to_wstring(text.size()) + L" characters in all)";
+    size_t kept = kMaxInsertionChars - note.size();
+    // Never half a surrogate pair.
+    if (kept > 0 && text[kept - 1] >= 0xD800 && text[kept - 1] <= 0xDBFF) --kept;
+    return text.substr(0, kept) + note;
+}
 
 // The user's TOKEN_USER; empty when the token cannot be read. Read once: the
 // process never changes its user.
@@ -121,8 +136,7 @@ std::array<std::wstring, kAuditInsertionCount> AuditInsertionStrings(const Audit
         AuditAccountName(), entry.itemId, entry.virus,  entry.formerPath,
         entry.destination,  entry.result, entry.sha256,
     };
-    for (std::wstring& text : strings)
-        if (text.size() > kMaxInsertionChars) text.resize(kMaxInsertionChars);
+    for (std::wstring& text : strings) text = InsertionText(text);
     return strings;
 }
 

@@ -49,6 +49,8 @@ WORD EventTypeOf(bool success);
 
 // What fills %1 to %7 of every message, in that order: the account
 // (DOMAIN\user), item id, virus, former path, destination, result, SHA-256.
+// A text longer than the event log takes (31,839 characters) keeps its
+// beginning and ends in a note that it was cut, with its whole length.
 constexpr size_t kAuditInsertionCount = 7;
 std::array<std::wstring, kAuditInsertionCount> AuditInsertionStrings(const AuditEntry& entry);
 

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "audit/CngHandles.h"
+#include "framework/LongPaths.h"
 
 namespace {
 
@@ -41,8 +42,9 @@ bool FileSha256(const std::wstring& path, std::wstring* hexOut) {
     hexOut->clear();
     const BCRYPT_ALG_HANDLE provider = Sha256Provider();
     if (!provider) return false;
-    CFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    CFileHandle file(::CreateFileW(FileCallPath(path).c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return false;
     CCngHash hash;
     if (!BCRYPT_SUCCESS(::BCryptCreateHash(provider, hash.Put(), nullptr, 0, nullptr, 0, 0)))

@@ -6,6 +6,7 @@
 #include "cli/Report.h"
 #include "cli/RunFolders.h"
 #include "cli/Selection.h"
+#include "framework/LongPaths.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "restore/CommandLineRestore.h"
@@ -20,7 +21,7 @@
 namespace {
 
 bool IsFile(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(FileCallPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 

@@ -1,10 +1,10 @@
 #include "quarantine/ZEBQtWrapper.h"
 
 #include <cstdint>
+#include <utility>
 
 namespace {
 const int32_t kNoHandle = -1;
-const int32_t kPathChars = 260;
 const int32_t kVirusChars = 1024;
 // A library that never answers -1 would keep an enumeration, and the program,
 // going until memory runs out. No quarantine comes near these counts, and a
@@ -35,6 +35,8 @@ CZEBQtWrapper::Quarantine::~Quarantine() {
 }
 
 bool CZEBQtWrapper::Quarantine::Open(const std::wstring& path) {
+    m_strOpenedFolder = path;
+    if (!path.empty() && path.back() != L'\\' && path.back() != L'/') m_strOpenedFolder += L'\\';
     m_hQuarantine = m_pWrapper->ZEBQtOpenQuarantine(path.c_str());
     ReadProperties();
     return m_hQuarantine != kNoHandle;
@@ -42,11 +44,12 @@ bool CZEBQtWrapper::Quarantine::Open(const std::wstring& path) {
 
 void CZEBQtWrapper::Quarantine::ReadProperties() {
     if (m_hQuarantine == kNoHandle) return;
-    wchar_t path[kPathChars] = {};
-    if (m_pWrapper->ZEBQtGetQuarantineProperties(m_hQuarantine, path, kPathChars) == 0)
-        m_strPath = TextFromBuffer(path, kPathChars);
-    else
-        m_strPath.clear();
+    wchar_t* const path = m_pWrapper->m_PathBuffers.Get(0);
+    m_strPath.clear();
+    if (m_pWrapper->ZEBQtGetQuarantineProperties(m_hQuarantine, path, kLibraryPathChars) != 0)
+        return;
+    LibraryText read = ReadLibraryText(path, kLibraryPathChars);
+    if (read.whole) m_strPath = std::move(read.text);
 }
 
 bool CZEBQtWrapper::Quarantine::EnumContainers(std::vector<ContainerPtr>& containers) {
@@ -67,7 +70,10 @@ bool CZEBQtWrapper::Quarantine::EnumContainers(std::vector<ContainerPtr>& contai
 CZEBQtWrapper::ContainerPtr CZEBQtWrapper::Quarantine::OpenContainerByName(
     const std::wstring& name) {
     ContainerPtr container(new Container(m_pWrapper));
-    container->m_hContainer = m_pWrapper->ZEBQtOpenContainerByName((m_strPath + name).c_str());
+    // Without a path from the library a bare name would be looked for in the
+    // current folder, which may hold anything.
+    const std::wstring& folder = m_strPath.empty() ? m_strOpenedFolder : m_strPath;
+    container->m_hContainer = m_pWrapper->ZEBQtOpenContainerByName((folder + name).c_str());
     if (container->m_hContainer == kNoHandle) return ContainerPtr();
     container->ReadProperties();
     return container;
@@ -85,12 +91,17 @@ CZEBQtWrapper::Container::~Container() {
 
 void CZEBQtWrapper::Container::ReadProperties() {
     if (m_hContainer == kNoHandle || m_pWrapper == nullptr) return;
-    wchar_t filePath[kPathChars] = {};
+    wchar_t* const filePath = m_pWrapper->m_PathBuffers.Get(0);
     wchar_t virus[kVirusChars] = {};
-    if (m_pWrapper->ZEBQtGetContainerProperties(m_hContainer, filePath, kPathChars, virus,
-                                                kVirusChars, &m_Time, &m_dwInfo1,
-                                                &m_dwInfo2) == 0) {
-        m_strFilePath = TextFromBuffer(filePath, kPathChars);
+    const bool answered =
+        m_pWrapper->ZEBQtGetContainerProperties(m_hContainer, filePath, kLibraryPathChars, virus,
+                                                kVirusChars, &m_Time, &m_dwInfo1, &m_dwInfo2) == 0;
+    // A cut file path would name another quarantine file, so a call that
+    // gives one counts as failed.
+    LibraryText path;
+    if (answered) path = ReadLibraryText(filePath, kLibraryPathChars);
+    if (answered && path.whole) {
+        m_strFilePath = std::move(path.text);
         m_strVirus = TextFromBuffer(virus, kVirusChars);
     } else {
         m_Time = SYSTEMTIME();
@@ -185,26 +196,34 @@ CZEBQtWrapper::FileObject::FileObject(CZEBQtWrapper* pWrapper) : Object(pWrapper
 
 void CZEBQtWrapper::FileObject::ReadProperties() {
     if (m_hObject == kNoHandle || m_pWrapper == nullptr) return;
-    wchar_t origPath[kPathChars] = {};
+    wchar_t* const origPath = m_pWrapper->m_PathBuffers.Get(0);
     wchar_t virus[kVirusChars] = {};
-    if (m_pWrapper->ZEBQtGetFileObjectProperties(m_hObject, origPath, kPathChars, virus,
-                                                 kVirusChars, &m_FileInfo) == 0) {
-        m_strOrigPath = TextFromBuffer(origPath, kPathChars);
-        m_strVirus = TextFromBuffer(virus, kVirusChars);
-    }
+    if (m_pWrapper->ZEBQtGetFileObjectProperties(m_hObject, origPath, kLibraryPathChars, virus,
+                                                 kVirusChars, &m_FileInfo) != 0)
+        return;
+    // A cut former path would restore to, hash and audit another file.
+    LibraryText path = ReadLibraryText(origPath, kLibraryPathChars);
+    if (!path.whole) return;
+    m_strOrigPath = std::move(path.text);
+    m_strVirus = TextFromBuffer(virus, kVirusChars);
 }
 
 int32_t CZEBQtWrapper::FileObject::Restore(uint32_t value1, uint32_t value2, uint32_t value3,
                                            uint32_t value4, uint32_t value5, std::wstring* pText1,
                                            std::wstring* pText2) {
     if (m_hObject == kNoHandle || m_pWrapper == nullptr) return kRestoreNotAttempted;
-    wchar_t text1[kPathChars] = {};
-    wchar_t text2[kPathChars] = {};
-    const int32_t result = m_pWrapper->ZEBQtRestoreFileObject(
-        m_hObject, value1, value2, value3, value4, value5, text1, kPathChars, text2, kPathChars);
-    if (result == 0) {
-        if (pText1 != nullptr) *pText1 = TextFromBuffer(text1, kPathChars);
-        if (pText2 != nullptr) *pText2 = TextFromBuffer(text2, kPathChars);
+    wchar_t* const text1 = m_pWrapper->m_PathBuffers.Get(0);
+    wchar_t* const text2 = m_pWrapper->m_PathBuffers.Get(1);
+    const int32_t result =
+        m_pWrapper->ZEBQtRestoreFileObject(m_hObject, value1, value2, value3, value4, value5, text1,
+                                           kLibraryPathChars, text2, kLibraryPathChars);
+    if (result != 0) return result;
+    // The restore happened whatever its texts say; a text that may be cut is
+    // given as none.
+    for (const auto& out : {std::make_pair(text1, pText1), std::make_pair(text2, pText2)}) {
+        if (out.second == nullptr) continue;
+        LibraryText read = ReadLibraryText(out.first, kLibraryPathChars);
+        *out.second = read.whole ? std::move(read.text) : std::wstring();
     }
     return result;
 }

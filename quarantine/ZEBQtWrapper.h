@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/Handles.h"
+#include "quarantine/LibraryPaths.h"
 #include "quarantine/ZEBQtEntryPoints.h"
 
 // What the quarantine library's restores answer.
@@ -53,6 +54,8 @@ public:
 
     CModule m_hModule;
     bool m_bEntryPointMissing;
+    // What the object model's calls have the library write paths into.
+    CLibraryPathBuffers m_PathBuffers;
 
 #define ZEBQT_DECLARE_SLOT(name, ret, stub, params) PFN_##name name;
     ZEBQT_ENTRY_POINTS(ZEBQT_DECLARE_SLOT)
@@ -71,14 +74,20 @@ public:
     Quarantine& operator=(const Quarantine&) = delete;
 
     bool Open(const std::wstring& path);
+    // Reads the quarantine's path as the library reports it into m_strPath;
+    // empty when the call fails or the path fills its buffer.
     void ReadProperties();
     // Fills the vector with every container in index order; false when the
     // library refuses to enumerate (the vector is then empty).
     bool EnumContainers(std::vector<ContainerPtr>& containers);
-    // Opens a quarantine file of this quarantine by its name without folder.
+    // Opens a quarantine file of this quarantine by its name without folder:
+    // the name after the path the library reports or, where it reports none,
+    // after the folder the quarantine was opened with.
     ContainerPtr OpenContainerByName(const std::wstring& name);
 
     std::wstring m_strPath;
+    // The folder given to Open, with a trailing backslash.
+    std::wstring m_strOpenedFolder;
     CZEBQtWrapper* m_pWrapper;
     int32_t m_hQuarantine;
 };
@@ -91,6 +100,9 @@ public:
     Container(const Container&) = delete;
     Container& operator=(const Container&) = delete;
 
+    // Reads the container's properties; on a failed call, or a file path
+    // that fills its buffer, the time stamp, the values and the texts are
+    // zero and empty, as nothing the library said can be taken.
     void ReadProperties();
     // Fills the vector with the container's file objects in the library's
     // order; objects of other kinds are closed at once.
@@ -136,9 +148,12 @@ class CZEBQtWrapper::FileObject : public CZEBQtWrapper::Object {
 public:
     explicit FileObject(CZEBQtWrapper* pWrapper);
 
+    // Reads the former path and the virus; a failed call, or a former path
+    // that fills its buffer, leaves both as they were.
     void ReadProperties() override;
     // The five values go to the library unchanged; each text pointer, when
-    // given, receives the matching text the library reports on success.
+    // given, receives the matching text the library reports on success, or
+    // an empty text where that text fills its buffer.
     int32_t Restore(uint32_t value1, uint32_t value2, uint32_t value3, uint32_t value4, uint32_t value5,
                     std::wstring* pText1, std::wstring* pText2);
 

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "framework/Handles.h"
+#include "framework/LongPaths.h"
 
 uint32_t SizeInKB(uint32_t sizeHigh, uint32_t sizeLow) {
     const uint64_t kb = ((static_cast<uint64_t>(sizeHigh) << 32) | sizeLow) / 1024;
@@ -19,7 +20,7 @@ uint32_t GetFileSizeKB(const std::wstring& path) {
     const std::wstring::size_type nameStart = slash == std::wstring::npos ? 0 : slash + 1;
     if (path.find_first_of(L"*?", nameStart) != std::wstring::npos) return 0;
     WIN32_FIND_DATAW data = {};
-    CFindHandle find(::FindFirstFileW(path.c_str(), &data));
+    CFindHandle find(::FindFirstFileW(FileCallPath(path).c_str(), &data));
     if (!find) return 0;
     return SizeInKB(data.nFileSizeHigh, data.nFileSizeLow);
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "framework/LongPaths.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "restore/RestoreOutcome.h"
@@ -58,7 +59,7 @@ std::vector<std::wstring> RestoreTargets(const std::wstring& destination,
 std::vector<std::wstring> OccupiedTargets(const std::vector<std::wstring>& targets) {
     std::vector<std::wstring> occupied;
     for (const std::wstring& target : targets)
-        if (::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES)
+        if (::GetFileAttributesW(FileCallPath(target).c_str()) != INVALID_FILE_ATTRIBUTES)
             occupied.push_back(target);
     return occupied;
 }

@@ -1,5 +1,7 @@
 #include "ui/FolderBrowser.h"
 
+#include <vector>
+
 #include "framework/Handles.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
@@ -11,6 +13,34 @@ const UINT kDestinationFlags =
     BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
 static_assert(kDestinationFlags == 0x59, "the destination browser's flags are fixed");
 const UINT kQuarantineFolderFlags = kDestinationFlags | BIF_NONEWFOLDERBUTTON;
+
+// Room for the longest path and its NUL.
+const DWORD kLongestPathChars = 32768;
+
+struct CoTaskTextTraits {
+    using Type = PWSTR;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type p) { ::CoTaskMemFree(p); }
+};
+using CCoTaskText = CUniqueHandle<CoTaskTextTraits>;
+
+// The chosen item's file-system path at its whole length: a folder deeper
+// than MAX_PATH is still a folder the user chose. Where the system's own
+// read of the path stops short of such a folder, the shell item's
+// file-system name has it. False for an item without a file-system path.
+bool FileSystemPathOf(PCIDLIST_ABSOLUTE item, std::wstring* pPath) {
+    std::vector<wchar_t> buffer(kLongestPathChars, L'\0');
+    if (::SHGetPathFromIDListEx(item, buffer.data(), kLongestPathChars, GPFIDL_DEFAULT)) {
+        // The buffer ends in a NUL of its own, whatever the call left.
+        buffer.back() = L'\0';
+        *pPath = buffer.data();
+        if (!pPath->empty()) return true;
+    }
+    CCoTaskText name;
+    if (FAILED(::SHGetNameFromIDList(item, SIGDN_FILESYSPATH, name.Put())) || !name) return false;
+    *pPath = name.Get();
+    return !pPath->empty();
+}
 
 }  // namespace
 
@@ -28,9 +58,8 @@ BrowseOutcome BrowseForFolder(HWND hOwner, const std::wstring& title, UINT flags
     info.iImage = 0;
     CItemIdList items(::SHBrowseForFolderW(&info));
     if (!items) return BrowseOutcome::Cancelled;
-    wchar_t path[MAX_PATH] = {};
-    if (!::SHGetPathFromIDListW(items.Get(), path)) return BrowseOutcome::NoFileSystemPath;
-    path[MAX_PATH - 1] = L'\0';
+    std::wstring path;
+    if (!FileSystemPathOf(items.Get(), &path)) return BrowseOutcome::NoFileSystemPath;
     if (pPath != nullptr) *pPath = path;
     return BrowseOutcome::Chosen;
 }

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstring>
 
+#include "standin/zebqt/PathRules.h"
+
 namespace zq {
 
 IoTally& ContainerIoTally() {
@@ -68,8 +70,28 @@ bool FileSource::ReadDirect(uint64_t offset, void* data, size_t size) const {
     return true;
 }
 
+std::wstring ForFileCall(const std::wstring& path) {
+    // A folder made by CreateDirectoryW must leave room for an 8.3 name below
+    // MAX_PATH: the shortest limit of any file call.
+    const size_t kPlainLimit = MAX_PATH - 13;
+    // Only a relative path grows when it is made full.
+    const bool absolute =
+        (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) ||
+        (path.size() >= 2 && (path[0] == L'\\' || path[0] == L'/') &&
+         (path[1] == L'\\' || path[1] == L'/'));
+    if (absolute && path.size() <= kPlainLimit) return path;
+    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::vector<wchar_t> full(needed);
+    const DWORD n =
+        ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n == 0 || n >= full.size() || n <= kPlainLimit) return path;
+    std::wstring extended;
+    return ToExtendedPath(std::wstring(full.data(), n), extended) ? extended : path;
+}
+
 CFileHandle OpenRegularFile(const std::wstring& path, DWORD access, DWORD share, uint64_t* size) {
-    CFileHandle file(::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+    CFileHandle file(::CreateFileW(ForFileCall(path).c_str(), access, share, nullptr, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return file;
     // The standard information holds all that is needed. The full by-handle
@@ -263,7 +285,7 @@ bool RenameOpenFile(HANDLE file, const std::wstring& extendedTarget) {
 }
 
 bool PathExists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES ||
+    return ::GetFileAttributesW(ForFileCall(path).c_str()) != INVALID_FILE_ATTRIBUTES ||
            (::GetLastError() != ERROR_FILE_NOT_FOUND && ::GetLastError() != ERROR_PATH_NOT_FOUND);
 }
 

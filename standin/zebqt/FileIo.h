@@ -52,8 +52,15 @@ private:
     mutable uint64_t m_position = 0;  // of the file pointer
 };
 
-// Opens an existing regular file; an invalid handle for folders, devices and
-// anything missing. size, when given, receives the file's length.
+// The path as a file call takes it at any length: the path itself while its
+// full form is short enough for every call, else the extended form of its
+// full path ("\\?\C:\..."), which every Windows version takes past 260
+// characters. Unchanged where it cannot be made full.
+std::wstring ForFileCall(const std::wstring& path);
+
+// Opens an existing regular file, whatever the length of its path; an invalid
+// handle for folders, devices and anything missing. size, when given,
+// receives the file's length.
 CFileHandle OpenRegularFile(const std::wstring& path, DWORD access, DWORD share,
                             uint64_t* size = nullptr);
 
@@ -84,6 +91,7 @@ bool RenameOpenFile(HANDLE file, const std::wstring& extendedTarget);
 bool CreateFolders(const std::wstring& extendedFolder, std::vector<std::wstring>& created);
 void RemoveCreatedFolders(const std::vector<std::wstring>& created);
 
+// Whether something stands at the path, whatever its length.
 bool PathExists(const std::wstring& path);
 
 }  // namespace zq

@@ -118,6 +118,36 @@ TEST(AuditMessageTable, EveryEventFormatsInEnglishAndGermanWithAllSevenStrings) 
     EXPECT_EQ(texts.size(), 2 * 2 * std::size(kDocumented));
 }
 
+// The event log takes at most 31,839 characters a string: a longer one, which
+// only a path can be, keeps its beginning and says that it was cut.
+TEST(AuditInsertionStrings, ALongPathIsWholeOrSaysItWasCut) {
+    for (const size_t length : {size_t(300), size_t(31839), size_t(31840), size_t(40000)}) {
+        SCOPED_TRACE(length);
+        AuditEntry entry = SampleEntry(AuditOperation::CommandLineRestore, true);
+        entry.formerPath = L"C:\\" + std::wstring(length - 3, L'p');
+        // A surrogate pair right where a cut would fall.
+        entry.destination = std::wstring(length, L'd');
+        if (length > 31839) entry.destination.replace(31806, 2, L"\xD83D\xDE00");
+        const auto strings = AuditInsertionStrings(entry);
+        for (size_t i : {size_t(3), size_t(4)}) {
+            const std::wstring& text = strings[i];
+            const std::wstring& given = i == 3 ? entry.formerPath : entry.destination;
+            if (length <= 31839) {
+                EXPECT_EQ(text, given);
+                continue;
+            }
+            const std::wstring note = L" (cut: " + std::to_wstring(length) + L" characters in all)";
+            ASSERT_LE(text.size(), 31839u);
+            ASSERT_GT(text.size(), note.size() + 1);
+            EXPECT_EQ(text.substr(text.size() - note.size()), note);
+            const size_t kept = text.size() - note.size() - 1;
+            EXPECT_EQ(text[kept], L'\x2026');
+            EXPECT_EQ(text.substr(0, kept), given.substr(0, kept));
+            EXPECT_FALSE(text[kept - 1] >= 0xD800 && text[kept - 1] <= 0xDBFF) << "half a pair";
+        }
+    }
+}
+
 TEST(AuditAccount, IsDomainBackslashUser) {
     wchar_t user[256];
     DWORD length = ARRAYSIZE(user);

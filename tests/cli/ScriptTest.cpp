@@ -7,6 +7,7 @@
 #include "audit/AuditTrail.h"
 #include "cli/CliRun.h"
 #include "cli/Report.h"
+#include "framework/LongPaths.h"
 #include "restore/CommandLineRestore.h"
 #include "tests/cmdline/ProgramRun.h"
 #include "ui/QuarantineDlg.h"
@@ -20,6 +21,8 @@ const wchar_t kUmlautCjk[] = L"Gr\u00fc\u00dfe \u6587\u4ef6.txt";
 const char kUmlautCjkUtf8[] = "Gr\xc3\xbc\xc3\x9f" "e \xe6\x96\x87\xe4\xbb\xb6.txt";
 // The SHA-256 of that file's bytes, "gr\u00fc\u00dfe\r\n" in UTF-8.
 const char kUmlautCjkSha256[] = "1b417c2312c93096d77fcfa7e19287254df9b514e28c475bac2aa7575e1f49d2";
+// The same of "long way\r\n".
+const char kLongWaySha256[] = "93c47b086c08e3c7b8bd3cb143efc320eeca8ae458e0e088af40cf6c624c1711";
 
 class Scripts : public testing::Test {
 protected:
@@ -289,6 +292,91 @@ TEST_F(Scripts, QuotingNeverDecidesWhatALineDoes) {
     EXPECT_EQ(ReadFileBytes(lonely + L"\\codes.txt"), "7\r\n1\r\n");
     EXPECT_NE(ReadFileBytes(lonely + L"\\window.txt").find("Quarantine.exe could not be started"), std::string::npos);
     EXPECT_NE(ReadFileBytes(lonely + L"\\library.txt").find("ZEBQt.dll is missing"), std::string::npos);
+}
+
+// A former path and a destination of 300 characters each, past what a plain
+// path may be: the listing, the restore with its hash, the file in the way
+// of a second restore and both audit entries name them whole.
+TEST_F(Scripts, PathsOf300CharactersAreNamedWholeFromListingToAudit) {
+    const std::wstring name = L"long former path.txt";
+    const auto deepFolder = [](const std::wstring& base, size_t length) {
+        return base + L"\\" + std::wstring(150, L'f') + L"\\" +
+               std::wstring(length - base.size() - 152, L'g');
+    };
+    const std::wstring home = deepFolder(m_scratch + L"\\originals", 300 - 1 - name.size());
+    const std::wstring former = home + L"\\" + name, out = deepFolder(m_scratch, 300);
+    ASSERT_EQ(former.size(), 300u);
+    ASSERT_EQ(out.size(), 300u);
+    for (const std::wstring& folder : {home, out}) {
+        ::CreateDirectoryW(ExtendedLengthPath(folder.substr(0, folder.rfind(L'\\'))).c_str(),
+                           nullptr);
+        ASSERT_TRUE(::CreateDirectoryW(ExtendedLengthPath(folder).c_str(), nullptr));
+    }
+    ASSERT_TRUE(WriteFileBytes(ExtendedLengthPath(former), "long way\r\n"));
+    const std::vector<std::wstring> before = FilesIn(m_quarantine, L"*.qtc");
+    const ProgramRun tool =
+        RunProgram(TestBinDir() + L"\\standin\\ZEBQtTool.exe",
+                   L"add \"" + m_quarantine + L"\" \"" + former + L"\" Virus.Long");
+    ASSERT_TRUE(tool.finished && tool.exitCode == 0);
+    std::wstring id;
+    for (const std::wstring& file : FilesIn(m_quarantine, L"*.qtc"))
+        if (std::find(before.begin(), before.end(), file) == before.end()) id = file;
+    ASSERT_FALSE(id.empty());
+
+    EXPECT_EQ(RunBatch({L"Quarantine /L" + Source() + L" /F=json /I=\"" + id + L"\" > long.json"}),
+              std::vector<int>{0});
+    const nlohmann::json listed = nlohmann::json::parse(Output(L"long.json"));
+    ASSERT_EQ(listed["items"].size(), 1u);
+    EXPECT_EQ(listed["items"][0]["formerPath"], Utf8(former));
+    EXPECT_EQ(listed["items"][0]["folder"], Utf8(home));
+    EXPECT_EQ(listed["items"][0]["fileName"], Utf8(name));
+
+    CQuarantineDlg dlg;
+    ASSERT_TRUE(dlg.m_ZEBQt.Load(TestBinDir() + L"\\standin"));
+    std::vector<AuditEntry> entries;
+    SetAuditSinkForTesting([&entries](const AuditEntry& entry) { entries.push_back(entry); });
+    std::string report;
+    CliStreams streams;
+    streams.out = [&report](const std::string& text) {
+        report += text;
+        return true;
+    };
+    streams.err = [](const std::string&) { return true; };
+    const CliCommand restore = ParseCliCommand(L"/S=\"" + m_quarantine + L"\" /D=\"" + out +
+                                               L"\" /F=json /I=\"" + id + L"\"");
+    const int first = RunCliCommand(restore, dlg.m_ZEBQt, streams);
+    const nlohmann::json restored = nlohmann::json::parse(report);
+    report.clear();
+    const int second = RunCliCommand(restore, dlg.m_ZEBQt, streams);
+    SetAuditSinkForTesting(nullptr);
+    const nlohmann::json refused = nlohmann::json::parse(report);
+
+    EXPECT_EQ(first, 0);
+    EXPECT_EQ(ReadFileBytes(ExtendedLengthPath(out + L"\\" + name)), "long way\r\n");
+    ASSERT_EQ(restored["items"].size(), 1u);
+    EXPECT_EQ(restored["items"][0]["path"], Utf8(out + L"\\" + name));
+    EXPECT_EQ(restored["items"][0]["sha256"], kLongWaySha256);
+    EXPECT_EQ(second, kCommandLineRestoreFailed);
+    ASSERT_EQ(refused["items"].size(), 1u);
+    EXPECT_EQ(refused["items"][0]["reason"],
+              Utf8(L"The target file could not be opened.\nA file named \"" + name +
+                   L"\" is already in \"" + out + L"\"; nothing was overwritten."));
+
+    AuditEntry back;
+    back.operation = AuditOperation::CommandLineRestore;
+    back.success = true;
+    back.itemId = id;
+    back.virus = L"Virus.Long";
+    back.formerPath = former;
+    back.destination = out + L"\\" + name;
+    back.result = L"restored";
+    back.sha256 = std::wstring(kLongWaySha256, kLongWaySha256 + 64);
+    AuditEntry inTheWay = back;
+    inTheWay.success = false;
+    inTheWay.destination = out;
+    inTheWay.result = L"The target file could not be opened.";
+    inTheWay.sha256.clear();
+    EXPECT_EQ(entries, (std::vector<AuditEntry>{back, inTheWay}));
 }
 
 // The same commands in this process, with the event log's writer replaced by a

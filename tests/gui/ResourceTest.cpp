@@ -282,3 +282,26 @@ TEST(Resources, IconHoldsTheUsualSizes) {
     }
     EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48, 256}));
 }
+
+// The manifest says what the program may be given by the system: common
+// controls 6, its own DPI scaling, and file calls past MAX_PATH where the
+// system allows them, each setting in the namespace that defines it.
+TEST(Resources, ManifestDeclaresDpiAndLongPathAwareness) {
+    HMODULE hModule = ::GetModuleHandleW(nullptr);
+    HRSRC hManifest = ::FindResourceW(hModule, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(hManifest, nullptr);
+    const char* data = static_cast<const char*>(::LockResource(::LoadResource(hModule, hManifest)));
+    const std::string manifest(data, ::SizeofResource(hModule, hManifest));
+    const char* const settings[] = {
+        "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+        "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>",
+        "<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true"
+        "</longPathAware>",
+    };
+    const size_t windowsSettings = manifest.find("<windowsSettings>");
+    ASSERT_NE(windowsSettings, std::string::npos);
+    for (const char* setting : settings)
+        EXPECT_NE(manifest.find(setting), std::string::npos) << setting;
+    EXPECT_GT(manifest.find(settings[2]), windowsSettings);
+    EXPECT_LT(manifest.find(settings[2]), manifest.find("</windowsSettings>"));
+}

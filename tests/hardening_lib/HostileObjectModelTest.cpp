@@ -95,6 +95,55 @@ TEST_F(HostileObjectModel, TextsThatFillTheirBuffersAreReadToTheBuffersEndAndNoF
     ExpectAllClosed();
 }
 
+// Paths are asked for with room for the longest one. A path that fills its
+// buffer, cut by the library with a NUL or without, is not taken: the
+// quarantine's path is none (its quarantine files are then opened in the
+// folder it was opened with), a container's properties and a file object's
+// are unread, and a restore's texts are none. The longest path that leaves
+// room for its NUL is read whole.
+TEST_F(HostileObjectModel, PathsThatFillTheirBuffersAreNotTaken) {
+    const size_t kLongest = static_cast<size_t>(kLibraryPathChars);
+    for (const int32_t pathChars :
+         std::vector<int32_t>{kHostileWholeBuffer, kHostileWholeBufferTerminated, 32766}) {
+        SCOPED_TRACE(pathChars);
+        HostileSettings settings;
+        settings.pathChars = pathChars;
+        const bool whole = pathChars > 0;
+        const size_t length = HostilePathLength(settings, kLongest);
+        {
+            const CZEBQtWrapper::QuarantinePtr quarantine = Open(settings);
+            ASSERT_TRUE(quarantine);
+            EXPECT_EQ(quarantine->m_strPath,
+                      whole ? HostileQuarantinePath(settings, length) : std::wstring());
+            std::vector<CZEBQtWrapper::ContainerPtr> containers;
+            ASSERT_TRUE(quarantine->EnumContainers(containers));
+            ASSERT_EQ(containers.size(), 3u);
+            for (int32_t i = 0; i < 3; ++i) {
+                const CZEBQtWrapper::Container& container = *containers[static_cast<size_t>(i)];
+                EXPECT_EQ(container.m_strFilePath,
+                          whole ? HostileFilePath(i, settings, length) : std::wstring());
+                EXPECT_EQ(container.m_strVirus,
+                          whole ? HostileVirus(i, settings, kVirusChars) : std::wstring());
+                EXPECT_EQ(container.m_Time.wYear, whole ? HostileTime(i).wYear : 0);
+                std::vector<CZEBQtWrapper::FileObjectPtr> objects;
+                ASSERT_TRUE(containers[static_cast<size_t>(i)]->EnumObjects(objects));
+                ASSERT_EQ(objects.size(), 1u);
+                EXPECT_EQ(objects[0]->m_strOrigPath,
+                          whole ? HostileOrigPath(i, settings, length) : std::wstring());
+                std::wstring text1 = L"unchanged";
+                std::wstring text2 = L"unchanged";
+                EXPECT_EQ(objects[0]->Restore(0, 0, 0, 0, 0, &text1, &text2), 0);
+                EXPECT_EQ(text1, whole ? HostileRestoreText(settings, length) : std::wstring());
+                EXPECT_EQ(text2, text1);
+            }
+            const CZEBQtWrapper::ContainerPtr byName =
+                quarantine->OpenContainerByName(HostileName(1, 0));
+            EXPECT_TRUE(byName);
+        }
+        ExpectAllClosed();
+    }
+}
+
 TEST_F(HostileObjectModel, OutputsOfFailedPropertyReadsAreNotTaken) {
     for (const int32_t failure : {5, 7, -1, INT32_MIN, INT32_MAX}) {
         SCOPED_TRACE(failure);

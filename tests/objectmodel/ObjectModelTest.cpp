@@ -64,19 +64,20 @@ TEST_F(ObjectModel, EveryHandleIsClosedOnceWhenItsScopeEnds) {
     ASSERT_EQ(containers.size(), 2u);
     EXPECT_EQ(containers[0]->m_hContainer, 11);
     EXPECT_EQ(containers[1]->m_hContainer, 12);
-    EXPECT_EQ(NewCalls(), (Calls{L"OpenQuarantine(C:\\Q\\)", L"GetQuarantineProperties(1,260)",
+    EXPECT_EQ(NewCalls(), (Calls{L"OpenQuarantine(C:\\Q\\)", L"GetQuarantineProperties(1,32768)",
                                  L"StartEnumContainers(1)", L"OpenContainer(1,0)",
-                                 L"GetContainerProperties(11,260,1024)", L"OpenContainer(1,1)",
-                                 L"GetContainerProperties(12,260,1024)", L"OpenContainer(1,2)"}));
+                                 L"GetContainerProperties(11,32768,1024)", L"OpenContainer(1,1)",
+                                 L"GetContainerProperties(12,32768,1024)", L"OpenContainer(1,2)"}));
     {
         std::vector<CZEBQtWrapper::FileObjectPtr> objects;
         ASSERT_TRUE(containers[0]->EnumObjects(objects));
         ASSERT_EQ(objects.size(), 2u);
         EXPECT_EQ(objects[0]->m_nIndex, 0);
         EXPECT_EQ(objects[1]->m_nIndex, 1);
-        EXPECT_EQ(NewCalls(), (Calls{L"OpenObject(11,0)", L"GetFileObjectProperties(111,260,1024)",
-                                     L"OpenObject(11,1)", L"GetFileObjectProperties(112,260,1024)",
-                                     L"OpenObject(11,2)"}));
+        EXPECT_EQ(NewCalls(),
+                  (Calls{L"OpenObject(11,0)", L"GetFileObjectProperties(111,32768,1024)",
+                         L"OpenObject(11,1)", L"GetFileObjectProperties(112,32768,1024)",
+                         L"OpenObject(11,2)"}));
         // A second shared pointer keeps its object open after the vector lets go.
         CZEBQtWrapper::FileObjectPtr kept = objects[1];
         objects.clear();
@@ -132,7 +133,7 @@ TEST_F(ObjectModel, FailedOpensAreNeverClosed) {
         ASSERT_TRUE(known);
         EXPECT_EQ(known->m_hContainer, 11);
         EXPECT_EQ(NewCalls(), (Calls{L"OpenContainerByName(C:\\Q\\known.qua)",
-                                     L"GetContainerProperties(11,260,1024)"}));
+                                     L"GetContainerProperties(11,32768,1024)"}));
     }
     EXPECT_EQ(NewCalls(), (Calls{L"CloseContainer(11)", L"CloseQuarantine(1)"}));
 
@@ -149,20 +150,32 @@ TEST_F(ObjectModel, FailedOpensAreNeverClosed) {
     EXPECT_EQ(NewCalls(), Calls());
 }
 
+// The name goes directly after the path the library reports; without one,
+// after the folder the quarantine was opened with, never on its own, which
+// would name a file in whatever the current folder is.
 TEST_F(ObjectModel, OpenByNameAppendsTheNameToThePathTextDirectly) {
     Script(
         L"quarantine|handle=1|path=C:\\Q\\|props=5\n"
-        L"quarantine|handle=2|path=C:\\R\\|text=C:\\R\n");
+        L"quarantine|handle=2|path=C:\\R\\|text=C:\\R\n"
+        L"quarantine|handle=3|path=C:\\S|props=7\n"
+        L"quarantine|handle=4|path=C:\\T\\|text=\n");
     CZEBQtWrapper::QuarantinePtr unreadable = m_wrapper.OpenQuarantine(L"C:\\Q\\");
     ASSERT_TRUE(unreadable);
     EXPECT_EQ(unreadable->m_strPath, L"");
     CZEBQtWrapper::QuarantinePtr noSeparator = m_wrapper.OpenQuarantine(L"C:\\R\\");
     ASSERT_TRUE(noSeparator);
+    CZEBQtWrapper::QuarantinePtr openedWithout = m_wrapper.OpenQuarantine(L"C:\\S");
+    ASSERT_TRUE(openedWithout);
+    CZEBQtWrapper::QuarantinePtr empty = m_wrapper.OpenQuarantine(L"C:\\T\\");
+    ASSERT_TRUE(empty);
     NewCalls();
     unreadable->OpenContainerByName(L"a.qua");
     noSeparator->OpenContainerByName(L"b.qua");
+    openedWithout->OpenContainerByName(L"c.qua");
+    empty->OpenContainerByName(L"d.qua");
     EXPECT_EQ(NewCalls(),
-              (Calls{L"OpenContainerByName(a.qua)", L"OpenContainerByName(C:\\Rb.qua)"}));
+              (Calls{L"OpenContainerByName(C:\\Q\\a.qua)", L"OpenContainerByName(C:\\Rb.qua)",
+                     L"OpenContainerByName(C:\\S\\c.qua)", L"OpenContainerByName(C:\\T\\d.qua)"}));
 }
 
 TEST_F(ObjectModel, FailedEnumerationEmptiesTheVector) {
@@ -210,9 +223,9 @@ TEST_F(ObjectModel, OnlyFileObjectsAreKeptUnderTheIndexTheyOpenedAt) {
     EXPECT_EQ(objects[1]->m_nIndex, 5);
     EXPECT_EQ(NewCalls(), (Calls{L"OpenObject(11,0)", L"CloseObject(101)", L"OpenObject(11,1)",
                                  L"CloseObject(102)", L"OpenObject(11,2)", L"CloseObject(103)",
-                                 L"OpenObject(11,3)", L"GetFileObjectProperties(104,260,1024)",
+                                 L"OpenObject(11,3)", L"GetFileObjectProperties(104,32768,1024)",
                                  L"OpenObject(11,4)", L"CloseObject(105)", L"OpenObject(11,5)",
-                                 L"GetFileObjectProperties(106,260,1024)", L"OpenObject(11,6)"}));
+                                 L"GetFileObjectProperties(106,32768,1024)", L"OpenObject(11,6)"}));
 
     EXPECT_TRUE(containers[1]->EnumObjects(objects));
     EXPECT_TRUE(objects.empty());
@@ -249,30 +262,52 @@ TEST_F(ObjectModel, UnreadablePropertiesLeaveEmptyTextsAndNoTimeStamp) {
     EXPECT_EQ(objects[0]->m_strVirus, L"");
 }
 
-TEST_F(ObjectModel, FullBuffersWithoutTerminatorAreReadToTheirSizeOnly) {
-    const std::wstring path260(260, L'P'), file300(300, L'F'), virus1024(1024, L'V'),
-        orig260(260, L'O');
-    Script(L"quarantine|handle=1|path=C:\\Q\\|text=" + path260 + L"\n" +
-           L"container|handle=11|file=" + file300 + L"|virus=" + virus1024 + L"|name=" + path260 +
-           L"x.qua\n" + L"object|handle=111|orig=" + orig260 + L"|virus=" + virus1024 + L"|text1=" +
-           file300 + L"|text2=" + path260 + L"\n");
-    CZEBQtWrapper::QuarantinePtr quarantine = m_wrapper.OpenQuarantine(L"C:\\Q\\");
-    ASSERT_TRUE(quarantine);
-    EXPECT_EQ(quarantine->m_strPath, path260);
-    CZEBQtWrapper::ContainerPtr container = quarantine->OpenContainerByName(L"x.qua");
-    ASSERT_TRUE(container);
-    EXPECT_EQ(container->m_strFilePath, std::wstring(260, L'F'));
-    EXPECT_EQ(container->m_strVirus, virus1024);
+// Every path is asked for with room for the longest one: a path of 300
+// characters, or of 32,766, comes back whole, and a virus name is still read
+// up to its buffer's end. A path that fills its buffer, with or without a NUL,
+// may have been cut and is not taken: here the quarantine's, whose files are
+// then opened in the folder it was opened with (the hostile library's tests
+// hold the containers' and objects').
+TEST_F(ObjectModel, PathsAreReadWholeOrNotAtAll) {
+    const std::wstring virus1024(1024, L'V');
+    struct Case {
+        size_t length;
+        bool whole;
+    } const cases[] = {{300, true}, {32766, true}, {32767, false}, {32768, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.length);
+        const std::wstring folder(c.length, L'Q'), file(c.length, L'F'), orig(c.length, L'O'),
+            text(c.length, L'T');
+        // Opened by name, container 11 where the quarantine's path is read
+        // whole, else 12, after the folder the quarantine was opened with.
+        Script(L"quarantine|handle=1|path=C:\\Q\\|text=" + folder + L"\n" +
+               L"container|handle=12|name=C:\\Q\\x.qua\n" + L"container|handle=11|file=" + file +
+               L"|virus=" + virus1024 + L"X|name=" + folder +
+               L"x.qua|time=2024,5,3,17,13,45,7,250|info=4,9\n" + L"object|handle=111|orig=" +
+               orig + L"|virus=" + virus1024 + L"|text1=" + text + L"|text2=" + text + L"\n");
+        CZEBQtWrapper::QuarantinePtr quarantine = m_wrapper.OpenQuarantine(L"C:\\Q\\");
+        ASSERT_TRUE(quarantine);
+        EXPECT_EQ(quarantine->m_strPath, c.whole ? folder : L"");
+        CZEBQtWrapper::ContainerPtr container = quarantine->OpenContainerByName(L"x.qua");
+        ASSERT_TRUE(container);
+        EXPECT_EQ(container->m_hContainer, c.whole ? 11 : 12);
+        if (c.whole) {
+            EXPECT_EQ(container->m_strFilePath, file);
+            EXPECT_EQ(container->m_strVirus, virus1024);
+            EXPECT_EQ(container->m_Time.wYear, 2024);
+        }
 
-    std::vector<CZEBQtWrapper::FileObjectPtr> objects;
-    ASSERT_TRUE(container->EnumObjects(objects));
-    ASSERT_EQ(objects.size(), 1u);
-    EXPECT_EQ(objects[0]->m_strOrigPath, orig260);
-    EXPECT_EQ(objects[0]->m_strVirus, virus1024);
-    std::wstring text1, text2;
-    EXPECT_EQ(objects[0]->Restore(0, 0, 0, 0, 0, &text1, &text2), 0);
-    EXPECT_EQ(text1, std::wstring(260, L'F'));
-    EXPECT_EQ(text2, path260);
+        std::vector<CZEBQtWrapper::FileObjectPtr> objects;
+        ASSERT_TRUE(container->EnumObjects(objects));
+        if (!c.whole) continue;  // container 12 holds no objects
+        ASSERT_EQ(objects.size(), 1u);
+        EXPECT_EQ(objects[0]->m_strOrigPath, orig);
+        EXPECT_EQ(objects[0]->m_strVirus, virus1024);
+        std::wstring text1 = L"before", text2 = L"before";
+        EXPECT_EQ(objects[0]->Restore(0, 0, 0, 0, 0, &text1, &text2), 0);
+        EXPECT_EQ(text1, text);
+        EXPECT_EQ(text2, text);
+    }
 }
 
 TEST_F(ObjectModel, RestoresPassTheirArgumentsAndResultsThrough) {
@@ -314,7 +349,7 @@ TEST_F(ObjectModel, RestoresPassTheirArgumentsAndResultsThrough) {
     text1 = L"before";
     EXPECT_EQ(failed[0]->Restore(0, 0, 0, 0, 0, &text1, &text2), -3);
     EXPECT_EQ(text1, L"before") << "a failed restore reports no texts";
-    EXPECT_EQ(NewCalls(), (Calls{L"RestoreFileObject(111,1,2,3,4,5,260,260)",
-                                 L"RestoreFileObject(111,0,0,0,0,0,260,260)",
-                                 L"RestoreFileObject(121,0,0,0,0,0,260,260)"}));
+    EXPECT_EQ(NewCalls(), (Calls{L"RestoreFileObject(111,1,2,3,4,5,32768,32768)",
+                                 L"RestoreFileObject(111,0,0,0,0,0,32768,32768)",
+                                 L"RestoreFileObject(121,0,0,0,0,0,32768,32768)"}));
 }

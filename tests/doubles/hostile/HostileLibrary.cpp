@@ -87,6 +87,19 @@ size_t Capacity(int32_t cch) {
     return cch > 0 ? static_cast<size_t>(cch) : 0;
 }
 
+// Writes a path text made for its length (HostilePathLength) as the settings
+// say: that long without a NUL, the last character of the buffer a NUL where
+// the settings cut and terminate it; short with a NUL without fillBuffers.
+template <typename MakeText>
+void WritePath(wchar_t* buffer, int32_t cch, MakeText makeText) {
+    if (buffer == nullptr || cch <= 0) return;
+    if (!g_settings.fillBuffers) return Write(buffer, cch, makeText(Capacity(cch)));
+    const size_t length = HostilePathLength(g_settings, Capacity(cch));
+    const std::wstring text = HostilePadded(makeText(length), length).substr(0, length);
+    std::memcpy(buffer, text.data(), length * sizeof(wchar_t));
+    if (g_settings.pathChars == kHostileWholeBufferTerminated) buffer[length] = L'\0';
+}
+
 }  // namespace
 
 #define HOSTILE_EXPORT extern "C" __declspec(dllexport)
@@ -119,7 +132,7 @@ HOSTILE_EXPORT void __cdecl ZEBQtGetDefaultQuarantinePath(wchar_t* path, int32_t
 
 HOSTILE_EXPORT int32_t __cdecl ZEBQtGetQuarantineProperties(int32_t hQuarantine, wchar_t* path,
                                                             int32_t cchPath) {
-    Write(path, cchPath, HostileQuarantinePath(g_settings, Capacity(cchPath)));
+    WritePath(path, cchPath, [](size_t n) { return HostileQuarantinePath(g_settings, n); });
     return g_settings.propertiesResult;
 }
 
@@ -164,7 +177,8 @@ HOSTILE_EXPORT int32_t __cdecl ZEBQtGetContainerProperties(int32_t hContainer, w
                                                            int32_t cchVirus, SYSTEMTIME* time,
                                                            uint32_t* info1, uint32_t* info2) {
     const int32_t index = std::max(HostileContainerIndex(hContainer), 0);
-    Write(filePath, cchFilePath, HostileFilePath(index, g_settings, Capacity(cchFilePath)));
+    WritePath(filePath, cchFilePath,
+              [index](size_t n) { return HostileFilePath(index, g_settings, n); });
     Write(virus, cchVirus, HostileVirus(index, g_settings, Capacity(cchVirus)));
     if (time != nullptr) *time = HostileTime(index);
     if (info1 != nullptr) *info1 = UINT32_MAX;
@@ -213,7 +227,8 @@ HOSTILE_EXPORT int32_t __cdecl ZEBQtGetFileObjectProperties(int32_t hObject, wch
                                                             int32_t cchOrigPath, wchar_t* virus,
                                                             int32_t cchVirus, ZEBQtFileInfo* info) {
     const int32_t index = ObjectContainer(hObject);
-    Write(origPath, cchOrigPath, HostileOrigPath(index, g_settings, Capacity(cchOrigPath)));
+    WritePath(origPath, cchOrigPath,
+              [index](size_t n) { return HostileOrigPath(index, g_settings, n); });
     Write(virus, cchVirus, HostileVirus(index, g_settings, Capacity(cchVirus)));
     if (info != nullptr) std::memset(info, 0xFF, sizeof(*info));
     return g_settings.propertiesResult;
@@ -242,8 +257,8 @@ HOSTILE_EXPORT int32_t __cdecl ZEBQtRestoreFileObject(int32_t hObject, uint32_t 
                                                       uint32_t value4, uint32_t value5,
                                                       wchar_t* text1, int32_t cchText1,
                                                       wchar_t* text2, int32_t cchText2) {
-    Write(text1, cchText1, HostileRestoreText(g_settings, Capacity(cchText1)));
-    Write(text2, cchText2, HostileRestoreText(g_settings, Capacity(cchText2)));
+    WritePath(text1, cchText1, [](size_t n) { return HostileRestoreText(g_settings, n); });
+    WritePath(text2, cchText2, [](size_t n) { return HostileRestoreText(g_settings, n); });
     return RestoreCode(ObjectContainer(hObject));
 }
 

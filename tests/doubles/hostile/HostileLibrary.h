@@ -8,8 +8,9 @@
 //   - container handles from HostileContainerHandle(i): 0, INT32_MAX, -2,
 //     INT32_MIN and so on, never -1 unless the enumeration ends;
 //   - texts from the Hostile... functions below: with fillBuffers every text
-//     fills the caller's buffer to its last character and carries no NUL;
-//     without it, short NUL-terminated texts;
+//     fills the caller's buffer to its last character and carries no NUL,
+//     except that paths are pathChars long (see there); without it, short
+//     NUL-terminated texts;
 //   - time stamps from HostileTime(i), most of them with fields out of range;
 //   - objects whose kinds come from HostileKind(j), except the one at
 //     fileObjectAt, which is a file (kind 0).
@@ -36,6 +37,15 @@ enum : int32_t {
     kHostileNone = -1,
 };
 
+// How long path texts are with fillBuffers, besides a number of characters.
+enum : int32_t {
+    // The caller's whole buffer, without a NUL.
+    kHostileWholeBuffer = 0,
+    // All of the caller's buffer but its last character, which is a NUL: a
+    // text cut and terminated.
+    kHostileWholeBufferTerminated = -1,
+};
+
 // Calls after which an endless enumeration answers -1 after all, so that a
 // caller that never stops fails its test instead of running until memory
 // runs out. Far above what any sensible caller asks for.
@@ -55,6 +65,12 @@ struct HostileSettings {
     // handle.
     int32_t duplicateHandles = 0;
     int32_t fillBuffers = 1;
+    // With fillBuffers, the characters of every path text (the quarantine's
+    // path, a quarantine file's path, a former path, a restore's texts),
+    // written without a NUL but never past the buffer: by default as many as
+    // the buffers the program once gave them had, or kHostileWholeBuffer or
+    // kHostileWholeBufferTerminated.
+    int32_t pathChars = 260;
     // Characters of a quarantine file's name (at least 13); 0 for the
     // shortest.
     int32_t nameLength = 0;
@@ -88,6 +104,15 @@ typedef void(__cdecl* PFN_HostileConfigure)(const HostileSettings* settings);
 typedef void(__cdecl* PFN_HostileReadCounts)(HostileCounts* counts);
 
 // Texts and values the library reports -------------------------------------
+
+// The characters a path text takes in a buffer of the capacity.
+inline size_t HostilePathLength(const HostileSettings& s, size_t capacity) {
+    if (s.pathChars == kHostileWholeBuffer) return capacity;
+    if (s.pathChars == kHostileWholeBufferTerminated) return capacity > 0 ? capacity - 1 : 0;
+    return s.pathChars > 0 && static_cast<size_t>(s.pathChars) < capacity
+               ? static_cast<size_t>(s.pathChars)
+               : capacity;
+}
 
 // Fill characters: no backslash, dot, '#' or NUL; some outside Latin-1, an
 // unpaired surrogate among them.

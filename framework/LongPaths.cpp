@@ -1,0 +1,52 @@
+#include "framework/LongPaths.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace {
+
+bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
+    return text.compare(0, std::char_traits<wchar_t>::length(prefix), prefix) == 0;
+}
+
+bool IsExtendedOrDevicePath(const std::wstring& path) {
+    return StartsWith(path, L"\\\\?\\") || StartsWith(path, L"\\\\.\\") ||
+           StartsWith(path, L"\\??\\");
+}
+
+bool IsSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+}  // namespace
+
+std::wstring ExtendedLengthPath(const std::wstring& fullPath) {
+    if (IsExtendedOrDevicePath(fullPath)) return fullPath;
+    const bool drivePath = fullPath.size() >= 3 && fullPath[1] == L':' && fullPath[2] == L'\\' &&
+                           ((fullPath[0] >= L'A' && fullPath[0] <= L'Z') ||
+                            (fullPath[0] >= L'a' && fullPath[0] <= L'z'));
+    if (drivePath) return L"\\\\?\\" + fullPath;
+    // A UNC path names at least a server: "\\" alone, or "\\\x", is none.
+    const bool uncPath = fullPath.size() >= 3 && fullPath[0] == L'\\' && fullPath[1] == L'\\' &&
+                         fullPath[2] != L'\\';
+    if (uncPath) return L"\\\\?\\UNC\\" + fullPath.substr(2);
+    return fullPath;
+}
+
+std::wstring FileCallPath(const std::wstring& path) {
+    if (path.empty() || IsExtendedOrDevicePath(path)) return path;
+    // Only a relative path grows when it is made full.
+    const bool absolute = (path.size() >= 3 && path[1] == L':' && IsSeparator(path[2])) ||
+                          (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]));
+    if (absolute && path.size() <= kPlainPathLimit) return path;
+    // Asked for its size first: a buffer for the longest path is a large block.
+    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::vector<wchar_t> full(needed);
+    const DWORD length =
+        ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size()) return path;
+    if (length <= kPlainPathLimit) return path;
+    return ExtendedLengthPath(std::wstring(full.data(), length));
+}
