@@ -4,18 +4,6 @@
 
 namespace {
 
-// Where a path needs the extended form to reach past the classic limit; a
-// folder of 248 characters or more cannot be created without it.
-const size_t kLongFolder = MAX_PATH - 12;
-
-// The path as a file call takes it at any length: a long full path in its
-// extended form, which Windows takes without parsing it again.
-std::wstring CallPath(const std::wstring& path) {
-    if (path.size() < kLongFolder || path.compare(0, 4, L"\\\\?\\") == 0) return path;
-    if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
-    return L"\\\\?\\" + path;
-}
-
 // How long the root of a full path is ("C:\", "\\server\share\" and their
 // extended forms): the part that exists or fails as a whole.
 size_t RootLength(const std::wstring& path) {
@@ -37,19 +25,19 @@ size_t RootLength(const std::wstring& path) {
 // Another run may make the same folder at the same moment; a folder that is
 // there when asked for is all that is wanted.
 DWORD CreateFolder(const std::wstring& folder, std::vector<std::wstring>* pCreated) {
-    if (::CreateDirectoryW(CallPath(folder).c_str(), nullptr)) {
+    if (::CreateDirectoryW(FileCallPath(folder).c_str(), nullptr)) {
         pCreated->push_back(folder);
         return 0;
     }
     const DWORD error = ::GetLastError();
-    const DWORD attributes = ::GetFileAttributesW(CallPath(folder).c_str());
+    const DWORD attributes = ::GetFileAttributesW(FileCallPath(folder).c_str());
     if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES)
         return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : ERROR_DIRECTORY;
     return error;
 }
 
 DWORD MakeFolder(const std::wstring& folder, size_t root, std::vector<std::wstring>* pCreated) {
-    const DWORD attributes = ::GetFileAttributesW(CallPath(folder).c_str());
+    const DWORD attributes = ::GetFileAttributesW(FileCallPath(folder).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES)
         return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : ERROR_DIRECTORY;
     const DWORD error = CreateFolder(folder, pCreated);
@@ -60,20 +48,6 @@ DWORD MakeFolder(const std::wstring& folder, size_t root, std::vector<std::wstri
 }
 
 }  // namespace
-
-std::wstring FullPathName(const std::wstring& path) {
-    if (path.empty()) return path;
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()),
-                                                buffer.data(), nullptr);
-        if (length == 0) return path;
-        // A length that fits is the text's own, without its terminator; one
-        // that does not is the size the whole path needs.
-        if (length < buffer.size()) return std::wstring(buffer.data(), length);
-        buffer.resize(length + 1);
-    }
-}
 
 std::wstring SystemErrorText(DWORD error) {
     wchar_t buffer[1024];
@@ -102,7 +76,7 @@ DWORD PrepareDestination(const std::wstring& folder, std::vector<std::wstring>* 
                                    std::to_wstring(::GetCurrentProcessId()) + L"-" +
                                    std::to_wstring(attempt) + L".tmp";
         const CFileHandle file(
-            ::CreateFileW(CallPath(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+            ::CreateFileW(FileCallPath(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
         if (file) return 0;
         const DWORD error = ::GetLastError();
@@ -112,5 +86,5 @@ DWORD PrepareDestination(const std::wstring& folder, std::vector<std::wstring>* 
 
 void RemoveEmptyFolders(const std::vector<std::wstring>& created) {
     for (auto folder = created.rbegin(); folder != created.rend(); ++folder)
-        ::RemoveDirectoryW(CallPath(*folder).c_str());
+        ::RemoveDirectoryW(FileCallPath(*folder).c_str());
 }

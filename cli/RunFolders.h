@@ -5,13 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "framework/LongPaths.h"
+
 // The folders a command for scripts was given: named whole in its reports,
 // and a destination known to take files before any item is tried.
-
-// The path as a whole absolute one, resolved against the current drive and
-// folder as Windows resolves it, at any length; the text as given where
-// Windows cannot resolve it.
-std::wstring FullPathName(const std::wstring& path);
 
 // The system's own words for a Win32 error code, without a line end; the
 // code's number where the system has none.

@@ -40,13 +40,20 @@ std::wstring FileCallPath(const std::wstring& path) {
     const bool absolute = (path.size() >= 3 && path[1] == L':' && IsSeparator(path[2])) ||
                           (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]));
     if (absolute && path.size() <= kPlainPathLimit) return path;
-    // Asked for its size first: a buffer for the longest path is a large block.
-    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return path;
-    std::vector<wchar_t> full(needed);
-    const DWORD length =
-        ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (length == 0 || length >= full.size()) return path;
-    if (length <= kPlainPathLimit) return path;
-    return ExtendedLengthPath(std::wstring(full.data(), length));
+    const std::wstring full = FullPathName(path);
+    return full.size() <= kPlainPathLimit ? path : ExtendedLengthPath(full);
+}
+
+std::wstring FullPathName(const std::wstring& path) {
+    if (path.empty()) return path;
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()),
+                                                buffer.data(), nullptr);
+        if (length == 0) return path;
+        // A length that fits is the text's own, without its terminator; one
+        // that does not is the size the whole path needs.
+        if (length < buffer.size()) return std::wstring(buffer.data(), length);
+        buffer.resize(length + 1);
+    }
 }

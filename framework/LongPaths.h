@@ -30,3 +30,8 @@ std::wstring ExtendedLengthPath(const std::wstring& fullPath);
 // forward slashes, "." and "..", trailing dots and blanks). A path the system
 // cannot make full comes back unchanged, and the call fails as it would have.
 std::wstring FileCallPath(const std::wstring& path);
+
+// The path as a whole absolute one, resolved against the current drive and
+// folder as Windows resolves it, at any length; the text as given where
+// Windows cannot resolve it.
+std::wstring FullPathName(const std::wstring& path);
