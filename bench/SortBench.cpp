@@ -100,8 +100,7 @@ int wmain(int argc, wchar_t** argv) {
         click();  // checked once, untimed
         const PairedTiming t =
             TimeAgainstFloor(options.reps, restoreFillOrder, clickOnly, floorSort);
-        PrintFigure(std::wstring(L"sort, ") + kColumnNames[column], t.ratio, t.measured * 1000,
-                    t.floor * 1000, 1.5);
+        PrintFigure(std::wstring(L"sort, ") + kColumnNames[column], t, 1.5);
     }
     return failures == 0 ? 0 : 1;
 }
