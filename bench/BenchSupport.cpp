@@ -88,13 +88,6 @@ double MedianSeconds(int reps, const std::function<void()>& prepare,
     return times[times.size() / 2];
 }
 
-namespace {
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-}  // namespace
-
 std::vector<std::vector<double>> TimeInTurn(int reps, const std::function<void()>& prepare,
                                             const std::vector<std::function<void()>>& works) {
     std::vector<std::vector<double>> times(static_cast<size_t>(reps));
@@ -104,20 +97,31 @@ std::vector<std::vector<double>> TimeInTurn(int reps, const std::function<void()
     return times;
 }
 
+PairedTiming MedianRun(const std::vector<double>& measured, const std::vector<double>& floors) {
+    PairedTiming timing;
+    const size_t count = std::min(measured.size(), floors.size());
+    if (count == 0) return timing;
+    const auto ratioOf = [&](size_t i) { return floors[i] > 0 ? measured[i] / floors[i] : 0.0; };
+    std::vector<size_t> order(count);
+    for (size_t i = 0; i < count; ++i) order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&](size_t a, size_t b) { return ratioOf(a) < ratioOf(b); });
+    const size_t median = order[count / 2];
+    timing.ratio = ratioOf(median);
+    timing.measured = measured[median];
+    timing.floor = floors[median];
+    timing.runs = static_cast<int>(count);
+    return timing;
+}
+
 PairedTiming MedianRatio(const std::vector<std::vector<double>>& times, size_t work, size_t floor) {
     std::vector<double> measured;
     std::vector<double> floors;
-    std::vector<double> ratios;
     for (const std::vector<double>& rep : times) {
         measured.push_back(rep[work]);
         floors.push_back(rep[floor]);
-        ratios.push_back(rep[floor] > 0 ? rep[work] / rep[floor] : 0.0);
     }
-    PairedTiming timing;
-    timing.ratio = Median(ratios);
-    timing.measured = Median(measured);
-    timing.floor = Median(floors);
-    return timing;
+    return MedianRun(measured, floors);
 }
 
 PairedTiming TimeAgainstFloor(int reps, const std::function<void()>& prepare,
@@ -126,18 +130,46 @@ PairedTiming TimeAgainstFloor(int reps, const std::function<void()>& prepare,
     return MedianRatio(TimeInTurn(reps, prepare, {work, floorWork}), 0, 1);
 }
 
-void PrintFigure(const std::wstring& name, double ratio, double measured, double floor,
-                 double target, const std::wstring& unit) {
-    std::wprintf(L"%ls: %.2f (%.1f %ls against a floor of %.1f %ls; target at most %.2f)%ls\n",
-                 name.c_str(), ratio, measured, unit.c_str(), floor, unit.c_str(), target,
-                 ratio <= target ? L"" : L" MISSED");
+std::wstring RatioText(const PairedTiming& timing, const std::wstring& unit, double measuredScale,
+                       double floorScale, const wchar_t* against) {
+    const double measured = timing.measured * measuredScale;
+    const double floor = timing.floor * floorScale;
+    const double ratio = floor > 0 ? measured / floor : 0.0;
+    wchar_t text[256] = {};
+    if (timing.runs > 1) {
+        std::swprintf(text, 256,
+                      L"%.2f, the median of %d runs' ratios (that run: %.1f %ls %ls %.1f %ls",
+                      ratio, timing.runs, measured, unit.c_str(), against, floor, unit.c_str());
+    } else {
+        std::swprintf(text, 256, L"%.2f (%.1f %ls %ls %.1f %ls", ratio, measured, unit.c_str(),
+                      against, floor, unit.c_str());
+    }
+    return text;
+}
+
+void PrintFigure(const std::wstring& name, double measured, double floor, double target,
+                 const std::wstring& unit) {
+    PairedTiming timing;
+    timing.measured = measured;
+    timing.floor = floor;
+    PrintFigure(name, timing, target, unit, 1, 1);
+}
+
+void PrintFigure(const std::wstring& name, const PairedTiming& timing, double target,
+                 const std::wstring& unit, double measuredScale, double floorScale) {
+    const double ratio = timing.floor > 0 && floorScale > 0
+                             ? timing.measured * measuredScale / (timing.floor * floorScale)
+                             : 0.0;
+    std::wprintf(L"%ls: %ls; target at most %.2f)%ls\n", name.c_str(),
+                 RatioText(timing, unit, measuredScale, floorScale, L"against a floor of").c_str(),
+                 target, ratio <= target ? L"" : L" MISSED");
     std::fflush(stdout);
 }
 
-void PrintRatio(const std::wstring& name, double ratio, double measured, double floor,
-                const std::wstring& unit) {
-    std::wprintf(L"%ls: %.2f (%.1f %ls against %.1f %ls; no target)\n", name.c_str(), ratio,
-                 measured, unit.c_str(), floor, unit.c_str());
+void PrintRatio(const std::wstring& name, const PairedTiming& timing, const std::wstring& unit,
+                double measuredScale, double floorScale) {
+    std::wprintf(L"%ls: %ls; no target)\n", name.c_str(),
+                 RatioText(timing, unit, measuredScale, floorScale, L"against").c_str());
     std::fflush(stdout);
 }
 

@@ -30,15 +30,19 @@ double MedianSeconds(int reps, const std::function<void()>& prepare,
 
 // The work and its floor timed in turn, each after prepare, several times:
 // the median of the per-repetition ratios, so that a machine whose speed
-// drifts during the run still compares like with like, and the median times.
+// drifts during the run still compares like with like. The times are those
+// of the repetition whose ratio is the median, so that the ratio is theirs.
 struct PairedTiming {
-    double ratio = 0;
-    double measured = 0;
+    double ratio = 0;     // measured / floor
+    double measured = 0;  // seconds, or whatever the works were measured in
     double floor = 0;
+    int runs = 1;  // how many per-repetition ratios the median was taken of
 };
 PairedTiming TimeAgainstFloor(int reps, const std::function<void()>& prepare,
                               const std::function<void()>& work,
                               const std::function<void()>& floorWork);
+// The repetition whose ratio of measured[i] to floors[i] is the median.
+PairedTiming MedianRun(const std::vector<double>& measured, const std::vector<double>& floors);
 
 // Several works timed in turn, each after prepare, reps times over: times[rep][work]
 // in seconds. MedianRatio gives the median over the repetitions of one work's
@@ -47,13 +51,27 @@ std::vector<std::vector<double>> TimeInTurn(int reps, const std::function<void()
                                             const std::vector<std::function<void()>>& works);
 PairedTiming MedianRatio(const std::vector<std::vector<double>>& times, size_t work, size_t floor);
 
-// One figure: "name: ratio (measured / floor, target)". The target is the
-// largest acceptable ratio; a miss is marked.
-void PrintFigure(const std::wstring& name, double ratio, double measured, double floor,
-                 double target, const std::wstring& unit = L"ms");
+// One figure: "name: ratio (measured against a floor of floor, target)", the
+// ratio worked out from the two figures printed. The target is the largest
+// acceptable ratio; a miss is marked.
+void PrintFigure(const std::wstring& name, double measured, double floor, double target,
+                 const std::wstring& unit);
+// A median of per-repetition ratios, printed with the times of the
+// repetition it comes from and the number of repetitions. Each time is
+// multiplied by its scale first (seconds to milliseconds by default; a
+// growth figure divides each by its own count).
+void PrintFigure(const std::wstring& name, const PairedTiming& timing, double target,
+                 const std::wstring& unit = L"ms", double measuredScale = 1000,
+                 double floorScale = 1000);
 // The same for a ratio shown for comparison only, against no target.
-void PrintRatio(const std::wstring& name, double ratio, double measured, double floor,
-                const std::wstring& unit = L"ms");
+void PrintRatio(const std::wstring& name, const PairedTiming& timing,
+                const std::wstring& unit = L"ms", double measuredScale = 1000,
+                double floorScale = 1000);
+// The ratio's text with where it comes from, as the lines above print it:
+// "1.23 (4.0 ms against 3.3 ms)", with "the median of 5 runs' ratios" when
+// it is one.
+std::wstring RatioText(const PairedTiming& timing, const std::wstring& unit, double measuredScale,
+                       double floorScale, const wchar_t* against);
 
 // The folder of the running benchmark (the build's bin folder).
 std::wstring BenchBinDir();

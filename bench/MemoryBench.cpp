@@ -95,7 +95,6 @@ int wmain(int argc, wchar_t** argv) {
                                                                    : ListInPlainWindow(rows));
     }
     const BenchOptions options = ParseBenchOptions(argc, argv, 200);
-    std::vector<double> ratios;
     std::vector<double> dialog;
     std::vector<double> floor;
     for (int i = 0; i < options.reps; ++i) {
@@ -105,13 +104,8 @@ int wmain(int argc, wchar_t** argv) {
             std::fwprintf(stderr, L"a measuring process failed\n");
             return 1;
         }
-        ratios.push_back(dialog.back() / floor.back());
     }
-    std::sort(ratios.begin(), ratios.end());
-    std::sort(dialog.begin(), dialog.end());
-    std::sort(floor.begin(), floor.end());
-    const size_t mid = ratios.size() / 2;
-    PrintFigure(L"memory, " + std::to_wstring(options.rows) + L" rows", ratios[mid], dialog[mid],
-                floor[mid], 1.5, L"MiB peak working set");
+    PrintFigure(L"memory, " + std::to_wstring(options.rows) + L" rows", MedianRun(dialog, floor),
+                1.5, L"MiB peak working set", 1, 1);
     return 0;
 }

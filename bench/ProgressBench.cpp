@@ -42,7 +42,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring folder = std::wstring(temp) + L"bench-progress\\";
     ::CreateDirectoryW(folder.c_str(), nullptr);
 
-    std::vector<double> ratios, measured, floors;
+    std::vector<double> measured, floors;
     for (int rep = 0; rep < options.reps; ++rep) {
         MakeFiles(folder, options.rows);
         double start = Now();
@@ -66,15 +66,10 @@ int wmain(int argc, wchar_t** argv) {
 
         floors.push_back(floor);
         measured.push_back(work);
-        ratios.push_back(work / floor);
     }
     ::RemoveDirectoryW(folder.c_str());
-    const auto median = [](std::vector<double> v) {
-        std::sort(v.begin(), v.end());
-        return v[v.size() / 2];
-    };
-    PrintFigure(L"progress walk, " + std::to_wstring(options.rows) + L" deletes", median(ratios),
-                median(measured) * 1000, median(floors) * 1000, 1.5);
+    PrintFigure(L"progress walk, " + std::to_wstring(options.rows) + L" deletes",
+                MedianRun(measured, floors), 1.5);
     bench.Dialog().EndDialog(IDCANCEL);
     return 0;
 }

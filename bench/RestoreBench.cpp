@@ -262,33 +262,23 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
     const std::wstring size = std::to_wstring(files) + L" files of 64 KiB";
-    PairedTiming t = MedianRatio(times, kProgram, kLoop);
-    PrintFigure(L"command-line restore, " + size + L", floor: the library's restore loop", t.ratio,
-                t.measured * 1000, t.floor * 1000, 1.15);
-    t = MedianRatio(times, kProgramReport, kLoopHash);
+    PrintFigure(L"command-line restore, " + size + L", floor: the library's restore loop",
+                MedianRatio(times, kProgram, kLoop), 1.15);
     PrintFigure(L"restore with its SHA-256 report (/F=csv), " + size +
                     L", floor: the library's restore loop and a CNG SHA-256 of every file",
-                t.ratio, t.measured * 1000, t.floor * 1000, 1.15);
+                MedianRatio(times, kProgramReport, kLoopHash), 1.15);
     // Nothing in a restore may grow with the size of the quarantine: time per
     // file at the full size against a tenth of it, in the same repetitions.
-    t = MedianRatio(times, kProgram, kProgramFew);
-    const double scale = static_cast<double>(fewFiles) / static_cast<double>(files);
     PrintFigure(L"command-line restore, growth, " + std::to_wstring(files) + L" against " +
                     std::to_wstring(fewFiles) + L" files",
-                t.ratio * scale, t.measured * 1e3 / files, t.floor * 1e3 / fewFiles, 1.3,
-                L"ms per file");
-    t = MedianRatio(times, kProgram, kCopy);
-    PrintRatio(L"command-line restore against CopyFileW", t.ratio, t.measured * 1000,
-               t.floor * 1000);
-    t = MedianRatio(times, kProgram, kCopyFlush);
-    PrintRatio(L"command-line restore against CopyFileW and FlushFileBuffers", t.ratio,
-               t.measured * 1000, t.floor * 1000);
-    t = MedianRatio(times, kProgramReport, kCopy);
-    PrintRatio(L"restore with its SHA-256 report against CopyFileW", t.ratio, t.measured * 1000,
-               t.floor * 1000);
-    t = MedianRatio(times, kLoop, kCopy);
-    PrintRatio(L"the library's restore loop against CopyFileW", t.ratio, t.measured * 1000,
-               t.floor * 1000);
+                MedianRatio(times, kProgram, kProgramFew), 1.3, L"ms per file",
+                1e3 / static_cast<double>(files), 1e3 / static_cast<double>(fewFiles));
+    PrintRatio(L"command-line restore against CopyFileW", MedianRatio(times, kProgram, kCopy));
+    PrintRatio(L"command-line restore against CopyFileW and FlushFileBuffers",
+               MedianRatio(times, kProgram, kCopyFlush));
+    PrintRatio(L"restore with its SHA-256 report against CopyFileW",
+               MedianRatio(times, kProgramReport, kCopy));
+    PrintRatio(L"the library's restore loop against CopyFileW", MedianRatio(times, kLoop, kCopy));
     RemoveFolder(scratch);
     return failures == 0 ? 0 : 1;
 }

@@ -29,12 +29,12 @@ std::vector<std::wstring> ColumnTexts(const CListCtrl& list, int column) {
 }
 
 // Whether the column now stands in ascending order.
-bool IsAscending(const CListCtrl& list, int column) {
-    const std::vector<std::wstring> texts = ColumnTexts(list, column);
-    const DateOrder order = CurrentDateOrder();
+bool IsAscending(const CQuarantineDlg& dlg, int column) {
+    const std::vector<std::wstring> texts = ColumnTexts(dlg.m_lstQuarantine, column);
     for (size_t i = 1; i < texts.size(); ++i) {
-        const int r = column == TIMESTAMP_COLUMN ? CompareTimestamps(texts[i - 1], texts[i], order)
-                                                 : CompareTexts(texts[i - 1], texts[i]);
+        const int r = column == TIMESTAMP_COLUMN
+                          ? CompareTimestamps(texts[i - 1], texts[i], dlg.m_timestampMoments)
+                          : CompareTexts(texts[i - 1], texts[i]);
         if (r > 0) return false;
     }
     return true;
@@ -74,7 +74,7 @@ int wmain(int argc, wchar_t** argv) {
         // part of the floor, done the same way as the click does it.
         restoreFillOrder();
         const SortSnapshot ranks =
-            BuildSortSnapshot(ColumnTexts(list, column), column, CurrentDateOrder());
+            BuildSortSnapshot(ColumnTexts(list, column), column, dlg.m_timestampMoments);
         std::vector<LPARAM> key(static_cast<size_t>(rows));
         for (int i = 0; i < rows; ++i)
             key[static_cast<size_t>(i)] =
@@ -90,7 +90,7 @@ int wmain(int argc, wchar_t** argv) {
         const auto click = [&] {
             restoreFillOrder();
             bench.ClickColumn(column);
-            if (!IsAscending(list, column)) {
+            if (!IsAscending(dlg, column)) {
                 std::fwprintf(stderr, L"the %ls column is not in ascending order after a click\n",
                               kColumnNames[column]);
                 ++failures;
@@ -100,8 +100,7 @@ int wmain(int argc, wchar_t** argv) {
         click();  // checked once, untimed
         const PairedTiming t =
             TimeAgainstFloor(options.reps, restoreFillOrder, clickOnly, floorSort);
-        PrintFigure(std::wstring(L"sort, ") + kColumnNames[column], t.ratio, t.measured * 1000,
-                    t.floor * 1000, 1.5);
+        PrintFigure(std::wstring(L"sort, ") + kColumnNames[column], t, 1.5);
     }
     return failures == 0 ? 0 : 1;
 }

@@ -224,22 +224,22 @@ int wmain(int argc, wchar_t** argv) {
     }
     for (size_t i = 0; i < counts.size(); ++i) {
         const PairedTiming t = MedianRatio(times, 2 * i, 2 * i + 1);
-        PrintFigure(L"fill, real store, " + std::to_wstring(counts[i]) + L" containers", t.ratio,
-                    t.measured * 1000, t.floor * 1000, 1.5);
+        PrintFigure(L"fill, real store, " + std::to_wstring(counts[i]) + L" containers", t, 1.5);
     }
     if (counts.size() == 2) {
         const PairedTiming t = MedianRatio(times, 2, 0);
         const PairedTiming floors = MedianRatio(times, 3, 1);
-        const double scale = static_cast<double>(few) / options.rows;
+        const double perMany = 1e6 / options.rows;
+        const double perFew = 1e6 / few;
         PrintFigure(L"fill, real store, growth, " + std::to_wstring(options.rows) + L" against " +
                         std::to_wstring(few) + L" containers",
-                    t.ratio * scale, t.measured * 1e6 / options.rows, t.floor * 1e6 / few, 1.5,
-                    L"us per container");
-        std::fwprintf(stderr, L"  (the floor's own growth: %.2f)\n", floors.ratio * scale);
+                    t, 1.5, L"us per container", perMany, perFew);
+        std::fwprintf(stderr, L"  (the floor's own growth: %ls)\n",
+                      RatioText(floors, L"us per container", perMany, perFew, L"against").c_str());
     }
     const PairedTiming listed = MedianRatio(listTimes, 0, 1);
     PrintFigure(L"list /F=json, real store, " + std::to_wstring(counts.back()) + L" containers",
-                listed.ratio, listed.measured * 1000, listed.floor * 1000, 1.2);
+                listed, 1.2);
     RemoveFolder(scratch);
     return failures == 0 ? 0 : 1;
 }

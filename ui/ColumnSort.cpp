@@ -1,120 +1,14 @@
 #include "ui/ColumnSort.h"
 
 #include <algorithm>
-#include <ctime>
 #include <cwchar>
 #include <cwctype>
 #include <numeric>
 
-#include "ui/ListingText.h"
 #include "ui/QuarantineDlg.h"
 #include "ui/SortArrows.h"
 
-// MakeKey's mktime must reach past January 2038 in the 32-bit program too.
-static_assert(sizeof(std::time_t) == 8, "time stamps from 2038 on need a 64-bit time_t");
-
 namespace {
-
-const int kSampleDay = 22;
-const int kSampleMonth = 11;
-const int kSampleYear = 2033;
-
-bool IsDigit(wchar_t c) {
-    return c >= L'0' && c <= L'9';
-}
-
-// The first numbers written as runs of decimal digits, in order, and how
-// many digits each has; false when there are more than fit or a run is too
-// long to be a date's piece.
-struct DigitRuns {
-    int count = 0;
-    long value[3] = {};
-    size_t digits[3] = {};
-};
-
-bool ReadDigitRuns(const wchar_t* text, size_t length, DigitRuns& runs) {
-    size_t i = 0;
-    while (i < length) {
-        if (!IsDigit(text[i])) {
-            ++i;
-            continue;
-        }
-        if (runs.count == 3) return false;
-        long value = 0;
-        const size_t start = i;
-        for (; i < length && IsDigit(text[i]); ++i) {
-            if (i - start == 9) return false;
-            value = value * 10 + (text[i] - L'0');
-        }
-        runs.value[runs.count] = value;
-        runs.digits[runs.count] = i - start;
-        ++runs.count;
-    }
-    return true;
-}
-
-long PieceValue(const std::wstring& text, size_t offset, size_t length) {
-    wchar_t piece[8] = {};
-    text.copy(piece, std::min<size_t>(length, 7), offset);
-    return std::wcstol(piece, nullptr, 10);
-}
-
-// The date part of a text that ends in " HH:MM", with hour and minute; false
-// when the text does not end that way.
-bool SplitTimeOfDay(const std::wstring& text, size_t& dateLength, long& hour, long& minute) {
-    const size_t n = text.size();
-    if (n < 6 || text[n - 6] != L' ' || text[n - 3] != L':') return false;
-    if (!IsDigit(text[n - 5]) || !IsDigit(text[n - 4]) || !IsDigit(text[n - 2]) ||
-        !IsDigit(text[n - 1]))
-        return false;
-    hour = (text[n - 5] - L'0') * 10 + (text[n - 4] - L'0');
-    minute = (text[n - 2] - L'0') * 10 + (text[n - 1] - L'0');
-    dateLength = n - 6;
-    return true;
-}
-
-// The three numbers of a text's date and its time of day; read only from a
-// text that ends in " HH:MM" and holds exactly three numbers before it.
-struct DateAndTime {
-    DigitRuns date;
-    long hour = 0;
-    long minute = 0;
-};
-
-bool ReadDateAndTime(const std::wstring& text, DateAndTime& read) {
-    size_t dateLength = 0;
-    return SplitTimeOfDay(text, dateLength, read.hour, read.minute) &&
-           ReadDigitRuns(text.c_str(), dateLength, read.date) && read.date.count == 3;
-}
-
-// A point in local time, or not valid when a piece is out of range or the C
-// runtime cannot convert the moment (it then gives no time value, or moves
-// the date, as for 31 February).
-TimestampKey MakeKey(long day, long month, long year, long hour, long minute) {
-    TimestampKey key;
-    if (year < 1900 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 ||
-        hour > 23 || minute < 0 || minute > 59)
-        return key;
-    std::tm tm = {};
-    tm.tm_year = static_cast<int>(year - 1900);
-    tm.tm_mon = static_cast<int>(month - 1);
-    tm.tm_mday = static_cast<int>(day);
-    tm.tm_hour = static_cast<int>(hour);
-    tm.tm_min = static_cast<int>(minute);
-    tm.tm_isdst = -1;
-    const std::time_t t = std::mktime(&tm);
-    if (t == static_cast<std::time_t>(-1)) return key;
-    if (tm.tm_year != year - 1900 || tm.tm_mon != month - 1 || tm.tm_mday != day) return key;
-    key.valid = true;
-    key.time = static_cast<int64_t>(t);
-    return key;
-}
-
-bool IsFixedLayout(const std::wstring& text) {
-    // The dots tell this layout from a month-first date of the same length,
-    // such as 12/11/2026 04:36, which has to be read in the locale's order.
-    return text.size() >= 16 && text[13] == L':' && text[2] == L'.' && text[5] == L'.';
-}
 
 template <typename Less>
 SortSnapshot RankRows(size_t count, Less less) {
@@ -133,49 +27,17 @@ SortSnapshot RankRows(size_t count, Less less) {
 
 }  // namespace
 
-const SYSTEMTIME kSampleTime = {kSampleYear, kSampleMonth, 2, kSampleDay, 12, 0, 0, 0};
-
-DateOrder DateOrderFromSample(const std::wstring& sample) {
-    DateAndTime read;
-    if (!ReadDateAndTime(sample, read)) return DateOrder();
-    int day = -1;
-    int month = -1;
-    int year = -1;
-    for (int i = 0; i < 3; ++i) {
-        const long value = read.date.value[i];
-        if (value == kSampleDay && day < 0)
-            day = i;
-        else if (value == kSampleMonth && month < 0)
-            month = i;
-        else if ((value == kSampleYear || value == kSampleYear % 100) && year < 0)
-            year = i;
-    }
-    if (day < 0 || month < 0 || year < 0) return DateOrder();
-    DateOrder order;
-    order.day = day;
-    order.month = month;
-    order.year = year;
-    return order;
+void TimestampMoments::Add(const std::wstring& text, int64_t moment) {
+    if (!text.empty()) m_moments.emplace(text, moment);
 }
 
-DateOrder CurrentDateOrder() {
-    return DateOrderFromSample(TimestampText(kSampleTime));
-}
-
-TimestampKey ParseTimestamp(const std::wstring& text, const DateOrder& order) {
-    if (IsFixedLayout(text)) {
-        return MakeKey(PieceValue(text, 0, 2), PieceValue(text, 3, 2), PieceValue(text, 6, 4),
-                       PieceValue(text, 11, 2), PieceValue(text, 14, 2));
-    }
-    DateAndTime read;
-    if (!ReadDateAndTime(text, read)) return TimestampKey();
-    const DigitRuns& date = read.date;
-    long year = date.value[order.year];
-    // Two-digit years as POSIX reads them, 1969 to 2068: the earliest time
-    // the listing shows is the epoch, which west of UTC falls on
-    // 31 December 1969.
-    if (date.digits[order.year] <= 2) year += year >= 69 ? 1900 : 2000;
-    return MakeKey(date.value[order.day], date.value[order.month], year, read.hour, read.minute);
+TimestampKey TimestampMoments::Find(const std::wstring& text) const {
+    TimestampKey key;
+    const auto found = m_moments.find(text);
+    if (found == m_moments.end()) return key;
+    key.valid = true;
+    key.time = found->second;
+    return key;
 }
 
 int CompareTimestampKeys(const TimestampKey& key1, const TimestampKey& key2) {
@@ -185,12 +47,8 @@ int CompareTimestampKeys(const TimestampKey& key1, const TimestampKey& key2) {
 }
 
 int CompareTimestamps(const std::wstring& text1, const std::wstring& text2,
-                      const DateOrder& order) {
-    return CompareTimestampKeys(ParseTimestamp(text1, order), ParseTimestamp(text2, order));
-}
-
-int CompareTimestamps(const std::wstring& text1, const std::wstring& text2) {
-    return CompareTimestamps(text1, text2, CurrentDateOrder());
+                      const TimestampMoments& moments) {
+    return CompareTimestampKeys(moments.Find(text1), moments.Find(text2));
 }
 
 int CompareTexts(const std::wstring& text1, const std::wstring& text2) {
@@ -204,11 +62,11 @@ std::wstring FoldCase(const std::wstring& text) {
 }
 
 SortSnapshot BuildSortSnapshot(const std::vector<std::wstring>& texts, int column,
-                               const DateOrder& order) {
+                               const TimestampMoments& moments) {
     if (KindOfColumn(column) == ColumnKind::kTime) {
         std::vector<TimestampKey> keys;
         keys.reserve(texts.size());
-        for (const std::wstring& text : texts) keys.push_back(ParseTimestamp(text, order));
+        for (const std::wstring& text : texts) keys.push_back(moments.Find(text));
         return RankRows(texts.size(), [&keys](uint32_t a, uint32_t b) {
             return CompareTimestampKeys(keys[a], keys[b]) < 0;
         });
@@ -316,7 +174,7 @@ void CQuarantineDlg::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult) {
     const int count = std::max(m_lstQuarantine.GetItemCount(), 0);
     for (int i = 0; i < count; ++i) m_lstQuarantine.SetItemData(i, static_cast<DWORD_PTR>(i));
     const SortSnapshot snapshot =
-        BuildSortSnapshot(ColumnTexts(m_lstQuarantine, column, count), column, CurrentDateOrder());
+        BuildSortSnapshot(ColumnTexts(m_lstQuarantine, column, count), column, m_timestampMoments);
 
     if (column == sortColumn) {
         sortDescending = sortDescending == 0 ? 1 : 0;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ui/ListColumns.h"
@@ -12,41 +13,39 @@
 // one sorts.
 enum { TIMESTAMP_COLUMN = kColumnTimestamp };
 
-// Where day, month and year stand among the three numbers of a short date.
-struct DateOrder {
-    int day = 0;
-    int month = 1;
-    int year = 2;
-};
-
-// The order of the numbers in a date formatted with "%x" in the current C
-// runtime locale, learnt from one known date that the listing formats.
-// Day, month, year when the locale's date cannot be read that way.
-DateOrder CurrentDateOrder();
-// The order learnt from the listing's text for kSampleTime; day, month, year
-// when the text does not show it.
-DateOrder DateOrderFromSample(const std::wstring& sample);
-// 22 November 2033, 12:00: day, month and year differ in every digit.
-extern const SYSTEMTIME kSampleTime;
-
 // The point in time a time stamp text of the listing names. Texts that name
-// no valid time (empty, pieces out of range, a moment the local calendar
-// conversion cannot represent) are not valid and order before all valid ones.
+// no time (empty, or a text the last fill did not write) are not valid and
+// order before all valid ones.
 struct TimestampKey {
     bool valid = false;
     int64_t time = 0;
 };
 
-// Reads a time stamp text: DD.MM.YYYY HH:MM (at least 16 characters, dots at
-// 2 and 5, ':' at 13) piece by piece at fixed places; any other text as the
-// three numbers of its date in the given order followed by " HH:MM".
-TimestampKey ParseTimestamp(const std::wstring& text, const DateOrder& order);
+// The moments the last list fill showed, by the time stamp text it wrote for
+// each. The time column sorts by these instead of reading the locale's text
+// back, so every locale's texts sort by time. Keyed by the text rather than
+// by the row: rows are reordered and two rows may share a quarantine file
+// name, while equal texts must compare equal anyway. Where two moments give
+// one text (seconds apart, a two-digit year a century apart, the hour that
+// repeats when the clocks go back) the first one recorded stands for both.
+class TimestampMoments {
+public:
+    void Clear() { m_moments.clear(); }
+    // An empty text names no moment and is not recorded.
+    void Add(const std::wstring& text, int64_t moment);
+    // Not valid for a text the fill did not write.
+    TimestampKey Find(const std::wstring& text) const;
+
+private:
+    std::unordered_map<std::wstring, int64_t> m_moments;
+};
+
 // -1, 0 or 1; not valid before valid, equal among themselves.
 int CompareTimestampKeys(const TimestampKey& key1, const TimestampKey& key2);
-// -1 when text1 names the earlier time, 1 the later, 0 the same; the texts
-// are read in the date order of the current C runtime locale.
-int CompareTimestamps(const std::wstring& text1, const std::wstring& text2);
-int CompareTimestamps(const std::wstring& text1, const std::wstring& text2, const DateOrder& order);
+// -1 when text1 names the earlier time, 1 the later, 0 the same, by the
+// moments recorded for the texts.
+int CompareTimestamps(const std::wstring& text1, const std::wstring& text2,
+                      const TimestampMoments& moments);
 
 // The case-insensitive comparison of the C runtime under its current locale:
 // negative, 0 or positive.
@@ -61,10 +60,10 @@ struct SortSnapshot {
     std::vector<uint32_t> ranks;
 };
 
-// Ranks the rows' texts of one column: as time stamps for a column of points
-// in time, else as case-insensitive text.
+// Ranks the rows' texts of one column: as time stamps by their recorded
+// moments for a column of points in time, else as case-insensitive text.
 SortSnapshot BuildSortSnapshot(const std::vector<std::wstring>& texts, int column,
-                               const DateOrder& order);
+                               const TimestampMoments& moments);
 // Negative when the row that stood at position itemData1 before the sort goes
 // first. Equal texts keep their rows' order from before the sort in both
 // directions, so the result does not depend on the list control's algorithm.

@@ -85,12 +85,19 @@ bool ShownMoment(const SYSTEMTIME& time, time_t* pValue, tm* pLocal) {
 }  // namespace
 
 std::wstring TimestampText(const SYSTEMTIME& time) {
+    int64_t moment = 0;
+    return TimestampText(time, &moment);
+}
+
+std::wstring TimestampText(const SYSTEMTIME& time, int64_t* pMoment) {
+    *pMoment = 0;
     time_t value = 0;
     tm local = {};
     if (!ShownMoment(time, &value, &local)) return std::wstring();
     wchar_t buffer[kTimestampChars] = {};
     const size_t length = wcsftime(buffer, kTimestampChars, L"%x %H:%M", &local);
     if (length == 0 || length >= kTimestampChars) return std::wstring();
+    *pMoment = static_cast<int64_t>(value);
     return std::wstring(buffer, length);
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,10 @@ FormerLocation SplitFormerPath(const std::wstring& origPath);
 // does any time the C runtime cannot convert or format. The row is listed all
 // the same.
 std::wstring TimestampText(const SYSTEMTIME& time);
+// The same text, and the moment it shows as a time value (seconds since the
+// start of 1970, UTC), so that nobody has to read the locale's text back;
+// 0 where the text is empty.
+std::wstring TimestampText(const SYSTEMTIME& time, int64_t* pMoment);
 
 // The same moment for scripts: ISO 8601 local time with its offset from UTC
 // ("2024-03-01T09:00:00+01:00"), and its local date as yyyymmdd. The offset

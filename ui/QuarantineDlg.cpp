@@ -207,6 +207,7 @@ void CQuarantineDlg::KeepFocus() {
 
 void CQuarantineDlg::FillQuarantineList() {
     m_lstQuarantine.DeleteAllItems();
+    m_timestampMoments.Clear();
     // The list control orders the rows by their first column as they come in;
     // the arrows say so from the start, however the rows were sorted before.
     ShowSortArrows(m_lstQuarantine.GetSafeHwnd(), kColumnQuarantineFile, false);
@@ -230,7 +231,9 @@ void CQuarantineDlg::FillQuarantineList() {
         const int row = m_lstQuarantine.InsertItem(m_lstQuarantine.GetItemCount(), names[index]);
         if (row < 0) continue;
         m_lstQuarantine.SetItemText(row, kColumnVirus, container.m_strVirus);
-        const std::wstring timestamp = TimestampText(container.m_Time);
+        int64_t moment = 0;
+        const std::wstring timestamp = TimestampText(container.m_Time, &moment);
+        m_timestampMoments.Add(timestamp, moment);
         FormerLocation former;
         std::vector<CZEBQtWrapper::FileObjectPtr> objects;
         if (container.EnumObjects(objects) && !objects.empty())

@@ -10,9 +10,9 @@
 #include "quarantine/ZEBQtWrapper.h"
 #include "res/resource.h"
 #include "scanner/ZEBScanPWrapper.h"
+#include "ui/ColumnSort.h"
 #include "ui/ResizingDialog.h"
 
-struct SortSnapshot;
 class CAccessibleNames;
 
 // The program's one window: the quarantine folder, the list of its quarantine
@@ -60,6 +60,9 @@ public:
     // The rows' texts as they stood when the running sort began; set only
     // while the list control sorts.
     const SortSnapshot* m_pSortSnapshot = nullptr;
+    // What the time column sorts by: each time stamp text of the last fill
+    // with the moment it shows.
+    TimestampMoments m_timestampMoments;
 
     DECLARE_MESSAGE_MAP()
 

@@ -213,3 +213,32 @@ TEST_F(ColumnSortDialog, AfterReloadAClickOnTheLastColumnReversesItAgain) {
     EXPECT_EQ(Names(), (std::vector<std::wstring>{L"c.q", L"a.q", L"b.q"}));
     ExpectRowsIntact();
 }
+
+TEST_F(ColumnSortDialog, TimestampsSortByTheFillsMomentsWhateverTheRowsShare) {
+    // Two quarantine files of one name from different folders, with different
+    // times; a time stamp two-digit years cannot place; the epoch of a year
+    // before 1900; a time with no text.
+    Open({{L"a\\x.q", L"Third", nullptr, Time(2026, 12, 8, 4, 36)},
+          {L"b\\x.q", L"First", nullptr, Time(1999, 1, 1, 0, 0)},
+          {L"c.q", L"Fourth", nullptr, Time(2070, 6, 1, 8, 0)},
+          {L"d.q", L"Epoch", nullptr, Time(1899, 1, 1, 0, 0)},
+          {L"e.q", L"Second", nullptr, Time(2026, 1, 10, 9, 5)},
+          {L"f.q", L"None", nullptr, Time(2026, 13, 1, 0, 0)}});
+    const std::vector<std::wstring> ascending = {L"None",   L"Epoch", L"First",
+                                                 L"Second", L"Third", L"Fourth"};
+    // The sort does not read the texts in the locale it runs in.
+    for (const wchar_t* locale : {L"C", L"German_Germany.1252", L"English_United States.1252"}) {
+        SCOPED_TRACE(testing::Message()
+                     << "sorted in locale " << std::string(locale, locale + wcslen(locale)));
+        LocaleScope scope(locale);
+        ASSERT_TRUE(scope.ok());
+        Click(kTimestamp);
+        if (driver.Dialog().sortDescending == 0) {
+            EXPECT_EQ(driver.Column(kVirus), ascending);
+        } else {
+            EXPECT_EQ(driver.Column(kVirus),
+                      std::vector<std::wstring>(ascending.rbegin(), ascending.rend()));
+        }
+        ExpectRowsIntact();
+    }
+}
