@@ -14,7 +14,7 @@ wchar_t* CLibraryPathBuffers::Get(size_t index) {
     std::unique_ptr<wchar_t[]>& buffer = m_buffers[index];
     const size_t capacity = static_cast<size_t>(kLibraryPathChars);
     if (!buffer) {
-        buffer.reset(new wchar_t[capacity]());
+        buffer = std::make_unique<wchar_t[]>(capacity);
         return buffer.get();
     }
     wchar_t* const end = std::find(buffer.get(), buffer.get() + capacity, L'\0');
