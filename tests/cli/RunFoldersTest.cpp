@@ -5,47 +5,6 @@
 #include "cli/RunFolders.h"
 #include "tests/common/TestPaths.h"
 
-namespace {
-
-// A drive letter that names no drive here.
-std::wstring MissingDrive() {
-    const DWORD drives = ::GetLogicalDrives();
-    for (wchar_t letter = L'Y'; letter > L'D'; --letter)
-        if ((drives & (1u << (letter - L'A'))) == 0) return std::wstring(1, letter) + L":";
-    return std::wstring();
-}
-
-std::wstring CurrentFolder() {
-    std::vector<wchar_t> buffer(::GetCurrentDirectoryW(0, nullptr) + 1);
-    const DWORD length = ::GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
-    return std::wstring(buffer.data(), length);
-}
-
-}  // namespace
-
-// Reports name every folder whole, however it was typed and however long.
-TEST(RunFolders, PathsAreMadeWholeAtAnyLength) {
-    const std::wstring scratch = MakeScratchDir(L"run-folders-full");
-    const std::wstring previous = CurrentFolder();
-    ASSERT_TRUE(::SetCurrentDirectoryW(scratch.c_str()));
-    const std::wstring deep =
-        std::wstring(100, L'd') + L"\\" + std::wstring(100, L'e') + L"\\" + std::wstring(100, L'f');
-    const std::wstring parent = scratch.substr(0, scratch.rfind(L'\\'));
-    struct Case {
-        std::wstring given, whole;
-    } const cases[] = {
-        {L"", L""},
-        {L"rel\\out", scratch + L"\\rel\\out"},
-        {L"..\\Q", parent + L"\\Q"},
-        {L".\\a\\..\\b\\", scratch + L"\\b\\"},
-        {L"C:\\Q\\.\\x\\..\\y", L"C:\\Q\\y"},
-        {deep, scratch + L"\\" + deep},
-    };
-    for (const Case& c : cases) EXPECT_EQ(FullPathName(c.given), c.whole) << c.given;
-    ::SetCurrentDirectoryW(previous.c_str());
-    RemoveTree(scratch);
-}
-
 // A destination is made and tried before any item goes there; what was made
 // for nothing goes again, and the trial leaves no file behind.
 TEST(RunFolders, ADestinationIsMadeAndTriedOrTheSystemSaysWhyNot) {

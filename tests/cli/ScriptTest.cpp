@@ -155,10 +155,7 @@ TEST_F(Scripts, DeleteTakesOnlyTheSelectedItems) {
 
 TEST_F(Scripts, BadInputEndsWithAMessageAndAnExitCodeAndDoesNothing) {
     const std::wstring aFile = m_app + L"\\ZEBQt.dll";
-    std::wstring noDrive;
-    for (wchar_t letter = L'Y'; letter > L'D' && noDrive.empty(); --letter)
-        if ((::GetLogicalDrives() & (1u << (letter - L'A'))) == 0)
-            noDrive = std::wstring(1, letter) + L":";
+    const std::wstring noDrive = MissingDrive();
     ASSERT_FALSE(noDrive.empty());
     struct Case {
         std::wstring arguments;

@@ -23,6 +23,13 @@ std::wstring MakeScratchDir(const std::wstring& name) {
     return dir;
 }
 
+std::wstring MissingDrive() {
+    const DWORD drives = ::GetLogicalDrives();
+    for (wchar_t letter = L'Y'; letter > L'D'; --letter)
+        if ((drives & (1u << (letter - L'A'))) == 0) return std::wstring(1, letter) + L":";
+    return std::wstring();
+}
+
 void RemoveTree(const std::wstring& path) {
     WIN32_FIND_DATAW data;
     CFindHandle find(::FindFirstFileW((path + L"\\*").c_str(), &data));

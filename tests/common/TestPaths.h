@@ -14,5 +14,7 @@ void RemoveTree(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
+// A drive ("X:") that names no drive on this machine; empty when every letter does.
+std::wstring MissingDrive();
 // Names of the files (not folders) in a folder that match a pattern.
 std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern = L"*");

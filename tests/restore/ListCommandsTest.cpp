@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <map>
+#include <utility>
 #include <thread>
 
 #include "framework/Handles.h"
@@ -39,68 +40,59 @@ CUniqueHandle<FileTraits> HoldOpen(const std::wstring& path) {
 }
 
 // Stands between the binding and the stand-in as a library that keeps a
-// quarantine file open, without delete sharing, while its container is open,
-// and records the closes, with whether the file was still there at each.
+// quarantine file open, without delete sharing, while its container is open;
+// records each close of such a container and of the quarantine after it, with
+// whether the file was still there.
 struct CHoldingLibrary {
     static PFN_ZEBQtOpenContainerByName s_open;
     static PFN_ZEBQtCloseContainer s_closeContainer;
     static PFN_ZEBQtCloseQuarantine s_closeQuarantine;
-    static std::map<int32_t, std::pair<std::wstring, HANDLE>> s_held;
+    static std::map<int32_t, std::wstring> s_held;
+    static std::map<int32_t, CUniqueHandle<FileTraits>> s_files;
+    static std::wstring s_file;
     static Names s_log;
 
+    static std::wstring State() {
+        return FileExists(s_file) ? L" file there" : L" file gone";
+    }
     static int32_t __cdecl Open(const wchar_t* path) {
         const int32_t handle = s_open(path);
-        if (handle != -1)
-            s_held[handle] = {path, ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                  OPEN_EXISTING, 0, nullptr)};
+        if (handle != -1) s_held[handle] = path, s_files[handle] = HoldOpen(path);
         return handle;
     }
     static int32_t __cdecl CloseContainer(int32_t handle) {
-        const auto held = s_held.find(handle);
-        if (held != s_held.end()) {
-            s_log.push_back(L"CloseContainer " + Present(held->second.first));
-            ::CloseHandle(held->second.second);
-            s_held.erase(held);
-        }
+        if (s_held.count(handle)) s_file = s_held[handle], s_log.push_back(L"CloseContainer" + State());
+        s_files.erase(handle);
         return s_closeContainer(handle);
     }
+    // Only the quarantine a held container was opened through; the list's
+    // own fills open none by name.
     static int32_t __cdecl CloseQuarantine(int32_t handle) {
-        // The quarantine a held container was opened through; the list's
-        // own fills open none by name.
         if (!s_log.empty() && s_log.back().rfind(L"CloseContainer", 0) == 0)
-            s_log.push_back(L"CloseQuarantine " + Present(s_lastFile));
+            s_log.push_back(L"CloseQuarantine" + State());
         return s_closeQuarantine(handle);
     }
-    static std::wstring Present(const std::wstring& path) {
-        s_lastFile = path;
-        return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES ? L"file there" : L"file gone";
-    }
-    static std::wstring s_lastFile;
 
     explicit CHoldingLibrary(CZEBQtWrapper& wrapper) : m_wrapper(wrapper) {
-        s_open = wrapper.ZEBQtOpenContainerByName;
-        s_closeContainer = wrapper.ZEBQtCloseContainer;
-        s_closeQuarantine = wrapper.ZEBQtCloseQuarantine;
-        wrapper.ZEBQtOpenContainerByName = &Open;
-        wrapper.ZEBQtCloseContainer = &CloseContainer;
-        wrapper.ZEBQtCloseQuarantine = &CloseQuarantine;
+        s_open = std::exchange(wrapper.ZEBQtOpenContainerByName, &Open);
+        s_closeContainer = std::exchange(wrapper.ZEBQtCloseContainer, &CloseContainer);
+        s_closeQuarantine = std::exchange(wrapper.ZEBQtCloseQuarantine, &CloseQuarantine);
     }
     ~CHoldingLibrary() {
         m_wrapper.ZEBQtOpenContainerByName = s_open;
         m_wrapper.ZEBQtCloseContainer = s_closeContainer;
         m_wrapper.ZEBQtCloseQuarantine = s_closeQuarantine;
-        for (const auto& held : s_held) ::CloseHandle(held.second.second);
-        s_held.clear();
-        s_log.clear();
+        s_held.clear(), s_files.clear(), s_log.clear();
     }
     CZEBQtWrapper& m_wrapper;
 };
 PFN_ZEBQtOpenContainerByName CHoldingLibrary::s_open;
 PFN_ZEBQtCloseContainer CHoldingLibrary::s_closeContainer;
 PFN_ZEBQtCloseQuarantine CHoldingLibrary::s_closeQuarantine;
-std::map<int32_t, std::pair<std::wstring, HANDLE>> CHoldingLibrary::s_held;
+std::map<int32_t, std::wstring> CHoldingLibrary::s_held;
+std::map<int32_t, CUniqueHandle<FileTraits>> CHoldingLibrary::s_files;
+std::wstring CHoldingLibrary::s_file;
 Names CHoldingLibrary::s_log;
-std::wstring CHoldingLibrary::s_lastFile;
 
 }  // namespace
 

@@ -58,4 +58,18 @@ TEST(LongPaths, FileCallsGetTheExtendedFormOnlyPastThePlainLimit) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(FileCallPath(c.path), c.expected) << c.path.size() << " characters";
+
+    // Reports name every folder whole, however it was typed and however long.
+    const std::wstring parent = here.substr(0, here.rfind(L'\\'));
+    const struct {
+        std::wstring given, whole;
+    } full[] = {
+        {L"", L""},
+        {L"rel\\out", here + L"\\rel\\out"},
+        {L"..\\Q", parent + L"\\Q"},
+        {L".\\a\\..\\b\\", here + L"\\b\\"},
+        {L"C:\\Q\\.\\x\\..\\y", L"C:\\Q\\y"},
+        {deep + L"\\" + deep, here + L"\\" + deep + L"\\" + deep},
+    };
+    for (const auto& c : full) EXPECT_EQ(FullPathName(c.given), c.whole) << c.given.size();
 }
