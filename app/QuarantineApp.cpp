@@ -6,46 +6,19 @@
 #include "cli/CliRun.h"
 #include "cli/Report.h"
 #include "cli/StdStreams.h"
-#include "framework/Handles.h"
-#include "restore/ExitCodes.h"
-#include "ui/QuarantineDlg.h"
+#include "quarantine/ZEBQtWrapper.h"
+#include "restore/CommandLineRestore.h"
 
 BEGIN_MESSAGE_MAP(CQuarantineApp, CWinApp)
 ON_COMMAND(ID_HELP, &CQuarantineApp::OnHelp)
 END_MESSAGE_MAP()
 
-namespace {
-
-// The folder this program was started from, with its trailing backslash.
 std::wstring ProgramFolder() {
     std::wstring folder(32768, L'\0');
     folder.resize(::GetModuleFileNameW(nullptr, &folder[0], static_cast<DWORD>(folder.size())));
     folder.resize(folder.rfind(L'\\') + 1);
     return folder;
 }
-
-#ifdef QUARANTINE_CONSOLE
-// Starts Quarantine.exe from this program's folder with the same arguments;
-// false, with the reason on standard error, when it did not start.
-bool StartWindowProgram(const std::wstring& arguments, const CliStreams& streams) {
-    const std::wstring path = ProgramFolder() + L"Quarantine.exe";
-    std::wstring commandLine = L"\"" + path + L"\" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process)) {
-        const DWORD error = ::GetLastError();
-        streams.err(Utf8(L"Quarantine: " + path + L" could not be started (error " + std::to_wstring(error) +
-                         L"); the window needs it beside this program\r\n"));
-        return false;
-    }
-    const CKernelHandle thread(process.hThread), started(process.hProcess);
-    return true;
-}
-#endif
-
-}  // namespace
 
 BOOL CQuarantineApp::InitInstance() {
     // Both product libraries may be looked for by plain name. Naming the
@@ -70,28 +43,15 @@ BOOL CQuarantineApp::InitInstance() {
     if (command.action != CliAction::Dialog)
         ::SetErrorMode(::GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 
-    CQuarantineDlg dlg;
-    m_pMainWnd = &dlg;
-    switch (command.action) {
-        case CliAction::Dialog:
-#ifdef QUARANTINE_CONSOLE
-            // A console has no place for the window: the window program
-            // beside this one shows it, and the console is free at once.
-            m_nExitCode = StartWindowProgram(m_lpCmdLine, StandardStreams())
-                              ? kCommandLineRestored
-                              : kCommandLineWindowNotStarted;
-#else
-            dlg.DoModal();
-#endif
-            break;
-        case CliAction::LegacyRestore:
-            m_nExitCode = dlg.RestoreFromCommandLine(command.source, command.destination);
-            break;
-        default:
-            m_nExitCode = RunCliCommand(command, dlg.m_ZEBQt, StandardStreams());
-            break;
+    if (command.action == CliAction::Dialog) {
+        m_nExitCode = ShowQuarantineWindow();
+        return FALSE;
     }
-    m_pMainWnd = nullptr;
+    // A run for a script builds no window: its binding is its own.
+    CZEBQtWrapper library;
+    m_nExitCode = command.action == CliAction::LegacyRestore
+                      ? RestoreQuarantineInto(library, command.source, command.destination)
+                      : RunCliCommand(command, library, StandardStreams());
     return FALSE;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
+#include "quarantine/ItemText.h"
 #include "ui/ListingText.h"
 #include "ui/QuarantineDlg.h"
 

@@ -13,6 +13,7 @@
 
 #include "bench/BenchSupport.h"
 #include "framework/Handles.h"
+#include "quarantine/ItemText.h"
 #include "ui/ListingText.h"
 #include "ui/QuarantineDlg.h"
 

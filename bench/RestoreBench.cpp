@@ -207,7 +207,7 @@ int wmain(int argc, wchar_t** argv) {
     };
     const auto restoreFrom = [&](const std::wstring& source) {
         if (RunAndWait(exe, L"/S=\"" + source + L"\" /D=\"" + destination + L"\"") !=
-            kCommandLineRestored)
+            kCommandLineDone)
             ++failures;
     };
     const auto copy = [&](bool flush) {
@@ -234,7 +234,7 @@ int wmain(int argc, wchar_t** argv) {
     // read back and hashed.
     const auto restoreWithReport = [&] {
         if (RunAndWait(exe, L"/S=\"" + quarantine + L"\" /D=\"" + destination + L"\" /F=csv") !=
-            kCommandLineRestored)
+            kCommandLineDone)
             ++failures;
     };
     const LibraryRestoreLoop loop(app + L"\\ZEBQt.dll");

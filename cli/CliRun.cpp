@@ -9,14 +9,11 @@
 #include "framework/LongPaths.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
+#include "quarantine/ItemText.h"
 #include "restore/CommandLineRestore.h"
 #include "restore/FilesInTheWay.h"
-#include "restore/ItemAudit.h"
-#include "restore/QuarantineFileDelete.h"
-#include "restore/QuarantineItem.h"
-#include "restore/RestoreOutcome.h"
+#include "restore/ItemOperations.h"
 #include "settings/Folders.h"
-#include "ui/ListingText.h"
 
 namespace {
 
@@ -54,7 +51,7 @@ public:
                                 L"the product's folder");
         if (opened.exitCode == kCommandLineNoQuarantine)
             return Fail(opened.exitCode, L"no quarantine could be opened in " + m_folder);
-        if (opened.exitCode != kCommandLineRestored)
+        if (opened.exitCode != kCommandLineDone)
             return Fail(opened.exitCode, L"the quarantine in " + m_folder + L" could not list its items");
 
         std::vector<QuarantineItem> items;
@@ -133,56 +130,32 @@ private:
             outcomes->push_back(outcome);
             return;
         }
-        ItemAuditOutcome audit;
-        audit.destination = m_destination;
-        if (result != kRestored) {
-            // The report names a file in the way as the dialog does; the
-            // audit keeps the library's own message, as the dialog's does.
-            outcome.result = L"failed";
-            outcome.reason = RestoreFailureReason(result, m_destination, item.formerPaths);
-            ++m_summary.failed;
+        const std::vector<ItemAuditOutcome> files = RestoreOutcomes(item, result, m_destination);
+        for (const ItemAuditOutcome& file : files) {
+            if (result == kRestored) {
+                outcome.path = RestoredFilePath(item, file.file, m_destination);
+                outcome.sha256 = file.sha256;
+                outcome.result = file.success ? L"restored" : L"failed";
+                outcome.reason = file.success ? std::wstring() : file.result;
+            } else {
+                // The report names a file in the way as the dialog does; the
+                // audit keeps the library's own message, as the dialog's does.
+                outcome.result = L"failed";
+                outcome.reason = RestoreFailureReason(result, m_destination, item.formerPaths);
+            }
             outcomes->push_back(outcome);
-            audit.result = AfxLoadString(RestoreFailureMessage(result));
-            Audit(AuditOperation::CommandLineRestore, item, audit);
-            return;
+            Audit(AuditOperation::CommandLineRestore, item, file);
         }
-        // The library's word is not enough: every file it wrote is read back
-        // for its hash, and one that cannot be is not reported as restored.
-        bool allOnDisk = true;
-        const size_t files = item.formerPaths.empty() ? 1 : item.formerPaths.size();
-        for (size_t file = 0; file < files; ++file) {
-            outcome.path = RestoredFilePath(item, file, m_destination);
-            outcome.sha256 = RestoredFileSha256(item, file, m_destination);
-            const bool onDisk = outcome.path.empty() || !outcome.sha256.empty();
-            outcome.result = onDisk ? L"restored" : L"failed";
-            outcome.reason = onDisk ? std::wstring() : AfxLoadString(IDS_RESTORED_FILE_UNREADABLE);
-            allOnDisk = allOnDisk && onDisk;
-            outcomes->push_back(outcome);
-            audit.success = onDisk;
-            audit.file = file;
-            audit.sha256 = outcome.sha256;
-            audit.result = onDisk ? outcome.result : outcome.reason;
-            Audit(AuditOperation::CommandLineRestore, item, audit);
-        }
-        ++(allOnDisk ? m_summary.succeeded : m_summary.failed);
+        ++(AllSucceeded(files) ? m_summary.succeeded : m_summary.failed);
     }
 
     void Delete(QuarantineItem* pItem, std::vector<ItemOutcome>* outcomes) {
-        // The library lets go of the file before it is deleted.
-        pItem->container.reset();
+        const ItemAuditOutcome audit = DeleteQuarantineItem(m_folder, pItem);
         ItemOutcome outcome;
         outcome.id = pItem->id;
-        ItemAuditOutcome audit;
-        // The dialog's guard: nothing but a plain name inside the folder.
-        audit.success = DeleteQuarantineFile(m_folder, pItem->id);
-        if (audit.success) {
-            outcome.result = audit.result = L"deleted";
-            ++m_summary.succeeded;
-        } else {
-            outcome.result = L"failed";
-            outcome.reason = audit.result = AfxLoadString(IDS_DELETE_FAILED);
-            ++m_summary.failed;
-        }
+        outcome.result = audit.success ? L"deleted" : L"failed";
+        outcome.reason = audit.success ? std::wstring() : audit.result;
+        ++(audit.success ? m_summary.succeeded : m_summary.failed);
         outcomes->push_back(outcome);
         Audit(AuditOperation::CommandLineDelete, *pItem, audit);
     }
@@ -226,7 +199,7 @@ private:
 int RunCliCommand(const CliCommand& command, CZEBQtWrapper& library, const CliStreams& streams) {
     switch (command.action) {
         case CliAction::Usage:
-            return streams.out(Utf8(CliUsageText())) ? kCommandLineRestored : kCommandLineReportLost;
+            return streams.out(Utf8(CliUsageText())) ? kCommandLineDone : kCommandLineReportLost;
         case CliAction::Invalid:
             streams.err(Utf8(L"Quarantine: " + command.error + L"\r\nQuarantine /? shows the forms.\r\n"));
             return kCommandLineUsageError;

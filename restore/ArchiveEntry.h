@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-// One group of a sample collection: the quarantine files chosen for one
-// combination of virus name and file extension.
+// One group of a sample collection, despite its name no archive: the
+// quarantine files chosen for one combination of virus name and extension.
 class CArchiveEntry {
 public:
     enum { kMaxFiles = 3 };

@@ -1,12 +1,9 @@
 #include "restore/CommandLineRestore.h"
 
 #include "audit/AuditTrail.h"
-#include "framework/WinApp.h"
-#include "restore/ItemAudit.h"
-#include "restore/RestoreOutcome.h"
+#include "quarantine/ItemText.h"
+#include "restore/ItemOperations.h"
 #include "settings/Folders.h"
-#include "ui/ListingText.h"
-#include "ui/QuarantineDlg.h"
 
 OpenedQuarantine OpenQuarantineForCommandLine(CZEBQtWrapper& library, const std::wstring& folder) {
     OpenedQuarantine opened;
@@ -31,27 +28,24 @@ void RestoreContainersInto(const std::vector<CZEBQtWrapper::ContainerPtr>& conta
     }
 }
 
-// Runs before any window exists and shows nothing: a script learns the outcome
-// from the exit code alone.
-int CQuarantineDlg::RestoreFromCommandLine(std::wstring source, std::wstring destination) {
-    const OpenedQuarantine opened = OpenQuarantineForCommandLine(m_ZEBQt, QuarantineFolderPath(source));
-    if (opened.exitCode != kCommandLineRestored) return opened.exitCode;
+int RestoreQuarantineInto(CZEBQtWrapper& library, const std::wstring& source,
+                          const std::wstring& destination) {
+    const OpenedQuarantine opened = OpenQuarantineForCommandLine(library, QuarantineFolderPath(source));
+    if (opened.exitCode != kCommandLineDone) return opened.exitCode;
     const std::vector<CZEBQtWrapper::ContainerPtr>& containers = opened.containers;
 
     bool anyFailed = false;
     RestoreContainersInto(containers, destination, [&](size_t index, bool skipped, int32_t result) {
         if (skipped) return;
-        anyFailed = anyFailed || result != kRestored;
         // This form asks the library for nothing beyond the restore, so its
         // entries carry no former path and no hash.
         QuarantineItem item;
         item.id = QuarantineFileName(containers[index]->m_strFilePath);
         item.virus = containers[index]->m_strVirus;
-        ItemAuditOutcome audit;
-        audit.success = result == kRestored;
-        audit.destination = destination;
-        audit.result = audit.success ? L"restored" : AfxLoadString(RestoreFailureMessage(result));
-        WriteAuditEntry(ItemAuditEntry(AuditOperation::CommandLineRestore, item, audit));
+        for (const ItemAuditOutcome& outcome : RestoreOutcomes(item, result, destination)) {
+            anyFailed = anyFailed || !outcome.success;
+            WriteAuditEntry(ItemAuditEntry(AuditOperation::CommandLineRestore, item, outcome));
+        }
     });
-    return anyFailed ? kCommandLineRestoreFailed : kCommandLineRestored;
+    return anyFailed ? kCommandLineRestoreFailed : kCommandLineDone;
 }

@@ -12,7 +12,7 @@
 // A quarantine opened for a windowless run, with its containers. The
 // quarantine is closed last, after every container.
 struct OpenedQuarantine {
-    int exitCode = 0;  // kCommandLineRestored when the containers are listed
+    int exitCode = kCommandLineDone;  // kCommandLineDone when the containers are listed
     CZEBQtWrapper::QuarantinePtr quarantine;
     std::vector<CZEBQtWrapper::ContainerPtr> containers;
 };
@@ -33,3 +33,9 @@ OpenedQuarantine OpenQuarantineForCommandLine(CZEBQtWrapper& library, const std:
 using ContainerRestored = std::function<void(size_t index, bool skipped, int32_t result)>;
 void RestoreContainersInto(const std::vector<CZEBQtWrapper::ContainerPtr>& containers,
                            const std::wstring& destination, const ContainerRestored& done);
+
+// The older form, /S=source /D=destination, for scripts written before the
+// commands: every container of the quarantine in source into the destination,
+// an audit entry for each, and the exit code; nothing is shown.
+int RestoreQuarantineInto(CZEBQtWrapper& library, const std::wstring& source,
+                          const std::wstring& destination);

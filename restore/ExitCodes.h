@@ -7,7 +7,7 @@
 // table show. Scripts on many machines branch on these numbers, so a number
 // never changes its meaning.
 #define QUARANTINE_EXIT_CODES(X)                                                                  \
-    X(kCommandLineRestored, 0, L"done (also: nothing to list or restore)")                        \
+    X(kCommandLineDone, 0, L"done (also: nothing to list or restore)")                        \
     X(kCommandLineNoQuarantine, 1,                                                                \
       L"no quarantine in the folder, or the quarantine library is missing")                      \
     X(kCommandLineNoEnumeration, 2, L"the quarantine could not list its items")                  \

@@ -8,7 +8,7 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "restore/RestoreOutcome.h"
-#include "ui/ListingText.h"
+#include "quarantine/ItemText.h"
 
 namespace {
 

@@ -24,7 +24,10 @@ std::wstring RestoredFileSha256(const QuarantineItem& item, size_t file, const s
 // an item without files).
 struct ItemAuditOutcome {
     bool success = false;
-    std::wstring result;       // "restored", "deleted", or the reason in words as the user saw it
+    // "restored" or "deleted"; else the library's message for a failed
+    // restore, or ours for a failed delete or a restored file not on disk,
+    // never the fuller reason the dialog and the reports give.
+    std::wstring result;
     std::wstring destination;  // the folder written into; empty for the former place and for deletes
     size_t file = 0;
     std::wstring sha256;       // of the file written, when there is one

@@ -1,7 +1,7 @@
 #include "restore/QuarantineItem.h"
 
 #include "quarantine/FormerPaths.h"
-#include "ui/ListingText.h"
+#include "quarantine/ItemText.h"
 
 QuarantineItem ReadQuarantineItem(const CZEBQtWrapper::ContainerPtr& container) {
     QuarantineItem item;

@@ -10,21 +10,6 @@
 // The texts one row of the quarantine list shows, worked out from what the
 // quarantine library reports about a quarantine file.
 
-// The quarantine file's name: the part after the last backslash, or the whole
-// text when it holds none.
-std::wstring QuarantineFileName(const std::wstring& filePath);
-
-// Where a quarantined file used to be.
-struct FormerLocation {
-    std::wstring folder;    // "Path" column
-    std::wstring fileName;  // "Filename" column
-};
-
-// Splits a file's former path at its last backslash after dropping a leading
-// "\\?\". Without a backslash, or with only one at the very start, both parts
-// are empty: such a path names no folder the file could go back to.
-FormerLocation SplitFormerPath(const std::wstring& origPath);
-
 // The time stamp as local wall-clock time to the minute, "%x %H:%M" in the C
 // runtime's locale. Years before 1900 stand for the start of 1970 (UTC).
 //
@@ -38,13 +23,6 @@ std::wstring TimestampText(const SYSTEMTIME& time);
 // start of 1970, UTC), so that nobody has to read the locale's text back;
 // 0 where the text is empty.
 std::wstring TimestampText(const SYSTEMTIME& time, int64_t* pMoment);
-
-// The same moment for scripts: ISO 8601 local time with its offset from UTC
-// ("2024-03-01T09:00:00+01:00"), and its local date as yyyymmdd. The offset
-// is the Windows time zone's for that date, whatever a TZ variable tells the C
-// runtime. Empty, with date 0, wherever the list shows nothing or the start of
-// 1970 in place of a real time stamp.
-std::wstring IsoTimestampText(const SYSTEMTIME& time, int* pDate);
 
 // Compares two first-column texts as the list control's ascending sort does
 // when it places an inserted row: negative, zero or positive.

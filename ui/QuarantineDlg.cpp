@@ -4,6 +4,7 @@
 
 #include "framework/WinApp.h"
 #include "res/resource.h"
+#include "restore/CommandLineRestore.h"
 #include "settings/Folders.h"
 #include "ui/AboutDlg.h"
 #include "ui/AccessKeys.h"
@@ -12,6 +13,7 @@
 #include "ui/FolderBrowser.h"
 #include "ui/ListColumns.h"
 #include "ui/ListFocus.h"
+#include "quarantine/ItemText.h"
 #include "ui/ListingText.h"
 #include "ui/SortArrows.h"
 
@@ -246,4 +248,8 @@ void CQuarantineDlg::FillQuarantineList() {
     // focused row shows no focus at all when the keyboard reaches it.
     FocusListRow(m_lstQuarantine.GetSafeHwnd(),
                  RowToFocusAfterRefill(-1, m_lstQuarantine.GetItemCount()), false);
+}
+
+int CQuarantineDlg::RestoreFromCommandLine(std::wstring source, std::wstring destination) {
+    return RestoreQuarantineInto(m_ZEBQt, source, destination);
 }

@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
-
 #include <nlohmann/json.hpp>
 
 #include "cli/ConsoleWidth.h"
 #include "cli/Report.h"
 #include "cli/StdStreams.h"
-#include "ui/ListingText.h"
+#include "quarantine/ItemText.h"
 
 namespace {
 
@@ -171,42 +168,6 @@ TEST(CliReport, TheTextTablePadsByTheCellsAConsoleShows) {
                    L"\u6587.qtc  \U0001F600 Trojan  2024-03-01T09:00:00+01:00  C:\\x\\a.txt\r\n"
                    L"ab.qtc  W32.Worm   2024-03-01T09:00:00+01:00  C:\\x\\b.txt\r\n"
                    L"listed 2 items\r\n"));
-}
-
-// The offset is Windows' own for the stamp's date: a TZ variable that the C
-// runtime follows moves nothing.
-TEST(CliReport, TimesAreLocalWithTheZonesOffsetAndEmptyWhereTheListShowsNoRealTime) {
-    SYSTEMTIME time = {2024, 3, 0, 1, 9, 5, 7, 0};
-    SYSTEMTIME late = {2100, 12, 0, 31, 23, 59, 59, 0};
-    int date = -1;
-    const std::wstring march = IsoTimestampText(time, &date), december = IsoTimestampText(late, &date);
-    const wchar_t* previous = _wgetenv(L"TZ");
-    const std::wstring restore = std::wstring(L"TZ=") + (previous ? previous : L"");
-    _wputenv(L"TZ=EST5");
-    _tzset();
-    EXPECT_EQ(IsoTimestampText(time, &date), march);
-    EXPECT_EQ(march.substr(0, 19), L"2024-03-01T09:05:07");
-    EXPECT_EQ(date, 20240301);
-    EXPECT_EQ(IsoTimestampText(late, &date), december);
-    EXPECT_EQ(december.substr(0, 19), L"2100-12-31T23:59:59");
-    for (const SYSTEMTIME& none : {SYSTEMTIME{1601, 1, 0, 1, 0, 0, 0, 0}, SYSTEMTIME{2024, 2, 0, 30, 0, 0, 0, 0},
-                                   SYSTEMTIME{2024, 13, 0, 1, 0, 0, 0, 0}, SYSTEMTIME{}}) {
-        EXPECT_EQ(IsoTimestampText(none, &date), L"");
-        EXPECT_EQ(date, 0);
-    }
-    _wputenv(restore.c_str());
-    _tzset();
-}
-
-// Run by a CTest entry of its own under TZ=Europe/Berlin, which the test bed
-// hands to Windows as Central European Time, while the C runtime, which knows
-// only forms such as "CET-1CEST", reads it as UTC with the wrong rules.
-TEST(TimeZone, OffsetsFollowTheZonesRulesForEachDate) {
-    if (_wgetenv(L"QUARANTINE_TZ_TEST") == nullptr) GTEST_SKIP() << "runs as cli_time_zone_tests";
-    int date = 0;
-    EXPECT_EQ(IsoTimestampText({2024, 1, 0, 15, 12, 0, 0, 0}, &date), L"2024-01-15T12:00:00+01:00");
-    EXPECT_EQ(IsoTimestampText({2024, 7, 0, 15, 12, 0, 0, 0}, &date), L"2024-07-15T12:00:00+02:00");
-    EXPECT_EQ(IsoTimestampText({2024, 10, 0, 27, 12, 0, 0, 0}, &date), L"2024-10-27T12:00:00+01:00");
 }
 
 // Lost output is a failure the run reports; a reader that went away early, as

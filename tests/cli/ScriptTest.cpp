@@ -8,9 +8,9 @@
 #include "cli/CliRun.h"
 #include "cli/Report.h"
 #include "framework/LongPaths.h"
+#include "quarantine/ZEBQtWrapper.h"
 #include "restore/CommandLineRestore.h"
 #include "tests/cmdline/ProgramRun.h"
-#include "ui/QuarantineDlg.h"
 
 // The program as an administrator's script uses it: through cmd, by its bare
 // name (which finds Quarantine.com), with its report captured by redirection
@@ -328,8 +328,8 @@ TEST_F(Scripts, PathsOf300CharactersAreNamedWholeFromListingToAudit) {
     EXPECT_EQ(listed["items"][0]["folder"], Utf8(home));
     EXPECT_EQ(listed["items"][0]["fileName"], Utf8(name));
 
-    CQuarantineDlg dlg;
-    ASSERT_TRUE(dlg.m_ZEBQt.Load(TestBinDir() + L"\\standin"));
+    CZEBQtWrapper library;
+    ASSERT_TRUE(library.Load(TestBinDir() + L"\\standin"));
     std::vector<AuditEntry> entries;
     SetAuditSinkForTesting([&entries](const AuditEntry& entry) { entries.push_back(entry); });
     std::string report;
@@ -341,10 +341,10 @@ TEST_F(Scripts, PathsOf300CharactersAreNamedWholeFromListingToAudit) {
     streams.err = [](const std::string&) { return true; };
     const CliCommand restore = ParseCliCommand(L"/S=\"" + m_quarantine + L"\" /D=\"" + out +
                                                L"\" /F=json /I=\"" + id + L"\"");
-    const int first = RunCliCommand(restore, dlg.m_ZEBQt, streams);
+    const int first = RunCliCommand(restore, library, streams);
     const nlohmann::json restored = nlohmann::json::parse(report);
     report.clear();
-    const int second = RunCliCommand(restore, dlg.m_ZEBQt, streams);
+    const int second = RunCliCommand(restore, library, streams);
     SetAuditSinkForTesting(nullptr);
     const nlohmann::json refused = nlohmann::json::parse(report);
 
@@ -382,16 +382,16 @@ TEST_F(Scripts, EveryItemARunRestoresOrDeletesLeavesOneAuditEntry) {
     const std::wstring out = m_scratch + L"\\out";
     ASSERT_TRUE(::CreateDirectoryW(out.c_str(), nullptr));
     ASSERT_TRUE(WriteFileBytes(out + L"\\b.txt", "in the way"));
-    CQuarantineDlg dlg;
-    ASSERT_TRUE(dlg.m_ZEBQt.Load(TestBinDir() + L"\\standin"));
+    CZEBQtWrapper library;
+    ASSERT_TRUE(library.Load(TestBinDir() + L"\\standin"));
     std::vector<AuditEntry> entries;
     SetAuditSinkForTesting([&entries](const AuditEntry& entry) { entries.push_back(entry); });
     CliStreams quiet;
     quiet.out = quiet.err = [](const std::string&) { return true; };
     const int restored = RunCliCommand(ParseCliCommand(L"/S=\"" + m_quarantine + L"\" /D=\"" + out + L"\" /F=csv"),
-                                       dlg.m_ZEBQt, quiet);
+                                       library, quiet);
     const int deleted = RunCliCommand(ParseCliCommand(L"/X /S=\"" + m_quarantine + L"\" /I=\"" + m_plainId + L"\""),
-                                      dlg.m_ZEBQt, quiet);
+                                      library, quiet);
     SetAuditSinkForTesting(nullptr);
     EXPECT_EQ(restored, kCommandLineRestoreFailed);
     EXPECT_EQ(deleted, 0);

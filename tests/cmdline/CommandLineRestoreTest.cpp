@@ -53,7 +53,7 @@ const wchar_t kTwoContainersOfThreeFiles[] =
 
 TEST_F(CommandLineRestore, RestoresEachContainerIntoTheDestination) {
     for (const wchar_t* source : {L"C:\\Q", L"C:\\Q\\"}) {
-        EXPECT_EQ(Run(kTwoContainersOfThreeFiles, source), kCommandLineRestored) << source;
+        EXPECT_EQ(Run(kTwoContainersOfThreeFiles, source), kCommandLineDone) << source;
         EXPECT_EQ(m_recorder->Calls(L"OpenQuarantine"), (Calls{L"OpenQuarantine(C:\\Q\\)"}));
         EXPECT_EQ(m_recorder->Calls(L"Restore"),
                   (Calls{L"RestoreContainer(11,C:\\Out,0,null,0,0)",
@@ -87,7 +87,7 @@ TEST_F(CommandLineRestore, OnlyContainersListingNothingButOtherItemsAreLeftAlone
                   L"container|handle=11\nobject|handle=111|kind=1\nobject|handle=112|kind=2\n"
                   L"container|handle=12\nobject|handle=121|kind=1\nobject|handle=122\n",
                   L"C:\\Q\\"),
-              kCommandLineRestored);
+              kCommandLineDone);
     EXPECT_EQ(m_recorder->Calls(L"Restore"), (Calls{L"RestoreContainer(12,C:\\Out,0,null,0,0)"}));
 
     // A container that lists no object at all (damaged, or refusing) is tried,
@@ -122,14 +122,14 @@ TEST_F(CommandLineRestore, AContainerWhoseListingMayHaveStoppedShortIsRestored) 
         const std::wstring script = std::wstring(L"quarantine|handle=1|path=C:\\Q\\\n") +
                                     L"container|handle=11|restore=-1\n" + c.objects;
         EXPECT_EQ(Run(script, L"C:\\Q"),
-                  c.restored ? kCommandLineRestoreFailed : kCommandLineRestored)
+                  c.restored ? kCommandLineRestoreFailed : kCommandLineDone)
             << c.objects;
         EXPECT_EQ(m_recorder->Calls(L"Restore").size(), c.restored ? 1u : 0u) << c.objects;
     }
 }
 
 TEST_F(CommandLineRestore, AnEmptyQuarantineIsNothingToRestore) {
-    EXPECT_EQ(Run(L"quarantine|handle=1|path=C:\\Q\\\n", L"C:\\Q"), kCommandLineRestored);
+    EXPECT_EQ(Run(L"quarantine|handle=1|path=C:\\Q\\\n", L"C:\\Q"), kCommandLineDone);
     EXPECT_EQ(m_recorder->Calls(L"Restore"), Calls());
 }
 

@@ -70,13 +70,13 @@ TEST_F(EndToEnd, RestoresEveryFileIntoTheDestinationWithOrWithoutTrailingBacksla
     const std::wstring first = NewFolder(L"out one");
     ProgramRun run = Restore(m_quarantine, first);
     ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, DWORD(kCommandLineRestored));
+    EXPECT_EQ(run.exitCode, DWORD(kCommandLineDone));
     ExpectRestoredInto(first);
 
     const std::wstring second = NewFolder(L"out two");
     run = Restore(m_quarantine + L"\\", second);
     ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, DWORD(kCommandLineRestored));
+    EXPECT_EQ(run.exitCode, DWORD(kCommandLineDone));
     ExpectRestoredInto(second);
 
     EXPECT_EQ(Containers().size(), 2u) << "the quarantine keeps its files";
@@ -118,7 +118,7 @@ TEST_F(EndToEnd, DamagedContainersAloneOrMixedFailWheneverAFileDidNotComeBack) {
         const ProgramRun run = Restore(alone, out);
         ASSERT_TRUE(run.finished);
         const bool back = FileExists(out + L"\\" + kind + L".bin");
-        EXPECT_EQ(run.exitCode, DWORD(back ? kCommandLineRestored : kCommandLineRestoreFailed))
+        EXPECT_EQ(run.exitCode, DWORD(back ? kCommandLineDone : kCommandLineRestoreFailed))
             << kind;
         const std::wstring name = kind;
         if (name == L"header" || name == L"magic" || name == L"count" || name == L"empty" ||
@@ -175,7 +175,7 @@ TEST_F(EndToEnd, TwoRestoresIntoOneFolderAtTheSameTimeBothComeBackWhole) {
     for (const CKernelHandle& process : processes) {
         DWORD exitCode = 99;
         ::GetExitCodeProcess(process.Get(), &exitCode);
-        EXPECT_EQ(exitCode, DWORD(kCommandLineRestored));
+        EXPECT_EQ(exitCode, DWORD(kCommandLineDone));
     }
     for (const auto& file : m_files)
         EXPECT_EQ(ReadFileBytes(out + L"\\" + file.first), file.second);

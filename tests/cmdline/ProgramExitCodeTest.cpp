@@ -36,7 +36,7 @@ TEST_F(ProgramExitCode, SuccessIsZeroAndTheDestinationReachesTheLibrary) {
         "container|handle=12\nobject|handle=121\n");
     const ProgramRun run = RunProgram(m_exe, L"/S=\"C:\\Q\" /D=\"C:\\Out dir\"");
     ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, DWORD(kCommandLineRestored));
+    EXPECT_EQ(run.exitCode, DWORD(kCommandLineDone));
     const std::string calls = Calls();
     const size_t first = calls.find("RestoreContainer(11,C:\\Out dir,0,null,0,0)\n");
     EXPECT_NE(first, std::string::npos) << calls;

@@ -144,14 +144,20 @@ TEST_F(HostileRestore, OnlyTheQuarantineFilesOfRestoredRowsAreDeleted) {
     SetCodes(settings, {0, 7, INT32_MIN, 0, -4, INT32_MAX});
     for (int32_t index = 0; index < 6; ++index)
         ASSERT_TRUE(WriteFileBytes(m_folder + L"\\" + HostileName(index, 0), "quarantined"));
+    // The library writes nothing: the file that 0 promises stands there for
+    // container 0 alone, so container 3's answer is not taken either.
+    const HostileOrigParts restored = HostileOrig(0, settings, 0);
+    ::CreateDirectoryW(restored.folder.c_str(), nullptr);
+    ASSERT_TRUE(WriteFileBytes(restored.folder + L"\\" + restored.fileName, "restored"));
     Create(settings);
 
     m_driver.SelectRows({0, 1, 2, 3, 4, 5});
     m_answerer.AnswerNextMessageBox(IDYES);
     m_driver.Click(IDC_RESTORE);
-    EXPECT_EQ(Messages().size(), 2u) << "the question, and one message for the four failures";
+    ::DeleteFileW((restored.folder + L"\\" + restored.fileName).c_str());
+    EXPECT_EQ(Messages().size(), 2u) << "the question, and one message for the five failures";
     for (int32_t index = 0; index < 6; ++index)
-        EXPECT_EQ(FileExists(m_folder + L"\\" + HostileName(index, 0)), index % 3 != 0)
+        EXPECT_EQ(FileExists(m_folder + L"\\" + HostileName(index, 0)), index != 0)
             << "quarantine file " << index;
     ExpectAllClosed();
 }
@@ -226,7 +232,7 @@ TEST_F(HostileRestore, SortedThenRestoredRowsStillFindTheirContainers) {
 
     m_driver.ClickColumn(1);
     m_driver.ClickColumn(1);
-    // Container 3 answers 7; container 4 answers 0 and says nothing.
+    // Container 3 answers 7; container 4 answers 0 and writes nothing.
     m_driver.SelectRows({RowOfIndex(3)});
     m_answerer.AnswerNextMessageBox(IDNO);
     m_driver.Click(IDC_RESTORE);
@@ -236,7 +242,7 @@ TEST_F(HostileRestore, SortedThenRestoredRowsStillFindTheirContainers) {
     m_driver.SelectRows({RowOfIndex(4)});
     m_answerer.AnswerNextMessageBox(IDNO);
     m_driver.Click(IDC_RESTORE);
-    EXPECT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages().back(), AfxLoadString(IDS_RESTORED_FILE_UNREADABLE));
     EXPECT_EQ(Counts().restoreCalls, 2);
     ExpectAllClosed();
 }

@@ -8,7 +8,7 @@
 
 #include "framework/WinApp.h"
 #include "res/resource.h"
-#include "restore/WalkFailures.h"
+#include "ui/WalkFailures.h"
 #include "tests/gui/GuiDriver.h"
 #include "tests/restore/QuarantineScene.h"
 #include "ui/FolderBrowser.h"

@@ -93,8 +93,11 @@ TEST_F(Restore, ASingleFailedRowShowsItsMessageOnceAndIsNeitherDeletedNorRefille
     const std::wstring incurable = Add(L"incurable.txt", "x" + IncurableSignature());
     const std::wstring odd = Add(L"odd.txt", "four");
     const std::wstring vanished = Add(L"vanished.txt", "five");
+    const std::wstring hollow = Add(L"hollow.txt", "six");
     CRestoreInterposer interposer(Library());
     interposer.FailWith(odd, 7);
+    // Said to be restored, with nothing written: the quarantine file stays.
+    interposer.FailWith(hollow, kRestored);
     Create();
     const std::wstring late = Add(L"late.txt", "late");
 
@@ -113,7 +116,8 @@ TEST_F(Restore, ASingleFailedRowShowsItsMessageOnceAndIsNeitherDeletedNorRefille
         {occupied, IDC_RESTORE, IDS_TARGET_OPEN_FAILED, InTheWay(L"occupied.txt", scene.Origin())},
         {incurable, IDC_CLEAN_AND_RESTORE, IDS_VIRUS_NOT_REMOVED, L""},
         {odd, IDC_RESTORE, IDS_UNSPECIFIC_ERROR, L""},
-        {vanished, IDC_RESTORE, IDS_UNSPECIFIC_ERROR, L""}};
+        {vanished, IDC_RESTORE, IDS_UNSPECIFIC_ERROR, L""},
+        {hollow, IDC_RESTORE, IDS_RESTORED_FILE_UNREADABLE, L""}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name.begin(), c.name.end()));
         answerer.ClearShown();
@@ -125,12 +129,12 @@ TEST_F(Restore, ASingleFailedRowShowsItsMessageOnceAndIsNeitherDeletedNorRefille
         EXPECT_EQ(answerer.Shown().back().buttons, std::vector<int>{IDOK});
         EXPECT_EQ(answerer.Shown().back().icon, UINT(MB_ICONEXCLAMATION));
         EXPECT_EQ(answerer.Shown().front().icon, 0u) << "the question has no icon";
-        EXPECT_EQ(ListedNames(), (Names{unreadable, occupied, incurable, odd, vanished}));
+        EXPECT_EQ(ListedNames(), (Names{unreadable, occupied, incurable, odd, vanished, hollow}));
     }
 
     EXPECT_EQ(ReadFileBytes(OriginFile(L"occupied.txt")), "already here");
     EXPECT_EQ(FolderEntries(scene.Origin()), Names{L"occupied.txt"});
-    EXPECT_EQ(scene.QuarantineFiles(), (Names{unreadable, occupied, incurable, odd, late}));
+    EXPECT_EQ(scene.QuarantineFiles(), (Names{unreadable, occupied, incurable, odd, hollow, late}));
 }
 
 TEST_F(Restore, WithSeveralRowsAFailureIsReportedOnceAtTheEndAndTheOthersAreRestored) {

@@ -131,7 +131,7 @@ TEST_F(CleanAndRestoreTest, ACommandLineRestoreIntoTheFolderDuringASlowCureLeave
                   }};
     EXPECT_EQ(CleanAndRestoreAll(&CureAfterTheTestsWork, reinterpret_cast<uintptr_t>(&cure)), 0);
     ASSERT_TRUE(meanwhile.finished);
-    EXPECT_EQ(meanwhile.exitCode, DWORD(kCommandLineRestored));
+    EXPECT_EQ(meanwhile.exitCode, DWORD(kCommandLineDone));
     EXPECT_EQ(ReadFileBytes(path), "before--after");
     EXPECT_EQ(ReadFileBytes(m_files + L"\\y.txt"), "other");
     EXPECT_EQ(FilesLeft().size(), 2u);

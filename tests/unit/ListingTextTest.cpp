@@ -33,63 +33,6 @@ std::wstring EpochText() {
 
 }  // namespace
 
-TEST(QuarantineFileName, KeepsWhatFollowsTheLastBackslash) {
-    EXPECT_EQ(QuarantineFileName(L"C:\\Q\\abc.q"), L"abc.q");
-    EXPECT_EQ(QuarantineFileName(L"\\\\server\\share\\Q\\00A1.qua"), L"00A1.qua");
-    EXPECT_EQ(QuarantineFileName(L"abc.q"), L"abc.q");
-    EXPECT_EQ(QuarantineFileName(L"C:\\Q\\"), L"");
-    EXPECT_EQ(QuarantineFileName(L""), L"");
-    // Only backslashes separate: a forward slash is part of the name.
-    EXPECT_EQ(QuarantineFileName(L"C:\\Q\\x/y.q"), L"x/y.q");
-}
-
-TEST(SplitFormerPath, SplitsAtTheLastBackslash) {
-    FormerLocation location = SplitFormerPath(L"C:\\Data\\report.doc");
-    EXPECT_EQ(location.folder, L"C:\\Data");
-    EXPECT_EQ(location.fileName, L"report.doc");
-
-    location = SplitFormerPath(L"C:\\report.doc");
-    EXPECT_EQ(location.folder, L"C:");
-    EXPECT_EQ(location.fileName, L"report.doc");
-
-    location = SplitFormerPath(L"C:\\Data\\");
-    EXPECT_EQ(location.folder, L"C:\\Data");
-    EXPECT_EQ(location.fileName, L"");
-}
-
-TEST(SplitFormerPath, DropsOnlyTheExactLongPathPrefix) {
-    FormerLocation location = SplitFormerPath(L"\\\\?\\C:\\Data\\report.doc");
-    EXPECT_EQ(location.folder, L"C:\\Data");
-    EXPECT_EQ(location.fileName, L"report.doc");
-
-    location = SplitFormerPath(L"\\\\?\\UNC\\server\\share\\f.doc");
-    EXPECT_EQ(location.folder, L"UNC\\server\\share");
-    EXPECT_EQ(location.fileName, L"f.doc");
-
-    location = SplitFormerPath(L"\\\\.\\C:\\Data\\report.doc");
-    EXPECT_EQ(location.folder, L"\\\\.\\C:\\Data");
-    EXPECT_EQ(location.fileName, L"report.doc");
-
-    location = SplitFormerPath(L"//?/C:\\Data\\report.doc");
-    EXPECT_EQ(location.folder, L"//?/C:\\Data");
-    EXPECT_EQ(location.fileName, L"report.doc");
-
-    // After the prefix the rules apply to what is left: a backslash at its
-    // start names no folder.
-    location = SplitFormerPath(L"\\\\?\\\\report.doc");
-    EXPECT_EQ(location.folder, L"");
-    EXPECT_EQ(location.fileName, L"");
-}
-
-TEST(SplitFormerPath, GivesNothingWithoutAFolderPart) {
-    for (const wchar_t* path :
-         {L"\\report.doc", L"report.doc", L"", L"\\\\?\\", L"\\\\?\\report.doc", L"\\"}) {
-        const FormerLocation location = SplitFormerPath(path);
-        EXPECT_EQ(location.folder, L"") << path;
-        EXPECT_EQ(location.fileName, L"") << path;
-    }
-}
-
 TEST_F(TimestampTextTest, ShowsTheLocalWallClockTimeToTheMinute) {
     EXPECT_EQ(TimestampText(Time(2024, 3, 15, 13, 45, 59)), L"03/15/24 13:45");
     EXPECT_EQ(TimestampText(Time(2021, 12, 31, 0, 0, 0)), L"12/31/21 00:00");

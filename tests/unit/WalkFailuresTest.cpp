@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "restore/WalkFailures.h"
+#include "ui/WalkFailures.h"
 
 TEST(WalkFailures, NamesTheFirstFewWithTheirReasonsAndCountsTheRest) {
     const std::wstring head = L"%d of %d failed:";

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "restore/WalkFailures.h"
+#include "ui/WalkFailures.h"
 
 class CListCtrl;
 

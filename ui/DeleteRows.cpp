@@ -3,11 +3,9 @@
 #include "framework/WaitCursor.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
-#include "restore/QuarantineFileDelete.h"
-#include "restore/ItemAudit.h"
-#include "restore/QuarantineItem.h"
-#include "restore/SelectionWalk.h"
+#include "restore/ItemOperations.h"
 #include "ui/QuarantineDlg.h"
+#include "ui/SelectionWalk.h"
 
 void CQuarantineDlg::DeleteSelection() {
     const int firstSelected = m_lstQuarantine.GetNextItem(-1, LVNI_SELECTED);
@@ -24,10 +22,8 @@ void CQuarantineDlg::DeleteSelection() {
         CWaitCursor wait;
         walk.Run([this](int, const std::wstring& name, std::wstring* pReason) {
             // Read before the file goes: afterwards the library knows nothing of it.
-            const QuarantineItem item = ReadQuarantineItemByName(m_ZEBQt, m_strFolder, name);
-            ItemAuditOutcome audit;
-            audit.success = DeleteQuarantineFile(m_strFolder, name);
-            audit.result = audit.success ? L"deleted" : AfxLoadString(IDS_DELETE_FAILED);
+            QuarantineItem item = ReadQuarantineItemByName(m_ZEBQt, m_strFolder, name);
+            const ItemAuditOutcome audit = DeleteQuarantineItem(m_strFolder, &item);
             WriteAuditEntry(ItemAuditEntry(AuditOperation::Delete, item, audit));
             if (!audit.success) *pReason = audit.result;
             return audit.success;

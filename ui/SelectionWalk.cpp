@@ -1,4 +1,4 @@
-#include "restore/SelectionWalk.h"
+#include "ui/SelectionWalk.h"
 
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"

@@ -5,12 +5,10 @@
 #include "res/resource.h"
 #include "restore/CleanHook.h"
 #include "restore/FilesInTheWay.h"
+#include "restore/ItemOperations.h"
 #include "restore/QuarantineFileDelete.h"
-#include "restore/RestoreOutcome.h"
-#include "restore/ItemAudit.h"
-#include "restore/QuarantineItem.h"
-#include "restore/SelectionWalk.h"
 #include "ui/QuarantineDlg.h"
+#include "ui/SelectionWalk.h"
 
 namespace {
 
@@ -18,30 +16,6 @@ namespace {
 UINT RestoreProgressTitle(bool clean, bool askDelete) {
     if (clean) return IDS_PROGRESS_CLEAN_AND_RESTORE;
     return askDelete ? IDS_PROGRESS_RESTORE : IDS_PROGRESS_RESTORE_TO_NEW_LOCATION;
-}
-
-// Restores one quarantine file through a quarantine and container opened for
-// it alone, and reads the item as the library reports it for the audit trail;
-// both are closed again before this returns, so that the quarantine file can
-// go afterwards. A failed restore puts its reason for the user into *pReason.
-int32_t RestoreQuarantineFile(CZEBQtWrapper& library, const std::wstring& fullPath,
-                              const std::wstring& destination, ZEBQtCleanHook hook,
-                              uintptr_t context, QuarantineItem* pItem, std::wstring* pReason) {
-    std::wstring folder;
-    std::wstring name;
-    CZEBQtWrapper::QuarantinePtr quarantine;
-    CZEBQtWrapper::ContainerPtr container;
-    if (SplitQuarantineFilePath(fullPath, &folder, &name)) quarantine = library.OpenQuarantine(folder);
-    if (quarantine) container = quarantine->OpenContainerByName(name);
-    *pItem = ReadNamedQuarantineItem(container, name);
-    pItem->container.reset();
-    if (!container) {
-        *pReason = AfxLoadString(RestoreFailureMessage(kRestoreNotAttempted));
-        return kRestoreNotAttempted;
-    }
-    const int32_t result = container->Restore(destination, 0, hook, context, 0);
-    if (result != kRestored) *pReason = RestoreFailureReason(result, destination, pItem->formerPaths);
-    return result;
 }
 
 }  // namespace
@@ -67,19 +41,16 @@ void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destinatio
     walk.Run([&](int, const std::wstring& name, std::wstring* pReason) {
         QuarantineItem item;
         const int32_t result =
-            RestoreQuarantineFile(m_ZEBQt, m_strFolder + name, destination, hook, context, &item, pReason);
-        ItemAuditOutcome audit;
-        audit.destination = destination;
-        audit.success = result == kRestored;
-        if (!audit.success) {
-            // The audit keeps the library's own message, as it always did.
-            audit.result = AfxLoadString(RestoreFailureMessage(result));
-            WriteAuditEntry(ItemAuditEntry(operation, item, audit));
-            return false;
+            RestoreQuarantineFile(m_ZEBQt, m_strFolder + name, destination, hook, context, &item);
+        // Due before anything else touches the disk: it names the files in the way.
+        if (result != kRestored) *pReason = RestoreFailureReason(result, destination, item.formerPaths);
+        const std::vector<ItemAuditOutcome> outcomes = RestoreOutcomes(item, result, destination);
+        for (const ItemAuditOutcome& outcome : outcomes) {
+            WriteAuditEntry(ItemAuditEntry(operation, item, outcome));
+            if (!outcome.success && pReason->empty()) *pReason = outcome.result;
         }
-        audit.result = L"restored";
-        audit.sha256 = RestoredFileSha256(item, 0, destination);
-        WriteAuditEntry(ItemAuditEntry(operation, item, audit));
+        // A restored file that is not on disk keeps its quarantine file.
+        if (!AllSucceeded(outcomes)) return false;
         // A quarantine file that will not go simply shows again after the refill.
         if (deleteAfter) DeleteQuarantineFile(m_strFolder, name);
         return true;

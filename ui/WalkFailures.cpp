@@ -1,4 +1,4 @@
-#include "restore/WalkFailures.h"
+#include "ui/WalkFailures.h"
 
 #include "framework/WinApp.h"
 

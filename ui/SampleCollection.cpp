@@ -5,9 +5,7 @@
 #include "res/resource.h"
 #include "restore/CollectionGrouping.h"
 #include "restore/FileSize.h"
-#include "restore/RestoreOutcome.h"
-#include "restore/ItemAudit.h"
-#include "restore/QuarantineItem.h"
+#include "restore/ItemOperations.h"
 #include "settings/Folders.h"
 #include "ui/FolderBrowser.h"
 #include "ui/ListColumns.h"
@@ -62,12 +60,8 @@ void CQuarantineDlg::OnCollection() {
             const QuarantineItem item = ReadNamedQuarantineItem(container, name);
             const int32_t result =
                 container ? container->Restore(destination, 0, nullptr, 0, 0) : kRestoreNotAttempted;
-            ItemAuditOutcome audit;
-            audit.destination = destination;
-            audit.success = result == kRestored;
-            audit.result = audit.success ? L"restored" : AfxLoadString(RestoreFailureMessage(result));
-            if (audit.success) audit.sha256 = RestoredFileSha256(item, 0, destination);
-            WriteAuditEntry(ItemAuditEntry(AuditOperation::Collection, item, audit));
+            for (const ItemAuditOutcome& outcome : RestoreOutcomes(item, result, destination))
+                WriteAuditEntry(ItemAuditEntry(AuditOperation::Collection, item, outcome));
         }
     }
 }

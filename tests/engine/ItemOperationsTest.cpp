@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "res/resource.h"
+#include "restore/ItemOperations.h"
+#include "tests/common/TestPaths.h"
+
+namespace {
+
+const wchar_t kUnreadable[] =
+    L"Reported as restored, but the restored file could not be read back.";
+const wchar_t kAlphaSha256[] = L"8ed3f6ad685b959ead7022518e1af76cd816f8e8ec7ccdda1ed4018e8f2223f8";
+
+struct Expected {
+    bool success;
+    std::wstring result;
+    size_t file;
+    std::wstring sha256;
+};
+
+}  // namespace
+
+// Every face turns a restore's answer into outcomes this one way: the library's
+// word for the item, then each file read back from where it was written.
+TEST(RestoreOutcomes, AFileCountsAsRestoredOnlyWhenItCanBeReadBack) {
+    const std::wstring out = MakeScratchDir(L"engine_outcomes");
+    ASSERT_TRUE(WriteFileBytes(out + L"\\a.txt", "alpha"));
+    struct Case {
+        const char* name;
+        std::vector<std::wstring> formerPaths;
+        int32_t result;
+        std::vector<Expected> expected;
+    } const cases[] = {
+        {"one file on disk, one not",
+         {L"C:\\docs\\a.txt", L"C:\\docs\\b.txt"},
+         kRestored,
+         {{true, L"restored", 0, kAlphaSha256}, {false, kUnreadable, 1, L""}}},
+        {"the library's failure, its message once",
+         {L"C:\\docs\\a.txt", L"C:\\docs\\b.txt"},
+         kRestoreTargetUnwritable,
+         {{false, L"The target file could not be opened.", 0, L""}}},
+        // The older form reads no former paths: nothing to look for.
+        {"no former paths", {}, kRestored, {{true, L"restored", 0, L""}}},
+        {"a former path naming no file", {L"C:\\"}, kRestored, {{true, L"restored", 0, L""}}},
+    };
+    for (const Case& c : cases) {
+        QuarantineItem item;
+        item.id = L"a.qtc";
+        item.formerPaths = c.formerPaths;
+        const std::vector<ItemAuditOutcome> outcomes = RestoreOutcomes(item, c.result, out);
+        ASSERT_EQ(outcomes.size(), c.expected.size()) << c.name;
+        bool all = true;
+        for (size_t i = 0; i < outcomes.size(); ++i) {
+            EXPECT_EQ(outcomes[i].success, c.expected[i].success) << c.name << " " << i;
+            EXPECT_EQ(outcomes[i].result, c.expected[i].result) << c.name << " " << i;
+            EXPECT_EQ(outcomes[i].file, c.expected[i].file) << c.name << " " << i;
+            EXPECT_EQ(outcomes[i].sha256, c.expected[i].sha256) << c.name << " " << i;
+            EXPECT_EQ(outcomes[i].destination, out) << c.name << " " << i;
+            all = all && c.expected[i].success;
+        }
+        EXPECT_EQ(AllSucceeded(outcomes), all) << c.name;
+    }
+    RemoveTree(out);
+}
+
+// The dialog and the commands delete one way: a plain name inside the folder,
+// or nothing, and the reason when the file would not go.
+TEST(DeleteQuarantineItem, DeletesAPlainNameInsideTheFolderOnly) {
+    const std::wstring root = MakeScratchDir(L"engine_delete");
+    const std::wstring folder = root + L"\\Q\\";
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(folder + L"a.qtc", "held"));
+    ASSERT_TRUE(WriteFileBytes(root + L"\\outside.qtc", "not ours"));
+    struct Case {
+        const wchar_t* id;
+        bool success;
+    } const cases[] = {
+        {L"a.qtc", true}, {L"a.qtc", false}, {L"..\\outside.qtc", false}, {L"", false}};
+    for (const Case& c : cases) {
+        QuarantineItem item;
+        item.id = c.id;
+        const ItemAuditOutcome outcome = DeleteQuarantineItem(folder, &item);
+        EXPECT_EQ(outcome.success, c.success) << c.id;
+        EXPECT_EQ(outcome.result,
+                  c.success ? L"deleted" : L"The quarantine file could not be deleted.")
+            << c.id;
+        EXPECT_TRUE(outcome.destination.empty()) << c.id;
+    }
+    EXPECT_FALSE(FileExists(folder + L"a.qtc"));
+    EXPECT_TRUE(FileExists(root + L"\\outside.qtc"));
+    RemoveTree(root);
+}
