@@ -28,7 +28,6 @@ BOOL CQuarantineApp::InitInstance() {
     // anyway, and the system folders and PATH stay. An empty name would be the
     // plain way to drop the current directory, but not every loader honours it.
     ::SetDllDirectoryW(ProgramFolder().c_str());
-    AfxOleInit();
     setlocale(LC_ALL, "");
 
 #ifdef QUARANTINE_CONSOLE

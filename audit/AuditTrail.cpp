@@ -11,6 +11,7 @@
 
 #include "AuditEvents.h"
 #include "framework/Handles.h"
+#include "framework/SystemLibrary.h"
 
 namespace {
 
@@ -124,7 +125,13 @@ const std::wstring& AuditAccountName() {
     static const std::wstring account = [] {
         wchar_t name[512];
         ULONG length = ARRAYSIZE(name);
-        if (::GetUserNameExW(NameSamCompatible, name, &length) && length > 0)
+        // The security library starts the system's security packages as it
+        // loads; bound here, a run that writes no entry never pays for that.
+        using GetUserNameEx = BOOLEAN(SEC_ENTRY*)(EXTENDED_NAME_FORMAT, LPWSTR, PULONG);
+        const HMODULE security = LoadSystemLibrary(L"secur32.dll");
+        const GetUserNameEx getUserNameEx =
+            security ? ProcCast<GetUserNameEx>(::GetProcAddress(security, "GetUserNameExW")) : nullptr;
+        if (getUserNameEx != nullptr && getUserNameEx(NameSamCompatible, name, &length) && length > 0)
             return std::wstring(name, length);
         return AccountFromSid();
     }();

@@ -1,14 +1,11 @@
 #include "framework/WinApp.h"
 
-#include <ole2.h>
-
 #include <exception>
 
 #include "framework/Wnd.h"
 
 namespace {
 CWinApp* g_pApp = nullptr;
-bool g_bOleInitialized = false;
 }  // namespace
 
 CWinApp::CWinApp(const wchar_t* pszAppName) {
@@ -82,12 +79,6 @@ int AfxMessageBox(const std::wstring& text, UINT nType) {
 
 int AfxMessageBox(UINT nIDPrompt, UINT nType) { return AfxMessageBox(AfxLoadString(nIDPrompt), nType); }
 
-bool AfxOleInit() {
-    const HRESULT hr = ::OleInitialize(nullptr);
-    g_bOleInitialized = SUCCEEDED(hr);
-    return g_bOleInitialized;
-}
-
 int AfxWinMain(HINSTANCE hInstance, LPWSTR lpCmdLine) {
     CWinApp* pApp = AfxGetApp();
     if (pApp == nullptr) return -1;
@@ -107,10 +98,6 @@ int AfxWinMain(HINSTANCE hInstance, LPWSTR lpCmdLine) {
         exitCode = pApp->ExitOnException(e.what());
     } catch (...) {
         exitCode = pApp->ExitOnException(nullptr);
-    }
-    if (g_bOleInitialized) {
-        ::OleUninitialize();
-        g_bOleInitialized = false;
     }
     return exitCode;
 }
