@@ -80,7 +80,8 @@ std::vector<std::wstring> FileNamesIn(const std::wstring& folder) {
     if (!find) return names;
     do {
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.emplace_back(data.cFileName, ::wcsnlen(data.cFileName, ARRAYSIZE(data.cFileName)));
+            names.emplace_back(data.cFileName,
+                               ::wcsnlen(data.cFileName, ARRAYSIZE(data.cFileName)));
     } while (::FindNextFileW(find.Get(), &data));
     return names;
 }

@@ -120,7 +120,8 @@ int wmain(int argc, wchar_t** argv) {
                              std::make_pair(bin + L"\\standin\\ZEBQt.dll", app + L"\\ZEBQt.dll")})
         copied = copied && ::CopyFileW(from.first.c_str(), from.second.c_str(), FALSE);
     if (!copied) {
-        std::fwprintf(stderr, L"the program, the library's loop or the stand-in library is not built\n");
+        std::fwprintf(stderr,
+                      L"the program, the library's loop or the stand-in library is not built\n");
         RemoveFolder(scratch);
         return 1;
     }
@@ -176,8 +177,8 @@ int wmain(int argc, wchar_t** argv) {
     };
     const auto checkRestored = [&](const wchar_t* what) {
         if (CountFiles(destination) == static_cast<int>(files)) return;
-        std::fwprintf(stderr, L"%ls brought back %d of %zu files\n", what,
-                      CountFiles(destination), files);
+        std::fwprintf(stderr, L"%ls brought back %d of %zu files\n", what, CountFiles(destination),
+                      files);
         ++failures;
     };
     prepare();
@@ -223,15 +224,26 @@ int wmain(int argc, wchar_t** argv) {
         for (int i = 0; i < starts; ++i) run(bareStart, L"", L"bench_bare_start");
     };
     enum {
-        kProgram, kCopy, kCopyFlush, kProgramFew, kProgramReport, kLoop, kLoopHash,
-        kScript, kScriptReport, kLoopProcess, kLoopHashProcess, kScriptStart, kBareStart,
+        kProgram,
+        kCopy,
+        kCopyFlush,
+        kProgramFew,
+        kProgramReport,
+        kLoop,
+        kLoopHash,
+        kScript,
+        kScriptReport,
+        kLoopProcess,
+        kLoopHashProcess,
+        kScriptStart,
+        kBareStart,
     };
-    const auto times = TimeInTurn(
-        options.reps, prepare,
-        {[&] { restoreFrom(quarantine); }, [&] { copy(false); }, [&] { copy(true); },
-         [&] { restoreFrom(fewQuarantine); }, restoreWithReport, libraryLoop, libraryLoopAndHash,
-         script, scriptWithReport, [&] { loopProcess(L"restore"); },
-         [&] { loopProcess(L"restore-hash"); }, scriptStarts, bareStarts});
+    const auto times =
+        TimeInTurn(options.reps, prepare,
+                   {[&] { restoreFrom(quarantine); }, [&] { copy(false); }, [&] { copy(true); },
+                    [&] { restoreFrom(fewQuarantine); }, restoreWithReport, libraryLoop,
+                    libraryLoopAndHash, script, scriptWithReport, [&] { loopProcess(L"restore"); },
+                    [&] { loopProcess(L"restore-hash"); }, scriptStarts, bareStarts});
     if (options.stages) {
         // Each repetition's times, to tell a drifting machine from a real
         // difference between the works.
