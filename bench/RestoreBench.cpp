@@ -223,6 +223,7 @@ int wmain(int argc, wchar_t** argv) {
     const auto bareStarts = [&] {
         for (int i = 0; i < starts; ++i) run(bareStart, L"", L"bench_bare_start");
     };
+    // Each whole-process work is timed right before its floor.
     enum {
         kProgram,
         kCopy,
@@ -232,8 +233,8 @@ int wmain(int argc, wchar_t** argv) {
         kLoop,
         kLoopHash,
         kScript,
-        kScriptReport,
         kLoopProcess,
+        kScriptReport,
         kLoopHashProcess,
         kScriptStart,
         kBareStart,
@@ -242,15 +243,15 @@ int wmain(int argc, wchar_t** argv) {
         TimeInTurn(options.reps, prepare,
                    {[&] { restoreFrom(quarantine); }, [&] { copy(false); }, [&] { copy(true); },
                     [&] { restoreFrom(fewQuarantine); }, restoreWithReport, libraryLoop,
-                    libraryLoopAndHash, script, scriptWithReport, [&] { loopProcess(L"restore"); },
+                    libraryLoopAndHash, script, [&] { loopProcess(L"restore"); }, scriptWithReport,
                     [&] { loopProcess(L"restore-hash"); }, scriptStarts, bareStarts});
     if (options.stages) {
         // Each repetition's times, to tell a drifting machine from a real
         // difference between the works.
         std::wprintf(
             L"ms per repetition: program, CopyFileW, CopyFileW+flush, program (tenth), "
-            L"program /F=csv, library loop, library loop+hash, Quarantine.com, Quarantine.com "
-            L"/F=csv, loop process, loop+hash process, %d starts of Quarantine.com, %d bare "
+            L"program /F=csv, library loop, library loop+hash, Quarantine.com, loop process, "
+            L"Quarantine.com /F=csv, loop+hash process, %d starts of Quarantine.com, %d bare "
             L"starts\n",
             starts, starts);
         for (const std::vector<double>& rep : times) {
