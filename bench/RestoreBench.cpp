@@ -1,24 +1,27 @@
-// The windowless restore of the real program (Quarantine.exe /S= /D=), and
-// the same with its SHA-256 report (/F=csv), with the stand-in quarantine
-// library. Most of a restore's time is the library's, so the floors are the
-// library's own restore loop driven bare through its entry points, and that
-// loop followed by reading back and hashing every file it wrote: what is left
-// above them is the program's. Copying the same files with CopyFileW, with
-// and without flushing each copy, is printed for comparison: a restore into
-// a folder is not flushed.
+// The windowless restore of the real program (/S= /D=), and the same with its
+// SHA-256 report (/F=csv), with the stand-in quarantine library. Most of a
+// restore's time is the library's, so the floors are the library's own
+// restore loop driven bare through its entry points, and that loop followed by
+// reading back and hashing every file it wrote: what is left above them is the
+// program's. Two ways: Quarantine.exe against the loop in this process, and
+// Quarantine.com started as a script starts it against the loop in a process
+// of its own (bench_restore_loop), so that both sides pay a process start and
+// the program's own start-up counts. The start-up is also timed alone, on an
+// empty quarantine, against a process that only loads the library
+// (bench_bare_start). Copying
+// the same files with CopyFileW, with and without flushing each copy, is
+// printed for comparison: a restore into a folder is not flushed.
 #include <windows.h>
-#include <bcrypt.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "audit/CngHandles.h"
 #include "bench/BenchSupport.h"
+#include "bench/LibraryLoop.h"
 #include "framework/Handles.h"
-#include "quarantine/ZEBQtEntryPoints.h"
-#include "restore/ExitCodes.h"
 #include "standin/zebqt/Quarantining.h"
 
 namespace {
@@ -47,7 +50,7 @@ int CountFiles(const std::wstring& folder) {
     return count;
 }
 
-// Runs the program with its output going nowhere: the report's bytes are
+// Runs a program with its output going nowhere: the report's bytes are
 // written as a script's redirection would take them, and not shown.
 DWORD RunAndWait(const std::wstring& exe, const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
@@ -88,96 +91,37 @@ bool MakeQuarantine(const std::wstring& folder, const std::wstring& originals,
     return true;
 }
 
-// The library's restore loop as a bare driver would write it: load the
-// library, open the quarantine, restore every container into the folder, and
-// nothing else: no objects listed, no texts read, no audit.
-class LibraryRestoreLoop {
-public:
-    explicit LibraryRestoreLoop(const std::wstring& library) : m_library(library) {}
-
-    // The containers restored; -1 when the library or an entry point is missing.
-    int Run(const std::wstring& source, const std::wstring& destination) const {
-        CModule module(::LoadLibraryW(m_library.c_str()));
-        if (!module) return -1;
-        const auto open = Bind<PFN_ZEBQtOpenQuarantine>(module, "ZEBQtOpenQuarantine");
-        const auto close = Bind<PFN_ZEBQtCloseQuarantine>(module, "ZEBQtCloseQuarantine");
-        const auto start = Bind<PFN_ZEBQtStartEnumContainers>(module, "ZEBQtStartEnumContainers");
-        const auto openContainer = Bind<PFN_ZEBQtOpenContainer>(module, "ZEBQtOpenContainer");
-        const auto closeContainer = Bind<PFN_ZEBQtCloseContainer>(module, "ZEBQtCloseContainer");
-        const auto restore = Bind<PFN_ZEBQtRestoreContainer>(module, "ZEBQtRestoreContainer");
-        if (!open || !close || !start || !openContainer || !closeContainer || !restore) return -1;
-        const int32_t quarantine = open(source.c_str());
-        if (quarantine == -1) return -1;
-        int restored = 0;
-        if (start(quarantine) == 0) {
-            for (int32_t index = 0;; ++index) {
-                const int32_t container = openContainer(quarantine, index);
-                if (container == -1) break;
-                if (restore(container, destination.c_str(), 0, nullptr, 0, 0) == 0) ++restored;
-                closeContainer(container);
-            }
-        }
-        close(quarantine);
-        return restored;
-    }
-
-private:
-    template <typename Fn>
-    static Fn Bind(HMODULE module, const char* name) {
-        return ProcCast<Fn>(::GetProcAddress(module, name));
-    }
-
-    std::wstring m_library;
-};
-
-// Reads every file back and hashes it with the platform's CNG SHA-256, in
-// chunks as large as the program's; false when any file or call fails.
-bool HashFiles(const std::wstring& folder, const std::vector<std::wstring>& names) {
-    CCngAlgorithm provider;
-    if (!BCRYPT_SUCCESS(
-            ::BCryptOpenAlgorithmProvider(provider.Put(), BCRYPT_SHA256_ALGORITHM, nullptr, 0)))
-        return false;
-    std::vector<UCHAR> chunk(256 * 1024);
-    for (const std::wstring& name : names) {
-        CFileHandle file(::CreateFileW((folder + L"\\" + name).c_str(), GENERIC_READ,
-                                       FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        CCngHash hash;
-        if (!file || !BCRYPT_SUCCESS(
-                         ::BCryptCreateHash(provider.Get(), hash.Put(), nullptr, 0, nullptr, 0, 0)))
-            return false;
-        for (;;) {
-            DWORD read = 0;
-            if (!::ReadFile(file.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read,
-                            nullptr))
-                return false;
-            if (read == 0) break;
-            if (!BCRYPT_SUCCESS(::BCryptHashData(hash.Get(), chunk.data(), read, 0))) return false;
-        }
-        UCHAR digest[32];
-        if (!BCRYPT_SUCCESS(::BCryptFinishHash(hash.Get(), digest, sizeof digest, 0))) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const BenchOptions options = ParseBenchOptions(argc, argv, 20);
     const size_t files = options.small ? 20 : 1000;
     const size_t fewFiles = files / 10;
+    // A start-up is short, so each timing takes several in a row.
+    const int starts = options.small ? 1 : 5;
     const std::wstring scratch = MakeScratchFolder(L"restore-bench");
     const std::wstring app = scratch + L"\\app";
     const std::wstring originals = scratch + L"\\originals";
     const std::wstring quarantine = scratch + L"\\quarantine";
     const std::wstring fewQuarantine = scratch + L"\\quarantine-few";
-    for (const std::wstring& folder : {app, originals}) ::CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring emptyQuarantine = scratch + L"\\quarantine-empty";
+    for (const std::wstring& folder : {app, originals, emptyQuarantine})
+        ::CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring bin = BenchBinDir();
     const std::wstring exe = app + L"\\Quarantine.exe";
-    if (!::CopyFileW((bin + L"\\Quarantine.exe").c_str(), exe.c_str(), FALSE) ||
-        !::CopyFileW((bin + L"\\standin\\ZEBQt.dll").c_str(), (app + L"\\ZEBQt.dll").c_str(),
-                     FALSE)) {
-        std::fwprintf(stderr, L"the program or the stand-in library is not built\n");
+    const std::wstring com = app + L"\\Quarantine.com";
+    const std::wstring bareLoop = app + L"\\bench_restore_loop.exe";
+    const std::wstring bareStart = app + L"\\bench_bare_start.exe";
+    bool copied = true;
+    for (const auto& from : {std::make_pair(bin + L"\\Quarantine.exe", exe),
+                             std::make_pair(bin + L"\\Quarantine.com", com),
+                             std::make_pair(bin + L"\\bench_restore_loop.exe", bareLoop),
+                             std::make_pair(bin + L"\\bench_bare_start.exe", bareStart),
+                             std::make_pair(bin + L"\\standin\\ZEBQt.dll", app + L"\\ZEBQt.dll")})
+        copied = copied && ::CopyFileW(from.first.c_str(), from.second.c_str(), FALSE);
+    if (!copied) {
+        std::fwprintf(stderr,
+                      L"the program, the library's loop or the stand-in library is not built\n");
         RemoveFolder(scratch);
         return 1;
     }
@@ -205,10 +149,18 @@ int wmain(int argc, wchar_t** argv) {
         destination = scratch + L"\\out" + std::to_wstring(round++);
         ::CreateDirectoryW(destination.c_str(), nullptr);
     };
+    const auto run = [&](const std::wstring& program, const std::wstring& arguments,
+                         const wchar_t* what) {
+        const DWORD code = RunAndWait(program, arguments);
+        if (code == 0) return;
+        std::fwprintf(stderr, L"%ls ended with %lu\n", what, static_cast<unsigned long>(code));
+        ++failures;
+    };
+    const auto folders = [&](const std::wstring& source) {
+        return L"/S=\"" + source + L"\" /D=\"" + destination + L"\"";
+    };
     const auto restoreFrom = [&](const std::wstring& source) {
-        if (RunAndWait(exe, L"/S=\"" + source + L"\" /D=\"" + destination + L"\"") !=
-            kCommandLineDone)
-            ++failures;
+        run(exe, folders(source), L"Quarantine.exe /S= /D=");
     };
     const auto copy = [&](bool flush) {
         for (const std::wstring& name : names) {
@@ -223,39 +175,85 @@ int wmain(int argc, wchar_t** argv) {
             if (!file || !::FlushFileBuffers(file.Get())) ++failures;
         }
     };
+    const auto checkRestored = [&](const wchar_t* what) {
+        if (CountFiles(destination) == static_cast<int>(files)) return;
+        std::fwprintf(stderr, L"%ls brought back %d of %zu files\n", what, CountFiles(destination),
+                      files);
+        ++failures;
+    };
     prepare();
     restoreFrom(quarantine);
-    if (CountFiles(destination) != static_cast<int>(files)) {
-        std::fwprintf(stderr, L"the restore brought back %d of %zu files\n",
-                      CountFiles(destination), files);
-        ++failures;
-    }
+    checkRestored(L"Quarantine.exe /S= /D=");
+    prepare();
+    run(com, folders(quarantine), L"Quarantine.com /S= /D=");
+    checkRestored(L"Quarantine.com /S= /D=");
+    prepare();
+    run(bareLoop, L"restore-hash \"" + quarantine + L"\" \"" + destination + L"\"",
+        L"bench_restore_loop restore-hash");
+    checkRestored(L"bench_restore_loop restore-hash");
     // The same restore as a script's command with its report: every file
     // read back and hashed.
     const auto restoreWithReport = [&] {
-        if (RunAndWait(exe, L"/S=\"" + quarantine + L"\" /D=\"" + destination + L"\" /F=csv") !=
-            kCommandLineDone)
-            ++failures;
+        run(exe, folders(quarantine) + L" /F=csv", L"Quarantine.exe /S= /D= /F=csv");
     };
-    const LibraryRestoreLoop loop(app + L"\\ZEBQt.dll");
     const auto libraryLoop = [&] {
-        if (loop.Run(quarantine, destination) != static_cast<int>(files)) ++failures;
+        const CModule library(::LoadLibraryW((app + L"\\ZEBQt.dll").c_str()));
+        if (RestoreEveryContainer(library.Get(), quarantine, destination) !=
+            static_cast<int>(files))
+            ++failures;
     };
     const auto libraryLoopAndHash = [&] {
         libraryLoop();
         if (!HashFiles(destination, names)) ++failures;
     };
-    enum { kProgram, kCopy, kCopyFlush, kProgramFew, kProgramReport, kLoop, kLoopHash };
-    const auto times = TimeInTurn(
-        options.reps, prepare,
-        {[&] { restoreFrom(quarantine); }, [&] { copy(false); }, [&] { copy(true); },
-         [&] { restoreFrom(fewQuarantine); }, restoreWithReport, libraryLoop, libraryLoopAndHash});
+    // As a script starts it: the console program, its report going to a
+    // redirection.
+    const auto script = [&] { run(com, folders(quarantine), L"Quarantine.com /S= /D="); };
+    const auto scriptWithReport = [&] {
+        run(com, folders(quarantine) + L" /F=csv", L"Quarantine.com /S= /D= /F=csv");
+    };
+    const auto loopProcess = [&](const wchar_t* mode) {
+        run(bareLoop, std::wstring(mode) + L" \"" + quarantine + L"\" \"" + destination + L"\"",
+            L"bench_restore_loop");
+    };
+    const auto scriptStarts = [&] {
+        for (int i = 0; i < starts; ++i)
+            run(com, folders(emptyQuarantine), L"Quarantine.com on an empty quarantine");
+    };
+    const auto bareStarts = [&] {
+        for (int i = 0; i < starts; ++i) run(bareStart, L"", L"bench_bare_start");
+    };
+    // Each whole-process work is timed right before its floor.
+    enum {
+        kProgram,
+        kCopy,
+        kCopyFlush,
+        kProgramFew,
+        kProgramReport,
+        kLoop,
+        kLoopHash,
+        kScript,
+        kLoopProcess,
+        kScriptReport,
+        kLoopHashProcess,
+        kScriptStart,
+        kBareStart,
+    };
+    const auto times =
+        TimeInTurn(options.reps, prepare,
+                   {[&] { restoreFrom(quarantine); }, [&] { copy(false); }, [&] { copy(true); },
+                    [&] { restoreFrom(fewQuarantine); }, restoreWithReport, libraryLoop,
+                    libraryLoopAndHash, script, [&] { loopProcess(L"restore"); }, scriptWithReport,
+                    [&] { loopProcess(L"restore-hash"); }, scriptStarts, bareStarts});
     if (options.stages) {
         // Each repetition's times, to tell a drifting machine from a real
         // difference between the works.
         std::wprintf(
             L"ms per repetition: program, CopyFileW, CopyFileW+flush, program (tenth), "
-            L"program /F=csv, library loop, library loop+hash\n");
+            L"program /F=csv, library loop, library loop+hash, Quarantine.com, loop process, "
+            L"Quarantine.com /F=csv, loop+hash process, %d starts of Quarantine.com, %d bare "
+            L"starts\n",
+            starts, starts);
         for (const std::vector<double>& rep : times) {
             for (const double seconds : rep) std::wprintf(L" %8.1f", seconds * 1000);
             std::wprintf(L"\n");
@@ -267,6 +265,16 @@ int wmain(int argc, wchar_t** argv) {
     PrintFigure(L"restore with its SHA-256 report (/F=csv), " + size +
                     L", floor: the library's restore loop and a CNG SHA-256 of every file",
                 MedianRatio(times, kProgramReport, kLoopHash), 1.15);
+    PrintFigure(L"script restore, whole process (Quarantine.com /S= /D=), " + size +
+                    L", floor: a process that runs the library's restore loop",
+                MedianRatio(times, kScript, kLoopProcess), 1.10);
+    PrintFigure(L"script restore with its report, whole process (Quarantine.com /F=csv), " + size +
+                    L", floor: a process that runs that loop and a CNG SHA-256 of every file",
+                MedianRatio(times, kScriptReport, kLoopHashProcess), 1.10);
+    PrintFigure(L"start-up for a script (Quarantine.com on an empty quarantine), " +
+                    std::to_wstring(starts) +
+                    L" starts, floor: as many starts of a process that only loads the library",
+                MedianRatio(times, kScriptStart, kBareStart), 1.3);
     // Nothing in a restore may grow with the size of the quarantine: time per
     // file at the full size against a tenth of it, in the same repetitions.
     PrintFigure(L"command-line restore, growth, " + std::to_wstring(files) + L" against " +
@@ -279,6 +287,8 @@ int wmain(int argc, wchar_t** argv) {
     PrintRatio(L"restore with its SHA-256 report against CopyFileW",
                MedianRatio(times, kProgramReport, kCopy));
     PrintRatio(L"the library's restore loop against CopyFileW", MedianRatio(times, kLoop, kCopy));
+    PrintRatio(L"the library's restore loop in a process of its own against in this one",
+               MedianRatio(times, kLoopProcess, kLoop));
     RemoveFolder(scratch);
     return failures == 0 ? 0 : 1;
 }

@@ -4,22 +4,21 @@
 
 #include <algorithm>
 
-#include <nlohmann/json.hpp>
-
 #include "cli/ConsoleWidth.h"
+#include "cli/JsonWriter.h"
 #include "restore/ExitCodes.h"
 
 namespace {
 
-const char* ActionName(CliAction action) {
+const wchar_t* ActionName(CliAction action) {
     switch (action) {
         case CliAction::Restore:
         case CliAction::LegacyRestore:
-            return "restore";
+            return L"restore";
         case CliAction::Delete:
-            return "delete";
+            return L"delete";
         default:
-            return "list";
+            return L"list";
     }
 }
 
@@ -75,36 +74,56 @@ std::string TextTable(const std::vector<std::vector<std::wstring>>& rows) {
     return Utf8(text);
 }
 
-nlohmann::ordered_json SummaryJson(const RunSummary& summary) {
-    nlohmann::ordered_json json;
-    json["text"] = Utf8(SummaryLine(summary));
-    json["matched"] = summary.matched;
-    const char* done = summary.action == CliAction::Delete    ? "deleted"
+long long Count(size_t count) { return static_cast<long long>(count); }
+
+void WriteSummary(CJsonWriter& json, const RunSummary& summary) {
+    json.BeginObject();
+    json.Member("text", SummaryLine(summary));
+    json.Member("matched", Count(summary.matched));
+    const char* done = summary.action == CliAction::Delete ? "deleted"
                        : summary.action == CliAction::List ? "listed"
                                                            : "restored";
-    json[done] = summary.succeeded;
+    json.Member(done, Count(summary.succeeded));
     if (summary.action != CliAction::List) {
-        json["failed"] = summary.failed;
-        json["skipped"] = summary.skipped;
-        json["auditFailed"] = summary.auditFailed;
+        json.Member("failed", Count(summary.failed));
+        json.Member("skipped", Count(summary.skipped));
+        json.Member("auditFailed", Count(summary.auditFailed));
     }
-    json["unmatched"] = summary.unmatchedIds.size();
-    nlohmann::ordered_json unmatchedIds = nlohmann::ordered_json::array();
-    for (const std::wstring& id : summary.unmatchedIds) unmatchedIds.push_back(Utf8(id));
-    json["unmatchedIds"] = std::move(unmatchedIds);
-    json["exitCode"] = summary.exitCode;
-    if (!summary.error.empty()) json["error"] = Utf8(summary.error);
-    return json;
+    json.Member("unmatched", Count(summary.unmatchedIds.size()));
+    json.Name("unmatchedIds");
+    json.BeginArray();
+    for (const std::wstring& id : summary.unmatchedIds) json.String(id);
+    json.EndArray();
+    json.Member("exitCode", summary.exitCode);
+    if (!summary.error.empty()) json.Member("error", summary.error);
+    json.EndObject();
 }
 
+// The report as one JSON object: the action, the folder, one record per
+// element (written by writeRecord) and the summary.
+template <typename Records, typename WriteRecord>
 std::string JsonDocument(const RunSummary& summary, const std::wstring& folder,
-                         nlohmann::ordered_json items) {
-    nlohmann::ordered_json document;
-    document["action"] = ActionName(summary.action);
-    document["folder"] = Utf8(folder);
-    document["items"] = std::move(items);
-    document["summary"] = SummaryJson(summary);
-    return document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\r\n";
+                         const Records& records, size_t bytesPerRecord,
+                         const WriteRecord& writeRecord) {
+    std::string text;
+    text.reserve(512 + records.size() * bytesPerRecord);
+    CJsonWriter json(&text);
+    json.BeginObject();
+    json.Member("action", ActionName(summary.action));
+    json.Member("folder", folder);
+    json.Name("items");
+    json.BeginArray();
+    for (const auto& record : records) {
+        json.BeginObject();
+        writeRecord(json, record);
+        json.EndObject();
+    }
+    json.EndArray();
+    json.Name("summary");
+    WriteSummary(json, summary);
+    json.EndObject();
+    text += "\r\n";
+    return text;
 }
 
 }  // namespace
@@ -146,23 +165,20 @@ std::string FormatListing(OutputFormat format, const std::wstring& folder,
                           const std::vector<const QuarantineItem*>& items,
                           const RunSummary& summary) {
     if (format == OutputFormat::Json) {
-        nlohmann::ordered_json records = nlohmann::ordered_json::array();
-        for (const QuarantineItem* item : items) {
-            nlohmann::ordered_json record;
-            record["id"] = Utf8(item->id);
-            record["virus"] = Utf8(item->virus);
-            record["fileName"] = Utf8(item->fileName);
-            record["folder"] = Utf8(item->folder);
-            record["formerPath"] = Utf8(item->formerPath);
-            nlohmann::ordered_json formerPaths = nlohmann::ordered_json::array();
-            for (const std::wstring& path : item->formerPaths) formerPaths.push_back(Utf8(path));
-            record["formerPaths"] = std::move(formerPaths);
-            record["time"] = Utf8(item->time);
-            record["fileObjects"] = item->fileObjects;
-            record["otherObjects"] = item->otherObjects;
-            records.push_back(std::move(record));
-        }
-        return JsonDocument(summary, folder, std::move(records));
+        return JsonDocument(summary, folder, items, 480, [](CJsonWriter& json, const QuarantineItem* item) {
+            json.Member("id", item->id);
+            json.Member("virus", item->virus);
+            json.Member("fileName", item->fileName);
+            json.Member("folder", item->folder);
+            json.Member("formerPath", item->formerPath);
+            json.Name("formerPaths");
+            json.BeginArray();
+            for (const std::wstring& path : item->formerPaths) json.String(path);
+            json.EndArray();
+            json.Member("time", item->time);
+            json.Member("fileObjects", item->fileObjects);
+            json.Member("otherObjects", item->otherObjects);
+        });
     }
     if (format == OutputFormat::Csv) {
         std::string csv = CsvRow({L"id", L"virus", L"fileName", L"folder", L"formerPath", L"time",
@@ -183,17 +199,13 @@ std::string FormatListing(OutputFormat format, const std::wstring& folder,
 std::string FormatOutcomes(OutputFormat format, const std::wstring& folder,
                            const std::vector<ItemOutcome>& outcomes, const RunSummary& summary) {
     if (format == OutputFormat::Json) {
-        nlohmann::ordered_json records = nlohmann::ordered_json::array();
-        for (const ItemOutcome& outcome : outcomes) {
-            nlohmann::ordered_json record;
-            record["id"] = Utf8(outcome.id);
-            record["result"] = Utf8(outcome.result);
-            record["reason"] = Utf8(outcome.reason);
-            record["path"] = Utf8(outcome.path);
-            record["sha256"] = Utf8(outcome.sha256);
-            records.push_back(std::move(record));
-        }
-        return JsonDocument(summary, folder, std::move(records));
+        return JsonDocument(summary, folder, outcomes, 300, [](CJsonWriter& json, const ItemOutcome& outcome) {
+            json.Member("id", outcome.id);
+            json.Member("result", outcome.result);
+            json.Member("reason", outcome.reason);
+            json.Member("path", outcome.path);
+            json.Member("sha256", outcome.sha256);
+        });
     }
     if (format == OutputFormat::Csv) {
         std::string csv = CsvRow({L"id", L"result", L"reason", L"path", L"sha256"});

@@ -52,6 +52,26 @@ TEST(CliReport, CsvAndJsonCarryAwkwardTextsWholeAndParse) {
     // An unpaired surrogate from a careless library still gives valid UTF-8.
     const QuarantineItem broken = Item(std::wstring(L"x") + wchar_t(0xD800) + L".qtc", L"v", L"C:\\x\\y");
     EXPECT_NO_THROW(nlohmann::json::parse(FormatListing(OutputFormat::Json, L"C:\\Q\\", {&broken}, summary)));
+
+    // Every control character escaped, each as JSON's shortest form, and the
+    // whole text laid out as the JSON library lays out what it holds, byte for
+    // byte: reports compared across versions stay equal.
+    QuarantineItem controls = Item(L"c.qtc", std::wstring(L"\b\f\n\r\t\x01\x1f\x7f/\\\"", 11), L"C:\\x\\c");
+    controls.formerPaths = {L"C:\\x\\c", L"D:\\\u00e9"};
+    const std::string escaped =
+        FormatListing(OutputFormat::Json, L"C:\\Q\\", {&odd, &controls, &broken}, summary);
+    EXPECT_NE(escaped.find("\"virus\": \"\\b\\f\\n\\r\\t\\u0001\\u001f\x7f/\\\\\\\"\""), std::string::npos);
+    RunSummary failed;
+    failed.action = CliAction::Restore;
+    failed.unmatchedIds = {L"x.qtc", L"y\"z"};
+    failed.exitCode = 1;
+    failed.error = L"no quarantine could be opened in C:\\Q\\";
+    const ItemOutcome outcome{L"a.qtc", L"failed", L"first line\nsecond line", L"", L""};
+    for (const std::string& text :
+         {escaped, FormatListing(OutputFormat::Json, L"C:\\Q\\", {}, summary),
+          FormatOutcomes(OutputFormat::Json, L"C:\\Q\\", {outcome}, failed),
+          FormatOutcomes(OutputFormat::Json, L"C:\\Q\\", {}, failed)})
+        EXPECT_EQ(nlohmann::ordered_json::parse(text).dump(2, ' ', false) + "\r\n", text);
 }
 
 TEST(CliReport, TheLastLineOfTextSaysTheOutcome) {
