@@ -65,8 +65,10 @@ public:
             int date = 0;
             if (m_command.selection.after != 0 || m_command.selection.before != 0)
                 IsoTimestampText(container->m_Time, &date);
+            // Only a listing shows the time.
             if (IsSelected(m_command.selection, id, container->m_strVirus, date))
-                items.push_back(ReadQuarantineItem(container));
+                items.push_back(ReadQuarantineItem(
+                    container, m_command.action == CliAction::List ? ItemTime::Read : ItemTime::Skipped));
         }
         opened.containers.clear();
         m_summary.matched = items.size();
@@ -99,12 +101,9 @@ public:
         } else if (m_command.action == CliAction::Delete) {
             for (QuarantineItem& item : items) Delete(&item, &outcomes);
         } else {
-            std::vector<CZEBQtWrapper::ContainerPtr> selected;
-            for (const QuarantineItem& item : items) selected.push_back(item.container);
-            RestoreContainersInto(selected, m_destination,
-                                  [&](size_t index, bool skipped, int32_t result) {
-                                      Restored(items[index], skipped, result, &outcomes);
-                                  });
+            RestoreItemsInto(items, m_destination, [&](size_t index, bool skipped, int32_t result) {
+                Restored(items[index], skipped, result, &outcomes);
+            });
             // What was made for a restore that brought nothing back goes again.
             RemoveEmptyFolders(created);
         }
@@ -133,7 +132,7 @@ private:
         const std::vector<ItemAuditOutcome> files = RestoreOutcomes(item, result, m_destination);
         for (const ItemAuditOutcome& file : files) {
             if (result == kRestored) {
-                outcome.path = RestoredFilePath(item, file.file, m_destination);
+                outcome.path = file.path;
                 outcome.sha256 = file.sha256;
                 outcome.result = file.success ? L"restored" : L"failed";
                 outcome.reason = file.success ? std::wstring() : file.result;

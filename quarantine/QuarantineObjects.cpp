@@ -175,6 +175,43 @@ bool CZEBQtWrapper::Container::ListsOnlyNonFileObjects() {
     return false;
 }
 
+CZEBQtWrapper::Container::Objects CZEBQtWrapper::Container::ReadObjects() {
+    Objects objects;
+    if (m_hContainer == kNoHandle || m_pWrapper == nullptr) return objects;
+    // Whether the listing so far holds only registry values and hosts
+    // entries; the skip rule's further questions are asked at its end only
+    // while that holds.
+    bool onlyOthers = true;
+    for (int32_t index = 0; index < kMaxObjects; ++index) {
+        int32_t kind = kKindNotReported;
+        const int32_t handle = m_pWrapper->ZEBQtOpenObject(m_hContainer, index, &kind);
+        if (handle == kNoHandle) {
+            if (onlyOthers && objects.otherObjects != 0 && kind == kKindNotReported) {
+                int32_t nextKind = kKindNotReported;
+                const int32_t next = m_pWrapper->ZEBQtOpenObject(m_hContainer, index + 1, &nextKind);
+                if (next != kNoHandle) m_pWrapper->ZEBQtCloseObject(next);
+                objects.onlyNonFileObjects = next == kNoHandle && nextKind == kKindNotReported;
+            }
+            return objects;
+        }
+        // A kind left unnamed is taken for a file, as the enumeration takes it.
+        if (kind == 0 || kind == kKindNotReported) {
+            FileObject object(m_pWrapper);
+            object.m_hObject = handle;
+            object.m_nIndex = index;
+            object.ReadProperties();
+            objects.formerPaths.push_back(std::move(object.m_strOrigPath));
+            onlyOthers = false;
+            continue;
+        }
+        m_pWrapper->ZEBQtCloseObject(handle);
+        ++objects.otherObjects;
+        if (kind != kObjectRegistryValue && kind != kObjectHostsEntry) onlyOthers = false;
+    }
+    // A listing that never ended is not known to be complete.
+    return objects;
+}
+
 int32_t CZEBQtWrapper::Container::Restore(const std::wstring& destination, uint32_t flags,
                                           ZEBQtCleanHook hook, uintptr_t context,
                                           uint32_t reserved) {

@@ -115,6 +115,16 @@ public:
     bool ListsOnlyNonFileObjects();
     // How many objects the enumeration passes over as not files.
     int32_t CountNonFileObjects();
+    // All three of the above in one walk of the listing, for a reading of
+    // the whole item: each file object's former path (as FormerPaths gives
+    // them), the count of other objects and the answer of
+    // ListsOnlyNonFileObjects. Every object is closed again on return.
+    struct Objects {
+        std::vector<std::wstring> formerPaths;
+        int32_t otherObjects = 0;
+        bool onlyNonFileObjects = false;
+    };
+    Objects ReadObjects();
     int32_t Restore(const std::wstring& destination, uint32_t flags, ZEBQtCleanHook hook, uintptr_t context,
                     uint32_t reserved);
 

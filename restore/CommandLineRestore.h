@@ -8,6 +8,7 @@
 
 #include "quarantine/ZEBQtWrapper.h"
 #include "restore/ExitCodes.h"
+#include "restore/QuarantineItem.h"
 
 // A quarantine opened for a windowless run, with its containers. The
 // quarantine is closed last, after every container.
@@ -33,6 +34,10 @@ OpenedQuarantine OpenQuarantineForCommandLine(CZEBQtWrapper& library, const std:
 using ContainerRestored = std::function<void(size_t index, bool skipped, int32_t result)>;
 void RestoreContainersInto(const std::vector<CZEBQtWrapper::ContainerPtr>& containers,
                            const std::wstring& destination, const ContainerRestored& done);
+// The same loop over items read whole, whose reading already knows which of
+// them to pass over.
+void RestoreItemsInto(const std::vector<QuarantineItem>& items, const std::wstring& destination,
+                      const ContainerRestored& done);
 
 // The older form, /S=source /D=destination, for scripts written before the
 // commands: every container of the quarantine in source into the destination,

@@ -7,8 +7,7 @@ std::wstring RestoredFilePath(const QuarantineItem& item, size_t file, const std
     return file < item.formerPaths.size() ? RestoreTarget(destination, item.formerPaths[file]) : std::wstring();
 }
 
-std::wstring RestoredFileSha256(const QuarantineItem& item, size_t file, const std::wstring& destination) {
-    const std::wstring path = RestoredFilePath(item, file, destination);
+std::wstring RestoredFileSha256(const std::wstring& path) {
     std::wstring hex;
     if (path.empty() || !FileSha256(path, &hex)) hex.clear();
     return hex;
@@ -22,11 +21,8 @@ AuditEntry ItemAuditEntry(AuditOperation operation, const QuarantineItem& item,
     entry.itemId = item.id;
     entry.virus = item.virus;
     if (outcome.file < item.formerPaths.size()) entry.formerPath = item.formerPaths[outcome.file];
-    if (!outcome.destination.empty()) {
-        const std::wstring written =
-            outcome.success ? RestoredFilePath(item, outcome.file, outcome.destination) : std::wstring();
-        entry.destination = written.empty() ? outcome.destination : written;
-    }
+    if (!outcome.destination.empty())
+        entry.destination = outcome.success && !outcome.path.empty() ? outcome.path : outcome.destination;
     entry.result = outcome.result;
     entry.sha256 = outcome.sha256;
     return entry;

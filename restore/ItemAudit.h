@@ -16,9 +16,9 @@
 // former path names no file (no folder, no name).
 std::wstring RestoredFilePath(const QuarantineItem& item, size_t file, const std::wstring& destination);
 
-// The SHA-256 of that file as lowercase hex; empty when there is no such
-// file or it cannot be read.
-std::wstring RestoredFileSha256(const QuarantineItem& item, size_t file, const std::wstring& destination);
+// The SHA-256 of the file at path as lowercase hex; empty when the path is
+// empty or the file cannot be read.
+std::wstring RestoredFileSha256(const std::wstring& path);
 
 // How an operation ended for one file of an item (the first for a delete or
 // an item without files).
@@ -30,10 +30,11 @@ struct ItemAuditOutcome {
     std::wstring result;
     std::wstring destination;  // the folder written into; empty for the former place and for deletes
     size_t file = 0;
+    std::wstring path;         // where the restore writes that file; empty where the item names none
     std::wstring sha256;       // of the file written, when there is one
 };
 
-// The entry: the destination is the file a success wrote where the item
-// names it, else the folder asked for.
+// The entry: the destination is the file a success wrote (the outcome's
+// path) where the item names it, else the folder asked for.
 AuditEntry ItemAuditEntry(AuditOperation operation, const QuarantineItem& item,
                           const ItemAuditOutcome& outcome);

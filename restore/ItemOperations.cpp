@@ -17,10 +17,10 @@ std::vector<ItemAuditOutcome> RestoreOutcomes(const QuarantineItem& item, int32_
     const size_t files = item.formerPaths.empty() ? 1 : item.formerPaths.size();
     for (size_t file = 0; file < files; ++file) {
         outcome.file = file;
-        outcome.sha256 = RestoredFileSha256(item, file, destination);
+        outcome.path = RestoredFilePath(item, file, destination);
+        outcome.sha256 = RestoredFileSha256(outcome.path);
         // A file the item does not name cannot be looked for.
-        outcome.success =
-            !outcome.sha256.empty() || RestoredFilePath(item, file, destination).empty();
+        outcome.success = !outcome.sha256.empty() || outcome.path.empty();
         outcome.result =
             outcome.success ? L"restored" : AfxLoadString(IDS_RESTORED_FILE_UNREADABLE);
         outcomes.push_back(outcome);

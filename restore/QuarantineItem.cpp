@@ -1,15 +1,17 @@
 #include "restore/QuarantineItem.h"
 
-#include "quarantine/FormerPaths.h"
+#include <utility>
+
 #include "quarantine/ItemText.h"
 
-QuarantineItem ReadQuarantineItem(const CZEBQtWrapper::ContainerPtr& container) {
+QuarantineItem ReadQuarantineItem(const CZEBQtWrapper::ContainerPtr& container, ItemTime time) {
     QuarantineItem item;
     item.container = container;
     item.id = QuarantineFileName(container->m_strFilePath);
     item.virus = container->m_strVirus;
-    item.time = IsoTimestampText(container->m_Time, &item.date);
-    item.formerPaths = FormerPaths(*container);
+    if (time == ItemTime::Read) item.time = IsoTimestampText(container->m_Time, &item.date);
+    CZEBQtWrapper::Container::Objects objects = container->ReadObjects();
+    item.formerPaths = std::move(objects.formerPaths);
     item.fileObjects = static_cast<int>(item.formerPaths.size());
     if (!item.formerPaths.empty()) {
         const FormerLocation former = SplitFormerPath(item.formerPaths.front());
@@ -17,7 +19,8 @@ QuarantineItem ReadQuarantineItem(const CZEBQtWrapper::ContainerPtr& container) 
         item.fileName = former.fileName;
         item.folder = former.folder;
     }
-    item.otherObjects = container->CountNonFileObjects();
+    item.otherObjects = objects.otherObjects;
+    item.onlyNonFileObjects = objects.onlyNonFileObjects;
     return item;
 }
 

@@ -18,12 +18,20 @@ struct QuarantineItem {
     int date = 0;             // local yyyymmdd of the time, 0 without one
     int fileObjects = 0;
     int otherObjects = 0;     // registry values, hosts entries and whatever else is not a file
+    // Known to hold nothing but registry values and hosts entries, which have
+    // no place in a folder: a restore into one passes the item over.
+    bool onlyNonFileObjects = false;
     std::vector<std::wstring> formerPaths;    // every file's former path, in the library's order
     CZEBQtWrapper::ContainerPtr container;
 };
 
-// Reads what the item shows and holds from an enumerated or opened container.
-QuarantineItem ReadQuarantineItem(const CZEBQtWrapper::ContainerPtr& container);
+// Whether a reading makes the time's text, which only a listing shows.
+enum class ItemTime { Read, Skipped };
+
+// Reads what the item shows and holds from an enumerated or opened container,
+// its objects in one walk of their listing.
+QuarantineItem ReadQuarantineItem(const CZEBQtWrapper::ContainerPtr& container,
+                                  ItemTime time = ItemTime::Read);
 
 // The same for a container opened by its file's name, which is then the id:
 // a container opened by name may report its path differently, and the name is

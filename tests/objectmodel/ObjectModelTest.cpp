@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwchar>
 
 #include "quarantine/ZEBQtWrapper.h"
 #include "tests/doubles/recorder/Recorder.h"
@@ -352,4 +353,46 @@ TEST_F(ObjectModel, RestoresPassTheirArgumentsAndResultsThrough) {
     EXPECT_EQ(NewCalls(), (Calls{L"RestoreFileObject(111,1,2,3,4,5,32768,32768)",
                                  L"RestoreFileObject(111,0,0,0,0,0,32768,32768)",
                                  L"RestoreFileObject(121,0,0,0,0,0,32768,32768)"}));
+}
+
+// A reading of the whole item walks the objects once; it must answer what the
+// three separate walks answer, for listings complete, cut short and odd, and
+// leave every object closed.
+TEST_F(ObjectModel, OneWalkOfTheObjectsAnswersWhatTheThreeWalksDo) {
+    const wchar_t* const listings[] = {
+        L"",
+        L"object|handle=111|orig=C:\\docs\\a.txt\nobject|handle=112|kind=1\n",
+        L"object|handle=111|kind=1\nobject|handle=112|kind=2\n",
+        L"object|handle=111|kind=1\nobject|handle=-1|kind=0\n",
+        L"object|handle=111|kind=2\nobject|handle=-1|kind=none\nobject|handle=113|kind=1\n",
+        L"object|handle=111|kind=1\nobject|handle=112|kind=3\n",
+        L"object|handle=111|kind=none|orig=C:\\x\nobject|handle=112|kind=-7\nobject|handle=113|"
+        L"orig=D:\\y\n",
+    };
+    for (const wchar_t* listing : listings) {
+        Script(std::wstring(L"quarantine|handle=1|path=C:\\Q\\\ncontainer|handle=11\n") + listing);
+        CZEBQtWrapper::QuarantinePtr quarantine = m_wrapper.OpenQuarantine(L"C:\\Q\\");
+        std::vector<CZEBQtWrapper::ContainerPtr> containers;
+        ASSERT_TRUE(quarantine && quarantine->EnumContainers(containers) && containers.size() == 1);
+        CZEBQtWrapper::Container& container = *containers[0];
+        std::vector<std::wstring> formerPaths;
+        {
+            std::vector<CZEBQtWrapper::FileObjectPtr> objects;
+            container.EnumObjects(objects);
+            for (const CZEBQtWrapper::FileObjectPtr& object : objects)
+                formerPaths.push_back(object->m_strOrigPath);
+        }
+        NewCalls();
+        const CZEBQtWrapper::Container::Objects once = container.ReadObjects();
+        Calls closed;
+        for (const std::wstring& call : NewCallsSorted())
+            if (call.compare(0, 12, L"CloseObject(") == 0) closed.push_back(call);
+        Calls listed;
+        for (const wchar_t* at = listing; (at = std::wcsstr(at, L"handle=")) != nullptr; at += 7)
+            if (at[7] != L'-') listed.push_back(L"CloseObject(" + std::wstring(at + 7, 3) + L")");
+        EXPECT_EQ(closed, listed) << listing;
+        EXPECT_EQ(once.formerPaths, formerPaths) << listing;
+        EXPECT_EQ(once.otherObjects, container.CountNonFileObjects()) << listing;
+        EXPECT_EQ(once.onlyNonFileObjects, container.ListsOnlyNonFileObjects()) << listing;
+    }
 }
