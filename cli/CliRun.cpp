@@ -47,12 +47,15 @@ public:
 
         OpenedQuarantine opened = OpenQuarantineForCommandLine(m_library, m_folder);
         if (opened.exitCode == kCommandLineNoQuarantine && !m_library.m_hModule)
-            return Fail(opened.exitCode, L"the quarantine library ZEBQt.dll is missing: neither beside the program nor in "
-                                L"the product's folder");
+            return Fail(
+                opened.exitCode,
+                L"the quarantine library ZEBQt.dll is missing: neither beside the program nor in "
+                L"the product's folder");
         if (opened.exitCode == kCommandLineNoQuarantine)
             return Fail(opened.exitCode, L"no quarantine could be opened in " + m_folder);
         if (opened.exitCode != kCommandLineDone)
-            return Fail(opened.exitCode, L"the quarantine in " + m_folder + L" could not list its items");
+            return Fail(opened.exitCode,
+                        L"the quarantine in " + m_folder + L" could not list its items");
 
         std::vector<QuarantineItem> items;
         items.reserve(opened.containers.size());

@@ -188,7 +188,8 @@ CZEBQtWrapper::Container::Objects CZEBQtWrapper::Container::ReadObjects() {
         if (handle == kNoHandle) {
             if (onlyOthers && objects.otherObjects != 0 && kind == kKindNotReported) {
                 int32_t nextKind = kKindNotReported;
-                const int32_t next = m_pWrapper->ZEBQtOpenObject(m_hContainer, index + 1, &nextKind);
+                const int32_t next =
+                    m_pWrapper->ZEBQtOpenObject(m_hContainer, index + 1, &nextKind);
                 if (next != kNoHandle) m_pWrapper->ZEBQtCloseObject(next);
                 objects.onlyNonFileObjects = next == kNoHandle && nextKind == kKindNotReported;
             }

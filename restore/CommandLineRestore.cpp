@@ -22,7 +22,8 @@ namespace {
 // nothing a folder can take.
 template <typename Skip>
 void RestoreEachInto(const std::vector<CZEBQtWrapper::ContainerPtr>& containers,
-                     const std::wstring& destination, const Skip& skip, const ContainerRestored& done) {
+                     const std::wstring& destination, const Skip& skip,
+                     const ContainerRestored& done) {
     for (size_t index = 0; index < containers.size(); ++index) {
         if (skip(index)) {
             done(index, true, kRestored);
@@ -53,7 +54,8 @@ void RestoreItemsInto(const std::vector<QuarantineItem>& items, const std::wstri
 
 int RestoreQuarantineInto(CZEBQtWrapper& library, const std::wstring& source,
                           const std::wstring& destination) {
-    const OpenedQuarantine opened = OpenQuarantineForCommandLine(library, QuarantineFolderPath(source));
+    const OpenedQuarantine opened =
+        OpenQuarantineForCommandLine(library, QuarantineFolderPath(source));
     if (opened.exitCode != kCommandLineDone) return opened.exitCode;
     const std::vector<CZEBQtWrapper::ContainerPtr>& containers = opened.containers;
 
