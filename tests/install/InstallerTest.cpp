@@ -173,6 +173,10 @@ protected:
         if (!Exists(m_setup))
             GTEST_SKIP() << "no installer was built (makensis missing when the build was "
                             "configured; tools/setup installs it)";
+        // The session's desktop window must stand before a setup runs in a
+        // job: where the setup's first window made it, its process would
+        // belong to the job, which then never ends.
+        ::GetDesktopWindow();
         RemoveLeftovers();
         ASSERT_FALSE(Exists(m_productDir)) << "the test prefix must start without the product";
         m_scratch = ScratchForThisTest();
