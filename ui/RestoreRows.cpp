@@ -27,8 +27,14 @@ void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destinatio
         return;
     }
     CWaitCursor wait;
-    const bool deleteAfter =
-        askDelete && AfxMessageBox(IDS_DELETE_AFTER_RESTORE, MB_YESNOCANCEL) == IDYES;
+    const int answer = askDelete ? AfxMessageBox(IDS_DELETE_AFTER_RESTORE, MB_YESNOCANCEL) : IDNO;
+    // Cancel, or the box closed, ends the command before anything is
+    // restored: a quarantined file the user did not let out stays in.
+    if (answer == IDCANCEL) {
+        KeepFocus();
+        return;
+    }
+    const bool deleteAfter = answer == IDYES;
     // The question's box set the arrow.
     wait.Restore();
     const ZEBQtCleanHook hook = clean ? &CleanHook : nullptr;

@@ -306,7 +306,9 @@ void CModalAnswerer::Answer(HWND hWnd) {
             shown.answer = m_messageBoxAnswers.front();
             m_messageBoxAnswers.pop_front();
         } else {
-            shown.answer = offers(IDOK) ? IDOK : offers(IDCANCEL) ? IDCANCEL : IDNO;
+            // A box that asks goes on without its optional part (No), as a
+            // test that did not choose an answer expects.
+            shown.answer = offers(IDOK) ? IDOK : offers(IDNO) ? IDNO : IDCANCEL;
         }
     } else {
         shown.kind = ShownWindow::kDialog;

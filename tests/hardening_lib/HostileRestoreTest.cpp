@@ -55,10 +55,10 @@ TEST_F(HostileRestore, OneRowWithAnUnknownCodeShowsTheUnspecificErrorOnce) {
     const Case cases[] = {
         {7, IDC_RESTORE, IDNO},
         {-4, IDC_RESTORE, IDYES},
-        {INT32_MIN, IDC_CLEAN_AND_RESTORE, IDCANCEL},
+        {INT32_MIN, IDC_CLEAN_AND_RESTORE, IDNO},
         {INT32_MAX, IDC_RESTORE_TO_NEW_LOCATION, 0},
         {1, IDC_CLEAN_AND_RESTORE, IDYES},
-        {-5, IDC_RESTORE, IDCANCEL},
+        {-5, IDC_RESTORE, IDNO},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);

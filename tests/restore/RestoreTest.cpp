@@ -21,24 +21,23 @@ TEST_F(Restore, WithNothingSelectedEachCommandOnlyAsksForASelection) {
     const std::wstring dest = scene.Root() + L"\\dest";
     ASSERT_TRUE(MakeFolders(dest));
     Create();
-    SettleBrowserOn(dest);
     driver.SelectRows({});
 
     driver.Click(IDC_RESTORE);
     driver.Click(IDC_CLEAN_AND_RESTORE);
-    answerer.ChooseFolderInNextBrowser(dest);
     driver.Click(IDC_RESTORE_TO_NEW_LOCATION);
 
+    // No folder is asked for when there is nothing to restore into it.
     const std::vector<ShownWindow>& shown = answerer.Shown();
-    ASSERT_EQ(shown.size(), 4u);
-    EXPECT_EQ(shown[0].kind, ShownWindow::kMessageBox);
-    EXPECT_EQ(shown[0].buttons, std::vector<int>{IDOK});
-    EXPECT_EQ(shown[0].icon, UINT(MB_ICONEXCLAMATION));
-    EXPECT_EQ(shown[2].kind, ShownWindow::kFolderBrowser);
+    ASSERT_EQ(shown.size(), 3u);
+    for (const ShownWindow& window : shown) {
+        EXPECT_EQ(window.kind, ShownWindow::kMessageBox);
+        EXPECT_EQ(window.buttons, std::vector<int>{IDOK});
+        EXPECT_EQ(window.icon, UINT(MB_ICONEXCLAMATION));
+    }
     EXPECT_EQ(Messages(), Texts({IDS_SELECT_FILES, IDS_SELECT_FILES, IDS_SELECT_FILES}));
     EXPECT_EQ(shown[0].caption, AfxGetAppTitle());
-    // The browser's choice is kept even though nothing was restored.
-    EXPECT_EQ(settings.DestPath(), dest);
+    EXPECT_NE(settings.DestPath(), dest);
     EXPECT_FALSE(FileExists(OriginFile(L"a.txt")));
     EXPECT_TRUE(FolderEntries(dest).empty());
     EXPECT_EQ(scene.QuarantineFiles(), Names{name});
@@ -65,9 +64,13 @@ TEST_F(Restore, YesRestoresByteForByteDeletesTheQuarantineFileAndRefillsTheList)
     EXPECT_EQ(ListedNames(), (Names{b, late}));
 }
 
-TEST_F(Restore, NoOrCancelStillRestoresButKeepsTheQuarantineFileAndTheList) {
+// No restores and keeps the quarantine file; Cancel, or the box closed, ends
+// the command before anything is restored.
+TEST_F(Restore, NoRestoresAndKeepsTheQuarantineFileCancelRestoresNothing) {
+    LoadScanner();
     const std::wstring a = Add(L"a.txt", "alpha");
     const std::wstring b = Add(L"b.txt", "bravo");
+    CRestoreInterposer interposer(Library());
     Create();
     const std::wstring late = Add(L"late.txt", "late");
 
@@ -75,12 +78,16 @@ TEST_F(Restore, NoOrCancelStillRestoresButKeepsTheQuarantineFileAndTheList) {
     answerer.AnswerNextMessageBox(IDNO);
     driver.Click(IDC_RESTORE);
     Select({b});
-    answerer.AnswerNextMessageBox(IDCANCEL);
-    driver.Click(IDC_RESTORE);
+    for (const int button : {IDC_RESTORE, IDC_CLEAN_AND_RESTORE}) {
+        answerer.AnswerNextMessageBox(IDCANCEL);
+        driver.Click(button);
+    }
 
-    EXPECT_EQ(Messages(), Texts({IDS_DELETE_AFTER_RESTORE, IDS_DELETE_AFTER_RESTORE}));
+    EXPECT_EQ(Messages(), Texts({IDS_DELETE_AFTER_RESTORE, IDS_DELETE_AFTER_RESTORE,
+                                 IDS_DELETE_AFTER_RESTORE}));
+    EXPECT_EQ(interposer.RestoredNames(), Names{a});
     EXPECT_EQ(ReadFileBytes(OriginFile(L"a.txt")), "alpha");
-    EXPECT_EQ(ReadFileBytes(OriginFile(L"b.txt")), "bravo");
+    EXPECT_EQ(FolderEntries(scene.Origin()), Names{L"a.txt"});
     EXPECT_EQ(scene.QuarantineFiles(), (Names{a, b, late}));
     EXPECT_EQ(ListedNames(), (Names{a, b}));
     EXPECT_EQ(driver.SelectedRows(), std::vector<int>{RowOf(b)});
