@@ -168,21 +168,22 @@ void CQuarantineDlg::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult) {
     *pResult = 0;
     if (pNMHDR == nullptr) return;
     const int column = reinterpret_cast<const NMLISTVIEW*>(pNMHDR)->iSubItem;
-
-    // Renumbering the rows' item data would otherwise repaint them one by one.
-    const CRedrawSuspension noRedraw(m_lstQuarantine);
-    const int count = std::max(m_lstQuarantine.GetItemCount(), 0);
-    for (int i = 0; i < count; ++i) m_lstQuarantine.SetItemData(i, static_cast<DWORD_PTR>(i));
-    const SortSnapshot snapshot =
-        BuildSortSnapshot(ColumnTexts(m_lstQuarantine, column, count), column, m_timestampMoments);
-
     if (column == sortColumn) {
         sortDescending = sortDescending == 0 ? 1 : 0;
     } else {
         sortColumn = column;
         sortDescending = 0;
     }
+    SortRows();
+}
 
+void CQuarantineDlg::SortRows() {
+    // Renumbering the rows' item data would otherwise repaint them one by one.
+    const CRedrawSuspension noRedraw(m_lstQuarantine);
+    const int count = std::max(m_lstQuarantine.GetItemCount(), 0);
+    for (int i = 0; i < count; ++i) m_lstQuarantine.SetItemData(i, static_cast<DWORD_PTR>(i));
+    const SortSnapshot snapshot =
+        BuildSortSnapshot(ColumnTexts(m_lstQuarantine, sortColumn, count), sortColumn, m_timestampMoments);
     {
         const SnapshotScope scope(m_pSortSnapshot, snapshot);
         m_lstQuarantine.SortItems(&CompareRows, reinterpret_cast<DWORD_PTR>(this));

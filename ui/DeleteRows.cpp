@@ -29,8 +29,7 @@ void CQuarantineDlg::DeleteSelection() {
             return audit.success;
         });
         // A quarantine file that would not go is listed again.
-        FillQuarantineList();
-        FocusAfterRefill(firstSelected);
+        RefillKeepingFocus();
     }
     walk.ReportFailures(IDS_WALK_DELETE_FAILED);
     KeepFocus();

@@ -8,6 +8,14 @@ int RowToFocusAfterRefill(int previousRow, int count) {
     return previousRow < count ? previousRow : count - 1;
 }
 
+std::vector<int> FocusCandidateRows(int firstSelected, int count) {
+    std::vector<int> rows;
+    if (firstSelected < 0 || firstSelected >= count) return rows;
+    for (int row = firstSelected; row < count; ++row) rows.push_back(row);
+    for (int row = firstSelected - 1; row >= 0; --row) rows.push_back(row);
+    return rows;
+}
+
 void FocusListRow(HWND hList, int row, bool select) {
     if (row < 0) return;
     LVITEMW item = {};

@@ -1,5 +1,6 @@
 #include "ui/QuarantineDlg.h"
 
+#include <unordered_map>
 #include <vector>
 
 #include "framework/WinApp.h"
@@ -38,7 +39,9 @@ private:
 CQuarantineDlg::CQuarantineDlg(CWnd* pParent)
     : CResizingDialog(IDD_QUARANTINE_DIALOG, pParent),
       m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
-      sortColumn(-1),
+      // The fill lists the rows by the first column, ascending, and the arrows
+      // say so: a first click there reverses it, as on any sorted column.
+      sortColumn(kColumnQuarantineFile),
       sortDescending(0) {}
 
 CQuarantineDlg::~CQuarantineDlg() {
@@ -194,8 +197,28 @@ BOOL CQuarantineDlg::PreTranslateMessage(MSG* pMsg) {
 
 void CQuarantineDlg::OnReload() {
     m_strFolder = m_edtPath.GetWindowText();
-    FillQuarantineList();
+    RefillKeepingFocus();
     KeepFocus();
+}
+
+void CQuarantineDlg::RefillKeepingFocus() {
+    const int firstSelected = m_lstQuarantine.GetNextItem(-1, LVNI_SELECTED);
+    std::vector<std::wstring> candidates;
+    for (const int row : FocusCandidateRows(firstSelected, m_lstQuarantine.GetItemCount()))
+        candidates.push_back(m_lstQuarantine.GetItemText(row, kColumnQuarantineFile));
+    FillQuarantineList();
+    if (firstSelected < 0) return;
+    // A folder's quarantine files have distinct names.
+    std::unordered_map<std::wstring, int> rows;
+    for (int row = 0; row < m_lstQuarantine.GetItemCount(); ++row)
+        rows.emplace(m_lstQuarantine.GetItemText(row, kColumnQuarantineFile), row);
+    for (const std::wstring& name : candidates) {
+        const auto found = rows.find(name);
+        if (found == rows.end()) continue;
+        FocusListRow(m_lstQuarantine.GetSafeHwnd(), found->second, true);
+        return;
+    }
+    FocusAfterRefill(firstSelected);
 }
 
 void CQuarantineDlg::FocusAfterRefill(int firstSelectedRow) {
@@ -210,9 +233,6 @@ void CQuarantineDlg::KeepFocus() {
 void CQuarantineDlg::FillQuarantineList() {
     m_lstQuarantine.DeleteAllItems();
     m_timestampMoments.Clear();
-    // The list control orders the rows by their first column as they come in;
-    // the arrows say so from the start, however the rows were sorted before.
-    ShowSortArrows(m_lstQuarantine.GetSafeHwnd(), kColumnQuarantineFile, false);
     m_strFolder = QuarantineFolderPath(m_strFolder);
 
     CZEBQtWrapper::QuarantinePtr quarantine = m_ZEBQt.OpenQuarantine(m_strFolder);
@@ -244,6 +264,13 @@ void CQuarantineDlg::FillQuarantineList() {
         m_lstQuarantine.SetItemText(row, kColumnPath, former.folder);
         m_lstQuarantine.SetItemText(row, kColumnTimestamp, timestamp);
     }
+    // The list control orders the rows by their first column as they come in;
+    // any other sort the user chose is made again, so that the rows, the
+    // arrows and the next click agree.
+    if (sortColumn == kColumnQuarantineFile && sortDescending == 0)
+        ShowSortArrows(m_lstQuarantine.GetSafeHwnd(), kColumnQuarantineFile, false);
+    else
+        SortRows();
     // The top row takes the list's focus, unselected: a list without a
     // focused row shows no focus at all when the keyboard reaches it.
     FocusListRow(m_lstQuarantine.GetSafeHwnd(),

@@ -101,6 +101,14 @@ private:
     // standing where its first selected row stood gets the focus and the
     // selection, so that the keyboard goes on from there.
     void FocusAfterRefill(int firstSelectedRow);
+    // Refills the list after an operation on the selection or a Reload. The
+    // user's sort holds, and the focus and the selection go to the first
+    // selected item when it is still listed, else to the item nearest after
+    // it in the view that is, by identity rather than by index.
+    void RefillKeepingFocus();
+    // Sorts the rows by sortColumn in sortDescending's direction and shows
+    // the arrows for it.
+    void SortRows();
     // The focus on a control after an operation, never lost.
     void KeepFocus();
 

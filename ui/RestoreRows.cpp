@@ -64,8 +64,7 @@ void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destinatio
     // A single row that failed leaves the list as it stands, selection and all.
     const bool singleRowFailed = walk.Selected() == 1 && walk.AnyFailed();
     if (deleteAfter && !singleRowFailed) {
-        FillQuarantineList();
-        FocusAfterRefill(firstSelected);
+        RefillKeepingFocus();
     }
     walk.ReportFailures(IDS_WALK_RESTORE_FAILED);
     KeepFocus();

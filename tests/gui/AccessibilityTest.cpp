@@ -175,15 +175,19 @@ TEST(Accessibility, AltWithTheLabelsKeyFocusesTheListInBothLanguages) {
     });
 }
 
-TEST(Accessibility, SortArrowsFollowBothDirectionsAndAReloadInBothLanguages) {
+TEST(Accessibility, SortArrowsFollowBothDirectionsAndHoldAcrossAReloadInBothLanguages) {
     InBothLanguages([&](bool) {
         FakeDialog dialog;
         dialog.Add(L"a.q", L"Zeta", L"C:\\a.txt");
         dialog.Add(L"b.q", L"Alpha", L"C:\\b.txt");
         ASSERT_TRUE(dialog.Create());
         const HWND hList = dialog.Item(IDC_QUARANTINE_LIST);
-        // The list orders its rows by the first column as they come in.
+        // The list orders its rows by the first column as they come in, and
+        // a first click there reverses that order, as the arrow promises.
         EXPECT_EQ(Arrows(hList), L"u----");
+        dialog.driver.ClickColumn(0);
+        EXPECT_EQ(Arrows(hList), L"d----");
+        EXPECT_EQ(dialog.driver.Column(0), (std::vector<std::wstring>{L"b.q", L"a.q"}));
 
         dialog.driver.ClickColumn(1);
         EXPECT_EQ(Arrows(hList), L"-u---");
@@ -191,12 +195,16 @@ TEST(Accessibility, SortArrowsFollowBothDirectionsAndAReloadInBothLanguages) {
         dialog.driver.ClickColumn(1);
         EXPECT_EQ(Arrows(hList), L"-d---");
         EXPECT_EQ(dialog.driver.Column(1), (std::vector<std::wstring>{L"Zeta", L"Alpha"}));
+
+        // A refill keeps the sort: the arrow, the rows and the next click agree.
+        dialog.driver.Click(IDC_RELOAD);
+        EXPECT_EQ(Arrows(hList), L"-d---");
+        EXPECT_EQ(dialog.driver.Column(1), (std::vector<std::wstring>{L"Zeta", L"Alpha"}));
+        dialog.driver.ClickColumn(1);
+        EXPECT_EQ(Arrows(hList), L"-u---");
+        EXPECT_EQ(dialog.driver.Column(1), (std::vector<std::wstring>{L"Alpha", L"Zeta"}));
         dialog.driver.ClickColumn(4);
         EXPECT_EQ(Arrows(hList), L"----u");
-
-        dialog.driver.Click(IDC_RELOAD);
-        EXPECT_EQ(Arrows(hList), L"u----");
-        EXPECT_EQ(dialog.driver.Column(0), (std::vector<std::wstring>{L"a.q", L"b.q"}));
     });
 }
 

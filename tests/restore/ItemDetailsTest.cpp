@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "tests/cmdline/ProgramRun.h"
 #include "tests/common/TestPaths.h"
 #include "tests/restore/RestoreFixture.h"
@@ -140,4 +142,53 @@ TEST_F(ItemDetails, AfterADeleteTheKeyboardIsOnTheRowThatTookTheSelectionsPlace)
     EXPECT_EQ(::GetFocus(), hList);
     EXPECT_EQ(driver.SelectedRows(), std::vector<int>{1});
     EXPECT_EQ(::SendMessageW(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 1);
+}
+
+// A delete, a restore with Yes and a Reload keep the user's sort, and the
+// keyboard goes on from the item that came next in the view, never from the
+// row that now stands at the old index.
+TEST_F(ItemDetails, AfterARefillTheSortHoldsAndTheNextItemInTheViewIsSelectedInBothLanguages) {
+    for (const wchar_t* file : {L"a.txt", L"b.txt", L"c.txt", L"d.txt", L"e.txt", L"f.txt", L"g.txt"})
+        Add(file, "x");
+    InBothLanguages([&](bool) {
+        CMainDialogDriver local;
+        ASSERT_TRUE(Open(local));
+        const auto selected = [&local] {
+            Names names;
+            for (const int row : local.SelectedRows()) names.push_back(local.Row(row)[kColumnFileName]);
+            return names;
+        };
+        const auto without = [](Names names, const std::wstring& name) {
+            names.erase(std::find(names.begin(), names.end(), name));
+            return names;
+        };
+        // By file name, descending, against the first column's order.
+        local.ClickColumn(kColumnFileName);
+        local.ClickColumn(kColumnFileName);
+        Names view = local.Column(kColumnFileName);
+        ASSERT_GE(view.size(), 4u);
+        ASSERT_TRUE(std::is_sorted(view.rbegin(), view.rend()));
+        const std::wstring deleted = view[1], restored = view[2], last = view[3];
+
+        local.SelectRows({1});
+        answerer.AnswerNextMessageBox(IDYES);
+        local.PressKey(VK_DELETE);
+        view = without(view, deleted);
+        EXPECT_EQ(local.Column(kColumnFileName), view);
+        EXPECT_EQ(selected(), Names{restored});
+
+        local.Click(IDC_RELOAD);
+        EXPECT_EQ(local.Column(kColumnFileName), view);
+        EXPECT_EQ(selected(), Names{restored});
+
+        answerer.AnswerNextMessageBox(IDYES);
+        local.Click(IDC_RESTORE);
+        view = without(view, restored);
+        EXPECT_EQ(local.Column(kColumnFileName), view);
+        EXPECT_EQ(selected(), Names{last});
+
+        // The arrow still says descending, so the next click goes ascending.
+        local.ClickColumn(kColumnFileName);
+        EXPECT_EQ(local.Column(kColumnFileName), Names(view.rbegin(), view.rend()));
+    });
 }

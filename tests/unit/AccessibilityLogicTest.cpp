@@ -74,3 +74,15 @@ TEST(ListFocus, AfterARefillTheRowWhereTheSelectionBeganClampedToTheList) {
         EXPECT_EQ(RowToFocusAfterRefill(c.previous, c.count), c.expected)
             << c.previous << " of " << c.count;
 }
+
+TEST(ListFocus, AfterARefillTheSelectionsItemThenTheNearestAfterItThenBefore) {
+    const struct {
+        int firstSelected, count;
+        std::vector<int> expected;
+    } cases[] = {
+        {2, 5, {2, 3, 4, 1, 0}}, {0, 3, {0, 1, 2}}, {2, 3, {2, 1, 0}}, {-1, 3, {}}, {3, 3, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FocusCandidateRows(c.firstSelected, c.count), c.expected)
+            << c.firstSelected << " of " << c.count;
+}
