@@ -182,8 +182,8 @@ void CQuarantineDlg::SortRows() {
     const CRedrawSuspension noRedraw(m_lstQuarantine);
     const int count = std::max(m_lstQuarantine.GetItemCount(), 0);
     for (int i = 0; i < count; ++i) m_lstQuarantine.SetItemData(i, static_cast<DWORD_PTR>(i));
-    const SortSnapshot snapshot =
-        BuildSortSnapshot(ColumnTexts(m_lstQuarantine, sortColumn, count), sortColumn, m_timestampMoments);
+    const SortSnapshot snapshot = BuildSortSnapshot(ColumnTexts(m_lstQuarantine, sortColumn, count),
+                                                    sortColumn, m_timestampMoments);
     {
         const SnapshotScope scope(m_pSortSnapshot, snapshot);
         m_lstQuarantine.SortItems(&CompareRows, reinterpret_cast<DWORD_PTR>(this));
