@@ -36,6 +36,7 @@
 #define IDS_HOLDS_NO_FILES 129
 #define IDS_BROWSE_NAME 130
 #define IDS_FILE_IN_THE_WAY 131
+#define IDS_NONE_OF_THE_FILES_RESTORED 132
 // Command-line texts keep to 170 and up.
 #define IDS_RESTORED_FILE_UNREADABLE 170
 

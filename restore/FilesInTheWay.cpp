@@ -65,7 +65,7 @@ std::vector<std::wstring> OccupiedTargets(const std::vector<std::wstring>& targe
 }
 
 std::wstring FilesInTheWayText(const std::wstring& libraryText,
-                               const std::vector<std::wstring>& occupiedTargets) {
+                               const std::vector<std::wstring>& occupiedTargets, size_t itemFiles) {
     std::wstring text = libraryText;
     if (occupiedTargets.empty()) return text;
     const std::wstring pattern = AfxLoadString(IDS_FILE_IN_THE_WAY);
@@ -75,11 +75,14 @@ std::wstring FilesInTheWayText(const std::wstring& libraryText,
         if (where.folder.size() == 2 && where.folder[1] == L':') where.folder += L'\\';
         text += L"\n" + FillTexts(pattern, where.fileName, where.folder);
     }
+    // One name in the way reads as if the item's other files came back.
+    if (itemFiles > 1) text += L"\n" + FillCounts(AfxLoadString(IDS_NONE_OF_THE_FILES_RESTORED), {itemFiles});
     return text;
 }
 
 std::wstring RestoreFailureReason(int32_t result, const std::wstring& destination,
                                   const std::vector<std::wstring>& formerPaths) {
-    return FilesInTheWayText(AfxLoadString(RestoreFailureMessage(result)),
-                             OccupiedTargets(RestoreTargets(destination, formerPaths)));
+    const std::vector<std::wstring> targets = RestoreTargets(destination, formerPaths);
+    return FilesInTheWayText(AfxLoadString(RestoreFailureMessage(result)), OccupiedTargets(targets),
+                             targets.size());
 }

@@ -25,11 +25,13 @@ std::vector<std::wstring> RestoreTargets(const std::wstring& destination,
 std::vector<std::wstring> OccupiedTargets(const std::vector<std::wstring>& targets);
 
 // The failure's text in the user's language: libraryText, the message for
-// the library's code, as the first line, then one line per occupied target
-// naming the file, its folder (a leading "\\?\" dropped) and that nothing
-// was overwritten. libraryText alone when nothing was in the way.
+// the library's code, as the first line, then for each occupied target the
+// file's name and that nothing was overwritten, with its folder (a leading
+// "\\?\" dropped) whole on a line of its own; for an item of more than one
+// file (itemFiles) a last line says that none of them was restored.
+// libraryText alone when nothing was in the way.
 std::wstring FilesInTheWayText(const std::wstring& libraryText,
-                               const std::vector<std::wstring>& occupiedTargets);
+                               const std::vector<std::wstring>& occupiedTargets, size_t itemFiles);
 
 // All of the above for a restore that answered result: the reason the dialog
 // and the command line give for the item. Looks at the disk; due after the

@@ -137,8 +137,8 @@ TEST_F(Scripts, RestoreOneItemByIdThenAgainIntoTheSameFolder) {
     const nlohmann::json second = nlohmann::json::parse(Output(L"second.json"));
     EXPECT_EQ(second["items"][0]["result"], "failed");
     EXPECT_EQ(second["items"][0]["reason"], Utf8(L"The target file could not be opened.\nA file named \"" +
-                                                 std::wstring(kUmlautCjk) + L"\" is already in \"" + out +
-                                                 L"\"; nothing was overwritten."));
+                                                 std::wstring(kUmlautCjk) +
+                                                 L"\" is already in this folder; nothing was overwritten:\n" + out));
     EXPECT_EQ(second["summary"]["exitCode"], kCommandLineRestoreFailed);
     EXPECT_EQ(FilesIn(m_quarantine, L"*.qtc").size(), 2u) << "a restore deletes nothing";
 }
@@ -357,7 +357,7 @@ TEST_F(Scripts, PathsOf300CharactersAreNamedWholeFromListingToAudit) {
     ASSERT_EQ(refused["items"].size(), 1u);
     EXPECT_EQ(refused["items"][0]["reason"],
               Utf8(L"The target file could not be opened.\nA file named \"" + name +
-                   L"\" is already in \"" + out + L"\"; nothing was overwritten."));
+                   L"\" is already in this folder; nothing was overwritten:\n" + out));
 
     AuditEntry back;
     back.operation = AuditOperation::CommandLineRestore;

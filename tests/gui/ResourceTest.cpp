@@ -251,7 +251,7 @@ TEST(Resources, AboutBoxTemplateInBothLanguages) {
 TEST(Resources, EveryStringExistsInBothLanguages) {
     HMODULE hModule = ::GetModuleHandleW(nullptr);
     for (const LANGID language : {kEnglish, kGerman}) {
-        for (UINT nID = IDS_ABOUTBOX; nID <= IDS_FILE_IN_THE_WAY; ++nID) {
+        for (UINT nID = IDS_ABOUTBOX; nID <= IDS_NONE_OF_THE_FILES_RESTORED; ++nID) {
             // String resources come in blocks of sixteen.
             HRSRC hBlock = ::FindResourceExW(hModule, MAKEINTRESOURCEW(6) /* RT_STRING */,
                                              MAKEINTRESOURCEW(nID / 16 + 1), language);

@@ -95,18 +95,22 @@ TEST_F(ItemDetails, ARestoreOntoAnExistingFileNamesItAndOverwritesNothingInBothL
         };
         const std::wstring targetFailed = german ? L"Die Zieldatei konnte nicht geöffnet werden."
                                                  : L"The target file could not be opened.";
+        // The folder whole on a line of its own.
         const auto inTheWay = [&](const std::wstring& name) {
-            return german ? L"Eine Datei namens „" + name + L"“ liegt bereits in „" + folder +
-                                L"“; nichts wurde überschrieben."
-                          : L"A file named \"" + name + L"\" is already in \"" + folder +
-                                L"\"; nothing was overwritten.";
+            return german ? L"Eine Datei namens „" + name +
+                                L"“ liegt bereits in diesem Ordner; nichts wurde überschrieben:\n" + folder
+                          : L"A file named \"" + name +
+                                L"\" is already in this folder; nothing was overwritten:\n" + folder;
         };
+        // An item of several files says that none of them came back.
+        const std::wstring noneOfThree = german ? L"Keine der 3 Dateien dieses Objekts wurde zurückbewegt."
+                                                : L"None of this item's 3 files was restored.";
 
         local.SelectRows({rowOf(multi)});
         answerer.AnswerNextMessageBox(IDNO);
         local.Click(IDC_RESTORE);
         ASSERT_EQ(Messages().size(), 2u);
-        EXPECT_EQ(Messages()[1], targetFailed + L"\n" + inTheWay(L"two.txt"));
+        EXPECT_EQ(Messages()[1], targetFailed + L"\n" + inTheWay(L"two.txt") + L"\n" + noneOfThree);
 
         answerer.ClearShown();
         local.SelectRows({rowOf(multi), rowOf(single)});
@@ -114,11 +118,15 @@ TEST_F(ItemDetails, ARestoreOntoAnExistingFileNamesItAndOverwritesNothingInBothL
         local.Click(IDC_RESTORE);
         ASSERT_EQ(Messages().size(), 2u);
         const std::wstring message = Messages()[1];
-        EXPECT_NE(message.find(multi + L": " + targetFailed + L"\n" + inTheWay(L"two.txt")),
+        // One line per row, after a blank line.
+        EXPECT_NE(message.find(L":\n\n"), std::wstring::npos);
+        EXPECT_NE(message.find(multi + L": " +
+                               OneLine(targetFailed + L"\n" + inTheWay(L"two.txt") + L"\n" + noneOfThree)),
                   std::wstring::npos)
             << std::string(message.begin(), message.end());
-        EXPECT_NE(message.find(single + L": " + targetFailed + L"\n" + inTheWay(L"single.txt")),
+        EXPECT_NE(message.find(single + L": " + OneLine(targetFailed + L"\n" + inTheWay(L"single.txt"))),
                   std::wstring::npos);
+        EXPECT_EQ(std::count(message.begin(), message.end(), L'\n'), 3);
     });
     EXPECT_EQ(ReadFileBytes(OriginFile(L"two.txt")), "mine");
     EXPECT_EQ(ReadFileBytes(OriginFile(L"single.txt")), "mine too");

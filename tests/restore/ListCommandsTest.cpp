@@ -302,9 +302,9 @@ TEST_F(ListCommands, GermanMenuAndDeleteTexts) {
     driver.Click(IDC_RESTORE);
     ASSERT_EQ(Messages().size(), 2u);
     EXPECT_EQ(Messages()[1], L"1 von 2 Quarantänedateien konnten nicht zurückbewegt werden:\n\n" +
-                                 b + L": Die Zieldatei konnte nicht geöffnet werden.\n" +
-                                 L"Eine Datei namens „b.txt“ liegt bereits in „" + scene.Origin() +
-                                 L"“; nichts wurde überschrieben.");
+                                 b + L": Die Zieldatei konnte nicht geöffnet werden. " +
+                                 L"Eine Datei namens „b.txt“ liegt bereits in diesem Ordner; nichts "
+                                 L"wurde überschrieben: " + scene.Origin());
     EXPECT_EQ(ReadFileBytes(OriginFile(L"c.txt")), "charlie");
 }
 

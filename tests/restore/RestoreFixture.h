@@ -94,10 +94,16 @@ protected:
         return WalkFailureText(Text(nHeadID), Text(IDS_WALK_MORE_FAILED), failures, tried);
     }
 
-    // The line a failed restore adds for a file already at its target.
+    // The lines a failed restore adds for a file already at its target: the
+    // folder whole on a line of its own.
     static std::wstring InTheWay(const std::wstring& name, const std::wstring& folder) {
-        return L"\nA file named \"" + name + L"\" is already in \"" + folder +
-               L"\"; nothing was overwritten.";
+        return L"\nA file named \"" + name + L"\" is already in this folder; nothing was overwritten:\n" +
+               folder;
+    }
+    // The same as one line, as the message after a walk of several rows lists it.
+    static std::wstring OneLine(std::wstring text) {
+        std::replace(text.begin(), text.end(), L'\n', L' ');
+        return text;
     }
 
     std::wstring OriginFile(const std::wstring& name) const {

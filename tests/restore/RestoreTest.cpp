@@ -157,8 +157,8 @@ TEST_F(Restore, WithSeveralRowsAFailureIsReportedOnceAtTheEndAndTheOthersAreRest
 
     EXPECT_EQ(Messages(), (Names{Text(IDS_DELETE_AFTER_RESTORE),
                                  L"1 of 3 quarantine files could not be restored:\n\n" + b +
-                                     L": The target file could not be opened." +
-                                     InTheWay(L"b.txt", scene.Origin())}));
+                                     OneLine(L": The target file could not be opened." +
+                                             InTheWay(L"b.txt", scene.Origin()))}));
     EXPECT_EQ(answerer.Shown().back().icon, UINT(MB_ICONEXCLAMATION));
     EXPECT_EQ(ReadFileBytes(OriginFile(L"a.txt")), "alpha");
     EXPECT_EQ(ReadFileBytes(OriginFile(L"b.txt")), "in the way");
