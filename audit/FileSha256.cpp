@@ -6,10 +6,10 @@
 #include <memory>
 #include <new>
 #include <type_traits>
-#include <vector>
 
 #include "framework/Handles.h"
 #include "framework/LongPaths.h"
+#include "framework/SystemLibrary.h"
 
 namespace {
 
@@ -32,29 +32,11 @@ struct CngFunctions {
     decltype(&::BCryptDestroyHash) destroyHash = nullptr;
 };
 
-// bcrypt.dll from the system folder only, never by plain name; the module
-// stays loaded for the life of the process.
-HMODULE SystemBcrypt() {
-    static const CModule module = [] {
-        std::vector<wchar_t> folder(MAX_PATH);
-        for (;;) {
-            const UINT length =
-                ::GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
-            if (length == 0) return CModule();
-            if (length < folder.size())
-                return CModule(::LoadLibraryW(
-                    (std::wstring(folder.data(), length) + L"\\bcrypt.dll").c_str()));
-            folder.resize(length + 1);
-        }
-    }();
-    return module.Get();
-}
-
 // Every pointer null when the library or any entry point is missing.
 const CngFunctions& Cng() {
     static const CngFunctions functions = [] {
         CngFunctions bound;
-        const HMODULE module = SystemBcrypt();
+        const HMODULE module = LoadSystemLibrary(L"bcrypt.dll");
         if (!module) return bound;
         const auto bind = [module](auto* pSlot, const char* name) {
             *pSlot =
