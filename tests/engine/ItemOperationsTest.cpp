@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "res/resource.h"
 #include "restore/ItemOperations.h"
 #include "tests/common/TestPaths.h"
@@ -10,12 +12,8 @@ const wchar_t kUnreadable[] =
     L"Reported as restored, but the restored file could not be read back.";
 const wchar_t kAlphaSha256[] = L"8ed3f6ad685b959ead7022518e1af76cd816f8e8ec7ccdda1ed4018e8f2223f8";
 
-struct Expected {
-    bool success;
-    std::wstring result;
-    size_t file;
-    std::wstring sha256;
-};
+// An outcome as its success, result, file number and hash.
+using Expected = std::tuple<bool, std::wstring, size_t, std::wstring>;
 
 }  // namespace
 
@@ -47,16 +45,14 @@ TEST(RestoreOutcomes, AFileCountsAsRestoredOnlyWhenItCanBeReadBack) {
         item.id = L"a.qtc";
         item.formerPaths = c.formerPaths;
         const std::vector<ItemAuditOutcome> outcomes = RestoreOutcomes(item, c.result, out);
-        ASSERT_EQ(outcomes.size(), c.expected.size()) << c.name;
+        std::vector<Expected> seen;
         bool all = true;
-        for (size_t i = 0; i < outcomes.size(); ++i) {
-            EXPECT_EQ(outcomes[i].success, c.expected[i].success) << c.name << " " << i;
-            EXPECT_EQ(outcomes[i].result, c.expected[i].result) << c.name << " " << i;
-            EXPECT_EQ(outcomes[i].file, c.expected[i].file) << c.name << " " << i;
-            EXPECT_EQ(outcomes[i].sha256, c.expected[i].sha256) << c.name << " " << i;
-            EXPECT_EQ(outcomes[i].destination, out) << c.name << " " << i;
-            all = all && c.expected[i].success;
+        for (const ItemAuditOutcome& outcome : outcomes) {
+            seen.emplace_back(outcome.success, outcome.result, outcome.file, outcome.sha256);
+            EXPECT_EQ(outcome.destination, out) << c.name;
+            all = all && outcome.success;
         }
+        EXPECT_EQ(seen, c.expected) << c.name;
         EXPECT_EQ(AllSucceeded(outcomes), all) << c.name;
     }
     RemoveTree(out);

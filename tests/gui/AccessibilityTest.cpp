@@ -183,28 +183,27 @@ TEST(Accessibility, SortArrowsFollowBothDirectionsAndHoldAcrossAReloadInBothLang
         ASSERT_TRUE(dialog.Create());
         const HWND hList = dialog.Item(IDC_QUARANTINE_LIST);
         // The list orders its rows by the first column as they come in, and
-        // a first click there reverses that order, as the arrow promises.
+        // a first click there reverses that order, as the arrow promises; a
+        // refill keeps the sort, so the arrow, the rows and the next click
+        // agree. column: the one clicked, -1 for Reload.
+        const struct {
+            int column;
+            const wchar_t* arrows;
+            std::vector<std::wstring> virusColumn;
+        } steps[] = {
+            {0, L"d----", {L"Alpha", L"Zeta"}}, {1, L"-u---", {L"Alpha", L"Zeta"}},
+            {1, L"-d---", {L"Zeta", L"Alpha"}}, {-1, L"-d---", {L"Zeta", L"Alpha"}},
+            {1, L"-u---", {L"Alpha", L"Zeta"}}, {4, L"----u", {L"Alpha", L"Zeta"}},
+        };
         EXPECT_EQ(Arrows(hList), L"u----");
-        dialog.driver.ClickColumn(0);
-        EXPECT_EQ(Arrows(hList), L"d----");
-        EXPECT_EQ(dialog.driver.Column(0), (std::vector<std::wstring>{L"b.q", L"a.q"}));
-
-        dialog.driver.ClickColumn(1);
-        EXPECT_EQ(Arrows(hList), L"-u---");
-        EXPECT_EQ(dialog.driver.Column(1), (std::vector<std::wstring>{L"Alpha", L"Zeta"}));
-        dialog.driver.ClickColumn(1);
-        EXPECT_EQ(Arrows(hList), L"-d---");
-        EXPECT_EQ(dialog.driver.Column(1), (std::vector<std::wstring>{L"Zeta", L"Alpha"}));
-
-        // A refill keeps the sort: the arrow, the rows and the next click agree.
-        dialog.driver.Click(IDC_RELOAD);
-        EXPECT_EQ(Arrows(hList), L"-d---");
-        EXPECT_EQ(dialog.driver.Column(1), (std::vector<std::wstring>{L"Zeta", L"Alpha"}));
-        dialog.driver.ClickColumn(1);
-        EXPECT_EQ(Arrows(hList), L"-u---");
-        EXPECT_EQ(dialog.driver.Column(1), (std::vector<std::wstring>{L"Alpha", L"Zeta"}));
-        dialog.driver.ClickColumn(4);
-        EXPECT_EQ(Arrows(hList), L"----u");
+        for (const auto& step : steps) {
+            if (step.column < 0)
+                dialog.driver.Click(IDC_RELOAD);
+            else
+                dialog.driver.ClickColumn(step.column);
+            EXPECT_EQ(Arrows(hList), step.arrows) << step.column;
+            EXPECT_EQ(dialog.driver.Column(1), step.virusColumn) << step.column;
+        }
     });
 }
 

@@ -179,21 +179,21 @@ TEST_F(ItemDetails, AfterARefillTheSortHoldsAndTheNextItemInTheViewIsSelectedInB
         const std::wstring deleted = view[1], restored = view[2], last = view[3];
 
         local.SelectRows({1});
-        answerer.AnswerNextMessageBox(IDYES);
-        local.PressKey(VK_DELETE);
-        view = without(view, deleted);
-        EXPECT_EQ(local.Column(kColumnFileName), view);
-        EXPECT_EQ(selected(), Names{restored});
-
-        local.Click(IDC_RELOAD);
-        EXPECT_EQ(local.Column(kColumnFileName), view);
-        EXPECT_EQ(selected(), Names{restored});
-
-        answerer.AnswerNextMessageBox(IDYES);
-        local.Click(IDC_RESTORE);
-        view = without(view, restored);
-        EXPECT_EQ(local.Column(kColumnFileName), view);
-        EXPECT_EQ(selected(), Names{last});
+        // What each step takes out of the view, and the item selected after it.
+        const struct {
+            int command;  // IDC_RELOAD, IDC_RESTORE (answered Yes), or 0 for the Del key
+            std::wstring gone, selected;
+        } steps[] = {{0, deleted, restored}, {IDC_RELOAD, L"", restored}, {IDC_RESTORE, restored, last}};
+        for (const auto& step : steps) {
+            if (step.command != IDC_RELOAD) answerer.AnswerNextMessageBox(IDYES);
+            if (step.command == 0)
+                local.PressKey(VK_DELETE);
+            else
+                local.Click(step.command);
+            if (!step.gone.empty()) view = without(view, step.gone);
+            EXPECT_EQ(local.Column(kColumnFileName), view) << step.command;
+            EXPECT_EQ(selected(), Names{step.selected}) << step.command;
+        }
 
         // The arrow still says descending, so the next click goes ascending.
         local.ClickColumn(kColumnFileName);
