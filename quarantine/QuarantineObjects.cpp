@@ -53,6 +53,11 @@ void CZEBQtWrapper::Quarantine::ReadProperties() {
 }
 
 bool CZEBQtWrapper::Quarantine::EnumContainers(std::vector<ContainerPtr>& containers) {
+    return EnumContainers(containers, nullptr);
+}
+
+bool CZEBQtWrapper::Quarantine::EnumContainers(
+    std::vector<ContainerPtr>& containers, const std::function<bool(const Container&)>& readOn) {
     containers.clear();
     if (m_pWrapper->ZEBQtStartEnumContainers(m_hQuarantine) != 0) return false;
     for (int32_t index = 0; index < kMaxContainers; ++index) {
@@ -63,6 +68,7 @@ bool CZEBQtWrapper::Quarantine::EnumContainers(std::vector<ContainerPtr>& contai
         if (container->m_hContainer == kNoHandle) break;
         container->ReadProperties();
         containers.push_back(container);
+        if (readOn && !readOn(*container)) break;
     }
     return true;
 }

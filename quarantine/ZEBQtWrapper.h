@@ -4,6 +4,7 @@
 
 #include <boost/shared_ptr.hpp>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,11 @@ public:
     // Fills the vector with every container in index order; false when the
     // library refuses to enumerate (the vector is then empty).
     bool EnumContainers(std::vector<ContainerPtr>& containers);
+    // The same, asking readOn after each container whether to read on; when
+    // it answers false the vector keeps the containers read so far and the
+    // result is true.
+    bool EnumContainers(std::vector<ContainerPtr>& containers,
+                        const std::function<bool(const Container&)>& readOn);
     // Opens a quarantine file of this quarantine by its name without folder:
     // the name after the path the library reports or, where it reports none,
     // after the folder the quarantine was opened with.
@@ -125,8 +131,8 @@ public:
         bool onlyNonFileObjects = false;
     };
     Objects ReadObjects();
-    int32_t Restore(const std::wstring& destination, uint32_t flags, ZEBQtCleanHook hook, uintptr_t context,
-                    uint32_t reserved);
+    int32_t Restore(const std::wstring& destination, uint32_t flags, ZEBQtCleanHook hook,
+                    uintptr_t context, uint32_t reserved);
 
     SYSTEMTIME m_Time;
     uint32_t m_dwInfo1;
@@ -164,8 +170,8 @@ public:
     // The five values go to the library unchanged; each text pointer, when
     // given, receives the matching text the library reports on success, or
     // an empty text where that text fills its buffer.
-    int32_t Restore(uint32_t value1, uint32_t value2, uint32_t value3, uint32_t value4, uint32_t value5,
-                    std::wstring* pText1, std::wstring* pText2);
+    int32_t Restore(uint32_t value1, uint32_t value2, uint32_t value3, uint32_t value4,
+                    uint32_t value5, std::wstring* pText1, std::wstring* pText2);
 
     std::wstring m_strOrigPath;
     ZEBQtFileInfo m_FileInfo;

@@ -3,12 +3,17 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 
-CProgressWalk::CProgressWalk(HWND hOwner, UINT nTitleID, size_t total)
-    : m_hOwner(hOwner), m_nTitleID(nTitleID), m_nTotal(total), m_startTick(::GetTickCount64()) {}
+CProgressWalk::CProgressWalk(HWND hOwner, UINT nTitleID, size_t total, uint64_t delayMs)
+    : m_hOwner(hOwner),
+      m_nTitleID(nTitleID),
+      m_delayMs(delayMs),
+      m_nTotal(total),
+      m_startTick(::GetTickCount64()) {}
 
 bool CProgressWalk::Next(const std::wstring& name) {
     ++m_nCurrent;
-    if (!m_bTried && ProgressDue(::GetTickCount64() - m_startTick, m_nCurrent, m_nTotal)) {
+    if (!m_bTried &&
+        ProgressDue(::GetTickCount64() - m_startTick, m_nCurrent, m_nTotal, m_delayMs)) {
         m_bTried = true;
         Show();
     }
@@ -20,16 +25,28 @@ bool CProgressWalk::Next(const std::wstring& name) {
     if (m_bFirstUpdate || now - m_lastUpdateTick >= kUpdateIntervalMs) {
         m_bFirstUpdate = false;
         m_lastUpdateTick = now;
-        m_dialog.SetLines(FillCounts(AfxLoadString(IDS_PROGRESS_COUNT), {m_nCurrent, m_nTotal}),
-                          name);
-        m_dialog.SetProgress(m_nCurrent - 1, m_nTotal);
+        if (m_nTotal == 0) {
+            m_dialog.SetLines(FillCounts(AfxLoadString(IDS_PROGRESS_READ), {m_nCurrent}), name);
+        } else {
+            m_dialog.SetLines(FillCounts(AfxLoadString(IDS_PROGRESS_COUNT), {m_nCurrent, m_nTotal}),
+                              name);
+            m_dialog.SetProgress(m_nCurrent - 1, m_nTotal);
+        }
         if (!m_owner.Pump() || !::IsWindow(m_hOwner)) return false;
     }
-    return !m_dialog.HasUserCancelled();
+    m_bCancelled = m_dialog.HasUserCancelled();
+    return !m_bCancelled;
+}
+
+void CProgressWalk::Restart(size_t total) {
+    m_nCurrent = 0;
+    m_nTotal = total;
+    m_bFirstUpdate = true;
 }
 
 void CProgressWalk::Show() {
-    if (m_hOwner == nullptr || !::IsWindow(m_hOwner)) return;
+    // A window nobody sees has nobody to show the progress to.
+    if (m_hOwner == nullptr || !::IsWindowVisible(m_hOwner)) return;
     if (!m_dialog.Start(m_hOwner, AfxLoadString(m_nTitleID))) return;
     m_owner.Disable(m_hOwner);
 }
@@ -40,6 +57,7 @@ void CProgressWalk::End() {
     m_owner.ReturnFocus();
 }
 
-bool ProgressDue(uint64_t elapsedMs, size_t current, size_t total) {
-    return total > 1 && current <= total && elapsedMs >= CProgressWalk::kDelayMs;
+bool ProgressDue(uint64_t elapsedMs, size_t current, size_t total, uint64_t delayMs) {
+    const bool counted = total == 0 || (total > 1 && current <= total);
+    return counted && elapsedMs >= delayMs;
 }

@@ -16,6 +16,7 @@
 #include "ui/ListFocus.h"
 #include "quarantine/ItemText.h"
 #include "ui/ListingText.h"
+#include "ui/ProgressWalk.h"
 #include "ui/SortArrows.h"
 
 namespace {
@@ -32,6 +33,18 @@ private:
     HWND m_hWnd;
     PAINTSTRUCT m_ps = {};
     HDC m_hDC;
+};
+
+// Holds a flag set for as long as it lives.
+class CFlagScope {
+public:
+    explicit CFlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~CFlagScope() { m_flag = false; }
+    CFlagScope(const CFlagScope&) = delete;
+    CFlagScope& operator=(const CFlagScope&) = delete;
+
+private:
+    bool& m_flag;
 };
 
 }  // namespace
@@ -69,6 +82,7 @@ ON_COMMAND(ID_LIST_DELETE, &CQuarantineDlg::OnDelete)
 ON_COMMAND(ID_LIST_SELECT_ALL, &CQuarantineDlg::OnSelectAll)
 ON_COMMAND(ID_LIST_PROPERTIES, &CQuarantineDlg::OnProperties)
 ON_WM_DESTROY()
+ON_MESSAGE(kFillListMessage, &CQuarantineDlg::OnFillList)
 END_MESSAGE_MAP()
 
 void CQuarantineDlg::DoDataExchange() {
@@ -113,11 +127,20 @@ BOOL CQuarantineDlg::OnInitDialog() {
     m_strFolder = StartingQuarantineFolder();
     m_edtPath.SetWindowText(m_strFolder);
 
-    FillQuarantineList();
+    // A large store takes seconds to read: the window comes first.
+    ::PostMessageW(m_hWnd, kFillListMessage, 0, 0);
 
     AddControls(kControlAnchors);
     AllowResize(1, 1);
     return TRUE;
+}
+
+LRESULT CQuarantineDlg::OnFillList(WPARAM, LPARAM) {
+    // The posted message comes before the first WM_PAINT, which waits for an
+    // empty queue.
+    ::UpdateWindow(m_hWnd);
+    FillQuarantineList();
+    return 0;
 }
 
 void CQuarantineDlg::OnDestroy() {
@@ -231,14 +254,26 @@ void CQuarantineDlg::KeepFocus() {
 }
 
 void CQuarantineDlg::FillQuarantineList() {
-    m_lstQuarantine.DeleteAllItems();
+    if (m_bFilling) return;
+    CFlagScope filling(m_bFilling);
+    // Emptying an empty list would only make it wait to be painted again.
+    if (m_lstQuarantine.GetItemCount() > 0) m_lstQuarantine.DeleteAllItems();
     m_timestampMoments.Clear();
     m_strFolder = QuarantineFolderPath(m_strFolder);
 
     CZEBQtWrapper::QuarantinePtr quarantine = m_ZEBQt.OpenQuarantine(m_strFolder);
     if (!quarantine) return;
+    // Reading the containers is nearly all of a fill's time; listing them is
+    // the second, short stage under the same progress.
+    CProgressWalk progress(m_hWnd, IDS_PROGRESS_FILL, 0, kFillProgressDelayMs);
+    bool complete = true;
     std::vector<CZEBQtWrapper::ContainerPtr> containers;
-    if (!quarantine->EnumContainers(containers)) return;
+    if (!quarantine->EnumContainers(containers, [&](const CZEBQtWrapper::Container& container) {
+            complete = progress.Next(QuarantineFileName(container.m_strFilePath));
+            return complete;
+        }))
+        return;
+    if (!::IsWindow(m_hWnd)) return;
 
     std::vector<std::wstring> names;
     names.reserve(containers.size());
@@ -247,23 +282,20 @@ void CQuarantineDlg::FillQuarantineList() {
         ::OutputDebugStringW((L"Load: " + names.back() + L"\n").c_str());
     }
 
-    CRedrawSuspension noRedraw(m_lstQuarantine);
-    for (const size_t index : DescendingInsertionOrder(names)) {
-        CZEBQtWrapper::Container& container = *containers[index];
-        const int row = m_lstQuarantine.InsertItem(m_lstQuarantine.GetItemCount(), names[index]);
-        if (row < 0) continue;
-        m_lstQuarantine.SetItemText(row, kColumnVirus, container.m_strVirus);
-        int64_t moment = 0;
-        const std::wstring timestamp = TimestampText(container.m_Time, &moment);
-        m_timestampMoments.Add(timestamp, moment);
-        FormerLocation former;
-        std::vector<CZEBQtWrapper::FileObjectPtr> objects;
-        if (container.EnumObjects(objects) && !objects.empty())
-            former = SplitFormerPath(objects.front()->m_strOrigPath);
-        m_lstQuarantine.SetItemText(row, kColumnFileName, former.fileName);
-        m_lstQuarantine.SetItemText(row, kColumnPath, former.folder);
-        m_lstQuarantine.SetItemText(row, kColumnTimestamp, timestamp);
+    progress.Restart(names.size());
+    {
+        CRedrawSuspension noRedraw(m_lstQuarantine);
+        for (const size_t index : DescendingInsertionOrder(names)) {
+            // Once cancelled, the rows read so far are all listed.
+            if (complete && !progress.Next(names[index])) {
+                complete = false;
+                break;
+            }
+            InsertRow(names[index], *containers[index]);
+        }
     }
+    progress.End();
+    if (!::IsWindow(m_hWnd)) return;
     // The list control orders the rows by their first column as they come in;
     // any other sort the user chose is made again, so that the rows, the
     // arrows and the next click agree.
@@ -275,6 +307,26 @@ void CQuarantineDlg::FillQuarantineList() {
     // focused row shows no focus at all when the keyboard reaches it.
     FocusListRow(m_lstQuarantine.GetSafeHwnd(),
                  RowToFocusAfterRefill(-1, m_lstQuarantine.GetItemCount()), false);
+    if (progress.Cancelled())
+        AfxMessageBox(FillCounts(AfxLoadString(IDS_LIST_INCOMPLETE),
+                                 {static_cast<uint64_t>(m_lstQuarantine.GetItemCount())}),
+                      MB_ICONINFORMATION);
+}
+
+void CQuarantineDlg::InsertRow(const std::wstring& name, CZEBQtWrapper::Container& container) {
+    const int row = m_lstQuarantine.InsertItem(m_lstQuarantine.GetItemCount(), name);
+    if (row < 0) return;
+    m_lstQuarantine.SetItemText(row, kColumnVirus, container.m_strVirus);
+    int64_t moment = 0;
+    const std::wstring timestamp = TimestampText(container.m_Time, &moment);
+    m_timestampMoments.Add(timestamp, moment);
+    FormerLocation former;
+    std::vector<CZEBQtWrapper::FileObjectPtr> objects;
+    if (container.EnumObjects(objects) && !objects.empty())
+        former = SplitFormerPath(objects.front()->m_strOrigPath);
+    m_lstQuarantine.SetItemText(row, kColumnFileName, former.fileName);
+    m_lstQuarantine.SetItemText(row, kColumnPath, former.folder);
+    m_lstQuarantine.SetItemText(row, kColumnTimestamp, timestamp);
 }
 
 int CQuarantineDlg::RestoreFromCommandLine(std::wstring source, std::wstring destination) {

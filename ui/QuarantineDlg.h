@@ -38,8 +38,12 @@ public:
     // Restores every file of the quarantine in the source folder into the
     // destination, without any window; the process exit code for the outcome.
     int RestoreFromCommandLine(std::wstring source, std::wstring destination);
-    // Empties the list and refills it from the quarantine in m_strFolder.
+    // Empties the list and refills it from the quarantine in m_strFolder. A
+    // long fill shows its progress with the window disabled; Cancel keeps the
+    // rows read so far and says that the list is incomplete.
     void FillQuarantineList();
+    // How long a fill runs before its progress comes up.
+    static constexpr uint64_t kFillProgressDelayMs = 500;
     // Restores the selected rows (to their former places when the destination
     // is empty), cleaning them on the way when asked.
     void RestoreSelection(bool clean, const std::wstring& destination, bool askDelete);
@@ -93,6 +97,9 @@ protected:
     // Alt+Enter and the context menu's "Properties".
     void OnProperties();
     void OnDestroy();
+    // The first fill, posted by the set-up so that the window shows and
+    // paints before the store is read.
+    LRESULT OnFillList(WPARAM, LPARAM);
 
 private:
     // Loads both libraries; true when the scanner library is available.
@@ -109,8 +116,17 @@ private:
     // Sorts the rows by sortColumn in sortDescending's direction and shows
     // the arrows for it.
     void SortRows();
+    // One row of the fill for the container, its former place from its
+    // first file.
+    void InsertRow(const std::wstring& name, CZEBQtWrapper::Container& container);
     // The focus on a control after an operation, never lost.
     void KeepFocus();
 
     std::unique_ptr<CAccessibleNames> m_pAccessibleNames;
+    // A fill handles the window's messages while it reads; none of them may
+    // start another.
+    bool m_bFilling = false;
 };
+
+// Posted to the main dialog to fill its list.
+constexpr UINT kFillListMessage = WM_APP + 1;

@@ -566,3 +566,46 @@ std::wstring StandinDir() {
 std::wstring DoublesDir(const std::wstring& name) {
     return TestBinDir() + L"\\doubles\\" + name;
 }
+
+CProgressCanceller::CProgressCanceller(HWND hMain, Ready ready, std::function<void()> beforeCancel)
+    : m_thread([this, hMain, ready, beforeCancel] {
+          const ULONGLONG begin = ::GetTickCount64();
+          while (::GetTickCount64() - begin < 20000 && !m_done) {
+              HWND hProgress = nullptr;
+              for (HWND hWnd = nullptr;
+                   (hWnd = ::FindWindowExW(nullptr, hWnd, L"#32770", nullptr)) != nullptr;)
+                  if (::GetWindow(hWnd, GW_OWNER) == hMain && ::IsWindowVisible(hWnd))
+                      hProgress = hWnd;
+              std::vector<std::wstring> shown;
+              for (HWND hChild = nullptr;
+                   hProgress != nullptr &&
+                   (hChild = ::FindWindowExW(hProgress, hChild, L"Static", nullptr)) != nullptr;) {
+                  wchar_t text[256] = {};
+                  ::GetWindowTextW(hChild, text, 256);
+                  shown.push_back(text);
+              }
+              if (hProgress == nullptr || !ready(shown)) {
+                  ::Sleep(10);
+                  continue;
+              }
+              wchar_t title[256] = {};
+              ::GetWindowTextW(hProgress, title, 256);
+              caption = title;
+              texts = shown;
+              mainDisabled = !::IsWindowEnabled(hMain);
+              DWORD_PTR result = 0;
+              mainAnswered =
+                  ::SendMessageTimeoutW(hMain, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
+              if (beforeCancel) beforeCancel();
+              ::SendMessageW(hProgress, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(::GetDlgItem(hProgress, IDCANCEL)));
+              found = true;
+              break;
+          }
+          m_done = true;
+      }) {}
+
+void CProgressCanceller::Join() {
+    m_done = true;
+    if (m_thread.joinable()) m_thread.join();
+}

@@ -2,9 +2,12 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -176,6 +179,35 @@ private:
     HWND List() const;
 
     std::unique_ptr<CQuarantineDlg> m_pDialog;
+};
+
+// Plays the user at a progress dialog, on a thread of its own: waits up to
+// 20 s for a visible dialog owned by the main window whose static texts
+// satisfy `ready` (the dialog takes its texts on its own thread), notes what
+// it showed and whether the main window was disabled and still answering,
+// runs `beforeCancel`, and presses Cancel.
+class CProgressCanceller {
+public:
+    using Ready = std::function<bool(const std::vector<std::wstring>& texts)>;
+    CProgressCanceller(HWND hMain, Ready ready, std::function<void()> beforeCancel = nullptr);
+    ~CProgressCanceller() { Join(); }
+    CProgressCanceller(const CProgressCanceller&) = delete;
+    CProgressCanceller& operator=(const CProgressCanceller&) = delete;
+
+    // Gives up waiting, if it still is, and ends the thread.
+    void Join();
+    // Whether Cancel was pressed (or the wait given up).
+    bool Done() const { return m_done; }
+
+    bool found = false;
+    std::wstring caption;
+    std::vector<std::wstring> texts;
+    bool mainDisabled = false;
+    bool mainAnswered = false;
+
+private:
+    std::atomic<bool> m_done{false};
+    std::thread m_thread;
 };
 
 // Saves the program's registry values, clears them for the test and puts the

@@ -5,7 +5,10 @@
 
 #include <clocale>
 #include <cstdio>
+#include <algorithm>
+#include <atomic>
 #include <map>
+#include <memory>
 #include <random>
 
 #include "res/resource.h"
@@ -59,6 +62,15 @@ protected:
     CMainDialogDriver driver;
     CFakeQuarantineLibrary fake{driver.Dialog().m_ZEBQt};
 };
+
+// Shown, and nothing of it or its controls waits to be painted.
+bool Painted(HWND hDialog) {
+    if (!::IsWindowVisible(hDialog) || ::GetUpdateRect(hDialog, nullptr, FALSE)) return false;
+    for (HWND hChild = ::GetWindow(hDialog, GW_CHILD); hChild != nullptr;
+         hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+        if (::IsWindowVisible(hChild) && ::GetUpdateRect(hChild, nullptr, FALSE)) return false;
+    return true;
+}
 
 }  // namespace
 
@@ -212,7 +224,7 @@ TEST_F(Listing, ReloadStartsFromAnEmptyList) {
     EXPECT_EQ(driver.Column(0), (std::vector<std::wstring>{L"new1", L"new2"}));
 }
 
-TEST_F(Listing, TenThousandContainersListQuickly) {
+TEST_F(Listing, TenThousandContainersListQuicklyOnceTheWindowHasPainted) {
     std::mt19937 random(4711);
     for (int i = 0; i < 10000; ++i) {
         wchar_t name[32];
@@ -221,7 +233,14 @@ TEST_F(Listing, TenThousandContainersListQuickly) {
             L"C:\\Q\\" + std::wstring(name), L"Test-File.Standard",
             L"C:\\Users\\me\\Downloads\\file.exe", Time(2024, 5, 3, 17, 13)));
     }
+    // The window shows and paints before the store is read.
+    bool paintedFirst = false;
+    State().beforeOpenContainer = [&](int32_t index) {
+        if (index == 0) paintedFirst = Painted(driver.Window()) && driver.RowCount() == 0;
+    };
     Create();
+    State().beforeOpenContainer = nullptr;
+    EXPECT_TRUE(paintedFirst);
     ASSERT_EQ(driver.RowCount(), 10000);
 
     LARGE_INTEGER frequency, start, filled, printed;
@@ -242,4 +261,72 @@ TEST_F(Listing, TenThousandContainersListQuickly) {
     // Generous: the machine may be busy. Sorted insertion in the wrong order
     // takes minutes here.
     EXPECT_LT(fill, 10.0);
+}
+
+// A slow store: the first container takes longer than the fill's progress
+// delay, each other one a little while. The user cancels once the progress
+// counts what was read; the rows read so far stay listed, and a message says
+// the list is incomplete. A Reload then lists everything.
+TEST_F(Listing, CancelDuringALongFillKeepsTheRowsReadSoFarAndSaysTheListIsIncomplete) {
+    Create();
+    InBothLanguages([&](bool german) {
+        const int kContainers = 200;
+        State().containers.clear();
+        for (int i = 0; i < kContainers; ++i)
+            State().containers.push_back(CFakeQuarantineLibrary::MakeContainer(
+                L"C:\\Q\\f" + std::to_wstring(1000 + i) + L".qua", L"V", L"C:\\a\\a",
+                SYSTEMTIME{}));
+        answerer.ClearShown();
+        std::unique_ptr<CProgressCanceller> user;
+        std::atomic<int> opened(0);
+        int openedAtCancel = 0;
+        State().beforeOpenContainer = [&](int32_t index) {
+            opened = index + 1;
+            const ULONGLONG begin = ::GetTickCount64();
+            const ULONGLONG length = index == 0 ? CQuarantineDlg::kFillProgressDelayMs + 100 : 20;
+            while (::GetTickCount64() - begin < length && !(index > 0 && user->Done())) ::Sleep(5);
+        };
+        const std::wstring read =
+            german ? L" Quarantänedateien gelesen" : L" quarantine files read";
+        user = std::make_unique<CProgressCanceller>(
+            driver.Window(),
+            [&](const std::vector<std::wstring>& texts) {
+                return std::any_of(texts.begin(), texts.end(), [&](const std::wstring& t) {
+                    return t.size() > read.size() &&
+                           t.compare(t.size() - read.size(), read.size(), read) == 0;
+                });
+            },
+            [&] { openedAtCancel = opened; });
+        driver.Click(IDC_RELOAD);
+        user->Join();
+        State().beforeOpenContainer = nullptr;
+
+        ASSERT_TRUE(user->found) << "no progress counting the quarantine files read";
+        EXPECT_EQ(user->caption, german ? L"Quarantäne wird gelesen" : L"Reading the quarantine");
+        EXPECT_TRUE(user->mainDisabled);
+        EXPECT_TRUE(user->mainAnswered);
+        EXPECT_TRUE(::IsWindowEnabled(driver.Window()));
+        // Cancel stops the reading before the next container.
+        const int listed = driver.RowCount();
+        EXPECT_GE(listed, openedAtCancel);
+        EXPECT_LE(listed, openedAtCancel + 1);
+        EXPECT_LT(listed, kContainers);
+        std::vector<std::wstring> expected;
+        for (int i = 0; i < listed; ++i)
+            expected.push_back(L"f" + std::to_wstring(1000 + i) + L".qua");
+        EXPECT_EQ(driver.Column(0), expected);
+        ASSERT_EQ(answerer.Shown().size(), 1u);
+        const std::wstring count = std::to_wstring(listed);
+        EXPECT_EQ(answerer.Shown()[0].text,
+                  german ? L"Die Liste ist unvollständig: Das Lesen wurde nach " + count +
+                               L" Quarantänedateien abgebrochen.\n\nErneut Laden (F5) liest die "
+                               L"ganze Quarantäne."
+                         : L"The list is incomplete: reading was cancelled after " + count +
+                               L" quarantine files.\n\nReload (F5) reads the whole quarantine.");
+        EXPECT_EQ(answerer.Shown()[0].icon, static_cast<UINT>(MB_ICONINFORMATION));
+
+        driver.Click(IDC_RELOAD);
+        EXPECT_EQ(driver.RowCount(), kContainers);
+        EXPECT_EQ(answerer.Shown().size(), 1u);
+    });
 }

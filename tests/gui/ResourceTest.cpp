@@ -120,7 +120,6 @@ DialogTemplate LoadTemplate(int nID, LANGID language) {
     return dialog;
 }
 
-
 struct ExpectedControl {
     int id;
     const wchar_t* windowClass;
@@ -251,7 +250,7 @@ TEST(Resources, AboutBoxTemplateInBothLanguages) {
 TEST(Resources, EveryStringExistsInBothLanguages) {
     HMODULE hModule = ::GetModuleHandleW(nullptr);
     for (const LANGID language : {kEnglish, kGerman}) {
-        for (UINT nID = IDS_ABOUTBOX; nID <= IDS_NONE_OF_THE_FILES_RESTORED; ++nID) {
+        for (UINT nID = IDS_ABOUTBOX; nID <= IDS_LIST_INCOMPLETE; ++nID) {
             // String resources come in blocks of sixteen.
             HRSRC hBlock = ::FindResourceExW(hModule, MAKEINTRESOURCEW(6) /* RT_STRING */,
                                              MAKEINTRESOURCEW(nID / 16 + 1), language);

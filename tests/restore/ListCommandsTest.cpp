@@ -52,16 +52,15 @@ struct CHoldingLibrary {
     static std::wstring s_file;
     static Names s_log;
 
-    static std::wstring State() {
-        return FileExists(s_file) ? L" file there" : L" file gone";
-    }
+    static std::wstring State() { return FileExists(s_file) ? L" file there" : L" file gone"; }
     static int32_t __cdecl Open(const wchar_t* path) {
         const int32_t handle = s_open(path);
         if (handle != -1) s_held[handle] = path, s_files[handle] = HoldOpen(path);
         return handle;
     }
     static int32_t __cdecl CloseContainer(int32_t handle) {
-        if (s_held.count(handle)) s_file = s_held[handle], s_log.push_back(L"CloseContainer" + State());
+        if (s_held.count(handle))
+            s_file = s_held[handle], s_log.push_back(L"CloseContainer" + State());
         s_files.erase(handle);
         return s_closeContainer(handle);
     }
@@ -108,7 +107,8 @@ TEST_F(ListCommands, DeleteReleasesTheItemBeforeTheFileGoes) {
     answerer.AnswerNextMessageBox(IDYES);
     driver.PressKey(VK_DELETE);
     EXPECT_EQ(Messages(), Names{DeleteQuestion(1)});
-    EXPECT_EQ(CHoldingLibrary::s_log, (Names{L"CloseContainer file there", L"CloseQuarantine file there"}));
+    EXPECT_EQ(CHoldingLibrary::s_log,
+              (Names{L"CloseContainer file there", L"CloseQuarantine file there"}));
     EXPECT_EQ(scene.QuarantineFiles(), Names{b});
     EXPECT_EQ(ListedNames(), Names{b});
 }
@@ -301,10 +301,12 @@ TEST_F(ListCommands, GermanMenuAndDeleteTexts) {
     answerer.AnswerNextMessageBox(IDNO);
     driver.Click(IDC_RESTORE);
     ASSERT_EQ(Messages().size(), 2u);
-    EXPECT_EQ(Messages()[1], L"1 von 2 Quarantänedateien konnten nicht zurückbewegt werden:\n\n" +
-                                 b + L": Die Zieldatei konnte nicht geöffnet werden. " +
-                                 L"Eine Datei namens „b.txt“ liegt bereits in diesem Ordner; nichts "
-                                 L"wurde überschrieben: " + scene.Origin());
+    EXPECT_EQ(Messages()[1],
+              L"1 von 2 Quarantänedateien konnten nicht zurückbewegt werden:\n\n" + b +
+                  L": Die Zieldatei konnte nicht geöffnet werden. " +
+                  L"Eine Datei namens „b.txt“ liegt bereits in diesem Ordner; nichts "
+                  L"wurde überschrieben: " +
+                  scene.Origin());
     EXPECT_EQ(ReadFileBytes(OriginFile(L"c.txt")), "charlie");
 }
 
@@ -320,43 +322,18 @@ TEST_F(ListCommands, ProgressComesUpForALongWalkAndCancelStopsAfterTheCurrentRow
     Create();
     const HWND hMain = driver.Window();
 
-    std::atomic<bool> cancelled(false);
     std::atomic<size_t> started(0);
+    size_t startedAtCancel = 0;
+    std::unique_ptr<CProgressCanceller> user;
     interposer.BeforeEachCall([&](size_t index) {
         started = index + 1;
         const ULONGLONG begin = ::GetTickCount64();
         const ULONGLONG length = index == 0 ? CProgressWalk::kDelayMs + 100 : 100;
-        while (::GetTickCount64() - begin < length && !(index > 0 && cancelled)) ::Sleep(5);
+        while (::GetTickCount64() - begin < length && !(index > 0 && user->Done())) ::Sleep(5);
     });
-
-    struct Seen {
-        bool found = false;
-        std::wstring caption;
-        Names texts;
-        bool mainDisabled = false;
-        bool mainAnswered = false;
-        size_t startedAtCancel = 0;
-    } seen;
-    std::thread user([&] {
-        const ULONGLONG begin = ::GetTickCount64();
-        HWND hProgress = nullptr;
-        while (::GetTickCount64() - begin < 20000 && !seen.found && !cancelled) {
-            HWND hWnd = nullptr;
-            while ((hWnd = ::FindWindowExW(nullptr, hWnd, L"#32770", nullptr)) != nullptr)
-                if (::GetWindow(hWnd, GW_OWNER) == hMain && ::IsWindowVisible(hWnd))
-                    hProgress = hWnd;
-            if (hProgress == nullptr) {
-                ::Sleep(10);
-                continue;
-            }
-            // The dialog takes its texts on its own thread; wait until they show.
-            Names texts;
-            for (HWND hChild = nullptr;
-                 (hChild = ::FindWindowExW(hProgress, hChild, L"Static", nullptr)) != nullptr;) {
-                wchar_t text[256] = {};
-                ::GetWindowTextW(hChild, text, 256);
-                texts.push_back(text);
-            }
+    user = std::make_unique<CProgressCanceller>(
+        hMain,
+        [&](const Names& texts) {
             const bool counted =
                 std::any_of(texts.begin(), texts.end(), [&](const std::wstring& t) {
                     return t.size() > 6 && t.compare(t.size() - 6, 6, L" of 20") == 0;
@@ -364,43 +341,26 @@ TEST_F(ListCommands, ProgressComesUpForALongWalkAndCancelStopsAfterTheCurrentRow
             const bool named = std::any_of(texts.begin(), texts.end(), [&](const std::wstring& t) {
                 return std::find(names.begin(), names.end(), t) != names.end();
             });
-            if (!counted || !named) {
-                ::Sleep(10);
-                continue;
-            }
-            wchar_t caption[256] = {};
-            ::GetWindowTextW(hProgress, caption, 256);
-            seen.caption = caption;
-            seen.texts = texts;
-            seen.mainDisabled = !::IsWindowEnabled(hMain);
-            DWORD_PTR result = 0;
-            seen.mainAnswered =
-                ::SendMessageTimeoutW(hMain, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
-            seen.startedAtCancel = started;
-            ::SendMessageW(hProgress, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                           reinterpret_cast<LPARAM>(::GetDlgItem(hProgress, IDCANCEL)));
-            cancelled = true;
-            seen.found = true;
-        }
-    });
+            return counted && named;
+        },
+        [&] { startedAtCancel = started; });
 
     driver.PressKey('A', true);
     answerer.AnswerNextMessageBox(IDYES);
     driver.Click(IDC_RESTORE);
-    cancelled = true;
-    user.join();
+    user->Join();
 
-    ASSERT_TRUE(seen.found) << "no progress dialog with the count and a file name came up";
-    EXPECT_EQ(seen.caption, Text(IDS_PROGRESS_RESTORE));
-    EXPECT_TRUE(seen.mainDisabled);
-    EXPECT_TRUE(seen.mainAnswered);
+    ASSERT_TRUE(user->found) << "no progress dialog with the count and a file name came up";
+    EXPECT_EQ(user->caption, Text(IDS_PROGRESS_RESTORE));
+    EXPECT_TRUE(user->mainDisabled);
+    EXPECT_TRUE(user->mainAnswered);
     EXPECT_TRUE(::IsWindowEnabled(hMain));
 
     // Cancel ends the walk before the next row: what was done stays done, and
     // after the Yes the list is refilled.
     const size_t restored = interposer.Calls().size();
-    EXPECT_GE(restored, seen.startedAtCancel);
-    EXPECT_LE(restored, seen.startedAtCancel + 1);
+    EXPECT_GE(restored, startedAtCancel);
+    EXPECT_LE(restored, startedAtCancel + 1);
     EXPECT_LT(restored, static_cast<size_t>(kRows));
     EXPECT_EQ(scene.QuarantineFiles().size(), static_cast<size_t>(kRows) - restored);
     EXPECT_EQ(ListedNames(), scene.QuarantineFiles());

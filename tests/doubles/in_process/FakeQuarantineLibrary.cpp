@@ -60,6 +60,7 @@ int32_t __cdecl StartEnumContainers(int32_t) {
 
 int32_t __cdecl OpenContainer(int32_t, int32_t index) {
     if (index < 0 || index >= static_cast<int32_t>(g_state.containers.size())) return -1;
+    if (g_state.beforeOpenContainer) g_state.beforeOpenContainer(index);
     ++g_state.openHandles;
     return kContainerBase + index;
 }
@@ -121,6 +122,7 @@ CFakeQuarantineLibrary::CFakeQuarantineLibrary(CZEBQtWrapper& wrapper)
 }
 
 CFakeQuarantineLibrary::~CFakeQuarantineLibrary() {
+    g_state = FakeQuarantineState();
 #define FAKE_RESTORE_SLOT(name, ret, stub, params) m_wrapper.name = m_saved->name;
     ZEBQT_ENTRY_POINTS(FAKE_RESTORE_SLOT)
 #undef FAKE_RESTORE_SLOT

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ struct FakeQuarantineState {
     std::wstring acceptedFolder;
     std::vector<FakeContainer> containers;
     bool enumerationFails = false;
+    // Runs as the program opens the container of that index: a test makes the
+    // library slow with it, or watches the window meanwhile.
+    std::function<void(int32_t index)> beforeOpenContainer;
 
     // What the program did.
     std::vector<std::wstring> openedFolders;  // every ZEBQtOpenQuarantine argument, in order
