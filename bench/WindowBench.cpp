@@ -76,7 +76,8 @@ StartTimes TimeOneStart(const std::wstring& exe, size_t rows) {
 
     FindDialog find = {process.dwProcessId, nullptr};
     while (Now() - start < timeout) {
-        if (find.hDialog == nullptr) ::EnumWindows(&FindProgramDialog, reinterpret_cast<LPARAM>(&find));
+        if (find.hDialog == nullptr)
+            ::EnumWindows(&FindProgramDialog, reinterpret_cast<LPARAM>(&find));
         if (find.hDialog != nullptr && Painted(find.hDialog)) {
             times.window = Now() - start;
             break;
@@ -130,8 +131,12 @@ private:
 
 int wmain(int argc, wchar_t** argv) {
     const BenchOptions options = ParseBenchOptions(argc, argv, 30);
-    const std::vector<size_t> sizes =
-        options.small ? std::vector<size_t>{10, 30} : std::vector<size_t>{1000, 10000, 50000};
+    // --rows N times that one size instead.
+    std::vector<size_t> sizes{1000, 10000, 50000};
+    if (options.small)
+        sizes = {10, 30};
+    else if (options.rows != BenchOptions().rows)
+        sizes = {static_cast<size_t>(options.rows)};
     const int reps = options.small ? 1 : std::max(1, std::min(options.reps, 3));
     const std::wstring scratch = MakeScratchFolder(L"window-bench");
     const std::wstring app = scratch + L"\\app";
@@ -189,6 +194,20 @@ int wmain(int argc, wchar_t** argv) {
                 todaysFill.push_back(bare.window + fill);
             }
             if (window.empty()) break;
+            if (options.stages) {
+                // The same fill in this process with its progress shown.
+                ::ShowWindow(inProcess.Dialog().GetSafeHwnd(), SW_SHOW);
+                const double shownStart = Now();
+                inProcess.Reload(store);
+                const double shown = Now() - shownStart;
+                ::ShowWindow(inProcess.Dialog().GetSafeHwnd(), SW_HIDE);
+                const double hiddenStart = Now();
+                inProcess.Reload(store);
+                const double hidden = Now() - hiddenStart;
+                std::fwprintf(stderr,
+                              L"  in this process: %.0f ms with the progress, %.0f ms without\n",
+                              shown * 1000, hidden * 1000);
+            }
             const std::wstring count = std::to_wstring(size);
             PrintFigure(L"time to the painted window, " + count + L" items against an empty store",
                         MedianRun(window, emptyWindow), 1.25);

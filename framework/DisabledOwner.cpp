@@ -78,3 +78,19 @@ bool CDisabledOwner::Pump() {
     }
     return true;
 }
+
+void CDisabledOwner::PumpPaint() {
+    MSG msg;
+    for (int n = 0;
+         n < kMaxMessagesPerPump &&
+         ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE);
+         ++n) {
+        // Only a quit can come besides the paints; it belongs to the loop
+        // that runs the program.
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        ::DispatchMessageW(&msg);
+    }
+}

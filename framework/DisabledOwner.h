@@ -29,6 +29,9 @@ public:
     // at a time; false when the program was asked to quit (the quit is posted
     // again for the loop that runs the program).
     bool Pump();
+    // Paints what waits to be painted on this thread's windows, and handles
+    // nothing else: for a job whose window is not disabled yet.
+    static void PumpPaint();
 
 private:
     HWND m_hOwner = nullptr;

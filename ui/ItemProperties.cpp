@@ -1,6 +1,9 @@
 #include "ui/ItemProperties.h"
 
+#include <algorithm>
+
 #include "quarantine/FormerPaths.h"
+#include "quarantine/ItemText.h"
 #include "ui/ListingText.h"
 
 ItemProperties ReadItemProperties(const std::wstring& quarantineFile,
@@ -24,4 +27,16 @@ std::wstring FormerPathLines(const std::vector<std::wstring>& formerPaths) {
         text += path;
     }
     return text;
+}
+
+FormerPathRow FormerPathRowOf(const std::wstring& path) {
+    const FormerLocation location = SplitFormerPath(path);
+    if (location.fileName.empty() && location.folder.empty()) return {path, std::wstring()};
+    return {location.fileName, location.folder};
+}
+
+PathColumnWidths PathColumns(int clientWidth, int nameWidth) {
+    const int width = std::max(clientWidth, 0);
+    const int name = std::min(std::max(nameWidth, 0), width / 2);
+    return {name, width - name};
 }

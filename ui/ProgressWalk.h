@@ -40,6 +40,9 @@ public:
     // often its texts change at most.
     static constexpr uint64_t kDelayMs = 1000;
     static constexpr uint64_t kUpdateIntervalMs = 100;
+    // How often Cancel is asked for at most: a walk of quick rows stops
+    // within this time of the click, one of slower rows after the current row.
+    static constexpr uint64_t kCancelCheckIntervalMs = 10;
 
 private:
     void Show();
@@ -54,6 +57,7 @@ private:
     bool m_bFirstUpdate = true;
     bool m_bCancelled = false;
     uint64_t m_lastUpdateTick = 0;
+    uint64_t m_lastCancelCheckTick = 0;
     CProgressDialog m_dialog;
     CDisabledOwner m_owner;
 };

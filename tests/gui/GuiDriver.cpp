@@ -85,6 +85,21 @@ BOOL CALLBACK CollectEditText(HWND hWnd, LPARAM lParam) {
     return TRUE;
 }
 
+BOOL CALLBACK CollectListRows(HWND hWnd, LPARAM lParam) {
+    if (ClassOf(hWnd) != WC_LISTVIEWW) return TRUE;
+    CListCtrl list;
+    list.Attach(hWnd);
+    const HWND hHeader = reinterpret_cast<HWND>(::SendMessageW(hWnd, LVM_GETHEADER, 0, 0));
+    const int columns = static_cast<int>(::SendMessageW(hHeader, HDM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < list.GetItemCount(); ++row) {
+        std::wstring cells;
+        for (int column = 0; column < columns; ++column)
+            cells += (column > 0 ? L"|" : L"") + list.GetItemText(row, column);
+        reinterpret_cast<std::vector<std::wstring>*>(lParam)->push_back(cells);
+    }
+    return TRUE;
+}
+
 bool IsDriven(HWND hWnd) {
     return std::any_of(g_drivenDialogs.begin(), g_drivenDialogs.end(),
                        [hWnd](const CDialog* pDialog) { return pDialog->GetSafeHwnd() == hWnd; });
@@ -314,6 +329,7 @@ void CModalAnswerer::Answer(HWND hWnd) {
         shown.kind = ShownWindow::kDialog;
         ::EnumChildWindows(hWnd, &CollectStaticText, reinterpret_cast<LPARAM>(&shown.text));
         ::EnumChildWindows(hWnd, &CollectEditText, reinterpret_cast<LPARAM>(&shown.fields));
+        ::EnumChildWindows(hWnd, &CollectListRows, reinterpret_cast<LPARAM>(&shown.listRows));
         shown.answer = IDOK;
     }
     if (shown.kind != ShownWindow::kDialog) ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));

@@ -53,6 +53,8 @@ struct ShownWindow {
     std::wstring text;
     // Other dialogs: the texts of their edit boxes, in tab order.
     std::vector<std::wstring> fields;
+    // Other dialogs: each row of their list views, its cells joined by "|".
+    std::vector<std::wstring> listRows;
     // The command buttons it offered (IDOK, IDCANCEL, IDYES, IDNO, ...).
     std::vector<int> buttons;
     // A message box's icon as its MB_ICON... style: MB_ICONEXCLAMATION,

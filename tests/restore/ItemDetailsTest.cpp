@@ -7,6 +7,8 @@
 #include "tests/cmdline/ProgramRun.h"
 #include "tests/common/TestPaths.h"
 #include "tests/restore/RestoreFixture.h"
+#include "framework/Clipboard.h"
+#include "ui/ItemPropertiesDlg.h"
 
 // What a quarantine file holds (the properties dialog), what is in the way
 // when a restore fails, and where the keyboard is after an operation.
@@ -69,13 +71,59 @@ TEST_F(ItemDetails, PropertiesListEveryFileOfTheItemInBothLanguages) {
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].caption, german ? L"Eigenschaften" : L"Properties");
         const std::wstring origin = scene.Origin();
-        EXPECT_EQ(shown[0].fields, (Names{multi, L"Multi.Virus", local.Row(0)[4],
-                                          origin + L"\\one.txt\r\n" + origin + L"\\two.txt\r\n" +
-                                              origin + L"\\three.txt",
-                                          L"0"}));
+        EXPECT_EQ(shown[0].fields, (Names{multi, L"Multi.Virus", local.Row(0)[4], L"0"}));
+        // Each file's name beside its folder.
+        EXPECT_EQ(shown[0].listRows,
+                  (Names{L"one.txt|" + origin, L"two.txt|" + origin, L"three.txt|" + origin}));
         EXPECT_NE(shown[0].text.find(german ? L"&Frühere Pfade:" : L"&Former paths:"),
                   std::wstring::npos);
+        // The label says what the list's column says.
+        EXPECT_NE(shown[0].text.find(german ? L"&Quarantäne-Datei:" : L"&Quarantine file:"),
+                  std::wstring::npos);
     });
+}
+
+// Long former paths that differ only in their file names: each name shows
+// whole in its own column, the folder beside it, and Ctrl+C copies the
+// selected paths whole.
+TEST(ItemPropertiesDialog, LongPathsShowTheirNamesWholeAndCopyWhole) {
+    const std::wstring folder = L"C:\\Users\\someone\\Documents\\" + std::wstring(180, L'x');
+    ItemProperties item;
+    item.quarantineFile = L"0001.qua";
+    item.formerPaths = {folder + L"\\report-2024-final.docx", folder + L"\\report-2024-draft.docx",
+                        L"nofolder.txt"};
+    CItemPropertiesDlg dialog(item, nullptr);
+    ASSERT_TRUE(dialog.Create());
+    CListCtrl paths;
+    paths.Attach(dialog.GetDlgItem(IDC_PROP_FORMER_PATHS));
+    ASSERT_EQ(paths.GetItemCount(), 3);
+    EXPECT_EQ(paths.GetItemText(0, 0), L"report-2024-final.docx");
+    EXPECT_EQ(paths.GetItemText(1, 0), L"report-2024-draft.docx");
+    EXPECT_EQ(paths.GetItemText(1, 1), folder);
+    EXPECT_EQ(paths.GetItemText(2, 0), L"nofolder.txt");
+    EXPECT_EQ(paths.GetItemText(2, 1), L"");
+
+    RECT client = {};
+    ::GetClientRect(paths.GetSafeHwnd(), &client);
+    const int nameColumn = static_cast<int>(paths.SendMessage(LVM_GETCOLUMNWIDTH, 0));
+    const int folderColumn = static_cast<int>(paths.SendMessage(LVM_GETCOLUMNWIDTH, 1));
+    const int nameText = static_cast<int>(paths.SendMessage(
+        LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(L"report-2024-final.docx")));
+    EXPECT_GT(nameColumn, nameText);
+    EXPECT_LE(nameColumn + folderColumn, client.right);
+
+    paths.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+    paths.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+    BYTE saved[256] = {};
+    ::GetKeyboardState(saved);
+    BYTE state[256] = {};
+    std::copy(saved, saved + 256, state);
+    state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
+    ::SetKeyboardState(state);
+    ::SendMessageW(paths.GetSafeHwnd(), WM_KEYDOWN, 'C', 1);
+    ::SetKeyboardState(saved);
+    EXPECT_EQ(ClipboardText(dialog.GetSafeHwnd()),
+              folder + L"\\report-2024-draft.docx\r\nnofolder.txt");
 }
 
 TEST_F(ItemDetails, ARestoreOntoAnExistingFileNamesItAndOverwritesNothingInBothLanguages) {
@@ -97,14 +145,17 @@ TEST_F(ItemDetails, ARestoreOntoAnExistingFileNamesItAndOverwritesNothingInBothL
                                                  : L"The target file could not be opened.";
         // The folder whole on a line of its own.
         const auto inTheWay = [&](const std::wstring& name) {
-            return german ? L"Eine Datei namens „" + name +
-                                L"“ liegt bereits in diesem Ordner; nichts wurde überschrieben:\n" + folder
-                          : L"A file named \"" + name +
-                                L"\" is already in this folder; nothing was overwritten:\n" + folder;
+            return german
+                       ? L"Eine Datei namens „" + name +
+                             L"“ liegt bereits in diesem Ordner; nichts wurde überschrieben:\n" +
+                             folder
+                       : L"A file named \"" + name +
+                             L"\" is already in this folder; nothing was overwritten:\n" + folder;
         };
         // An item of several files says that none of them came back.
-        const std::wstring noneOfThree = german ? L"Keine der 3 Dateien dieses Objekts wurde zurückbewegt."
-                                                : L"None of this item's 3 files was restored.";
+        const std::wstring noneOfThree =
+            german ? L"Keine der 3 Dateien dieses Objekts wurde zurückbewegt."
+                   : L"None of this item's 3 files was restored.";
 
         local.SelectRows({rowOf(multi)});
         answerer.AnswerNextMessageBox(IDNO);
@@ -120,12 +171,14 @@ TEST_F(ItemDetails, ARestoreOntoAnExistingFileNamesItAndOverwritesNothingInBothL
         const std::wstring message = Messages()[1];
         // One line per row, after a blank line.
         EXPECT_NE(message.find(L":\n\n"), std::wstring::npos);
-        EXPECT_NE(message.find(multi + L": " +
-                               OneLine(targetFailed + L"\n" + inTheWay(L"two.txt") + L"\n" + noneOfThree)),
+        EXPECT_NE(message.find(
+                      multi + L": " +
+                      OneLine(targetFailed + L"\n" + inTheWay(L"two.txt") + L"\n" + noneOfThree)),
                   std::wstring::npos)
             << std::string(message.begin(), message.end());
-        EXPECT_NE(message.find(single + L": " + OneLine(targetFailed + L"\n" + inTheWay(L"single.txt"))),
-                  std::wstring::npos);
+        EXPECT_NE(
+            message.find(single + L": " + OneLine(targetFailed + L"\n" + inTheWay(L"single.txt"))),
+            std::wstring::npos);
         EXPECT_EQ(std::count(message.begin(), message.end(), L'\n'), 3);
     });
     EXPECT_EQ(ReadFileBytes(OriginFile(L"two.txt")), "mine");
@@ -156,14 +209,16 @@ TEST_F(ItemDetails, AfterADeleteTheKeyboardIsOnTheRowThatTookTheSelectionsPlace)
 // keyboard goes on from the item that came next in the view, never from the
 // row that now stands at the old index.
 TEST_F(ItemDetails, AfterARefillTheSortHoldsAndTheNextItemInTheViewIsSelectedInBothLanguages) {
-    for (const wchar_t* file : {L"a.txt", L"b.txt", L"c.txt", L"d.txt", L"e.txt", L"f.txt", L"g.txt"})
+    for (const wchar_t* file :
+         {L"a.txt", L"b.txt", L"c.txt", L"d.txt", L"e.txt", L"f.txt", L"g.txt"})
         Add(file, "x");
     InBothLanguages([&](bool) {
         CMainDialogDriver local;
         ASSERT_TRUE(Open(local));
         const auto selected = [&local] {
             Names names;
-            for (const int row : local.SelectedRows()) names.push_back(local.Row(row)[kColumnFileName]);
+            for (const int row : local.SelectedRows())
+                names.push_back(local.Row(row)[kColumnFileName]);
             return names;
         };
         const auto without = [](Names names, const std::wstring& name) {
@@ -183,7 +238,8 @@ TEST_F(ItemDetails, AfterARefillTheSortHoldsAndTheNextItemInTheViewIsSelectedInB
         const struct {
             int command;  // IDC_RELOAD, IDC_RESTORE (answered Yes), or 0 for the Del key
             std::wstring gone, selected;
-        } steps[] = {{0, deleted, restored}, {IDC_RELOAD, L"", restored}, {IDC_RESTORE, restored, last}};
+        } steps[] = {
+            {0, deleted, restored}, {IDC_RELOAD, L"", restored}, {IDC_RESTORE, restored, last}};
         for (const auto& step : steps) {
             if (step.command != IDC_RELOAD) answerer.AnswerNextMessageBox(IDYES);
             if (step.command == 0)

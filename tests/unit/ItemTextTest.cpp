@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "quarantine/ItemText.h"
+#include "ui/ItemProperties.h"
 
 TEST(QuarantineFileName, KeepsWhatFollowsTheLastBackslash) {
     EXPECT_EQ(QuarantineFileName(L"C:\\Q\\abc.q"), L"abc.q");
@@ -68,7 +69,8 @@ TEST(IsoTimestampText, TimesAreLocalWithTheZonesOffsetAndEmptyWhereTheListShowsN
     SYSTEMTIME time = {2024, 3, 0, 1, 9, 5, 7, 0};
     SYSTEMTIME late = {2100, 12, 0, 31, 23, 59, 59, 0};
     int date = -1;
-    const std::wstring march = IsoTimestampText(time, &date), december = IsoTimestampText(late, &date);
+    const std::wstring march = IsoTimestampText(time, &date),
+                       december = IsoTimestampText(late, &date);
     const wchar_t* previous = _wgetenv(L"TZ");
     const std::wstring restore = std::wstring(L"TZ=") + (previous ? previous : L"");
     _wputenv(L"TZ=EST5");
@@ -78,8 +80,9 @@ TEST(IsoTimestampText, TimesAreLocalWithTheZonesOffsetAndEmptyWhereTheListShowsN
     EXPECT_EQ(date, 20240301);
     EXPECT_EQ(IsoTimestampText(late, &date), december);
     EXPECT_EQ(december.substr(0, 19), L"2100-12-31T23:59:59");
-    for (const SYSTEMTIME& none : {SYSTEMTIME{1601, 1, 0, 1, 0, 0, 0, 0}, SYSTEMTIME{2024, 2, 0, 30, 0, 0, 0, 0},
-                                   SYSTEMTIME{2024, 13, 0, 1, 0, 0, 0, 0}, SYSTEMTIME{}}) {
+    for (const SYSTEMTIME& none :
+         {SYSTEMTIME{1601, 1, 0, 1, 0, 0, 0, 0}, SYSTEMTIME{2024, 2, 0, 30, 0, 0, 0, 0},
+          SYSTEMTIME{2024, 13, 0, 1, 0, 0, 0, 0}, SYSTEMTIME{}}) {
         EXPECT_EQ(IsoTimestampText(none, &date), L"");
         EXPECT_EQ(date, 0);
     }
@@ -95,5 +98,23 @@ TEST(TimeZone, OffsetsFollowTheZonesRulesForEachDate) {
     int date = 0;
     EXPECT_EQ(IsoTimestampText({2024, 1, 0, 15, 12, 0, 0, 0}, &date), L"2024-01-15T12:00:00+01:00");
     EXPECT_EQ(IsoTimestampText({2024, 7, 0, 15, 12, 0, 0, 0}, &date), L"2024-07-15T12:00:00+02:00");
-    EXPECT_EQ(IsoTimestampText({2024, 10, 0, 27, 12, 0, 0, 0}, &date), L"2024-10-27T12:00:00+01:00");
+    EXPECT_EQ(IsoTimestampText({2024, 10, 0, 27, 12, 0, 0, 0}, &date),
+              L"2024-10-27T12:00:00+01:00");
+}
+
+TEST(PathColumns, TheNameFitsUpToHalfTheListAndTheFolderTakesTheRest) {
+    struct Case {
+        int client, name, nameColumn, folderColumn;
+    } const cases[] = {
+        {400, 120, 120, 280},  // the name fits
+        {400, 300, 200, 200},  // a long name takes half
+        {400, 0, 0, 400},      // no name at all
+        {0, 50, 0, 0},         // no room
+        {-5, 50, 0, 0},        // a list not laid out yet
+    };
+    for (const Case& c : cases) {
+        const PathColumnWidths widths = PathColumns(c.client, c.name);
+        EXPECT_EQ(widths.name, c.nameColumn) << c.client << " " << c.name;
+        EXPECT_EQ(widths.folder, c.folderColumn) << c.client << " " << c.name;
+    }
 }
