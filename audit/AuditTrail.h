@@ -29,10 +29,12 @@ struct AuditEntry {
     bool success = false;
     std::wstring itemId;  // the quarantine file's name
     std::wstring virus;
-    std::wstring formerPath;   // where the file was found
-    std::wstring destination;  // empty when it went back to its former place, or nowhere
-    std::wstring result;       // the outcome in words, as the user was told it
-    std::wstring sha256;       // of the restored file, lowercase hex; empty when none
+    std::wstring formerPath;  // where the file was found
+    // Where the file went: empty when it went back to its former place, or
+    // nowhere; a file kept beside another under a new name is named here.
+    std::wstring destination;
+    std::wstring result;  // the outcome in words, as the user was told it
+    std::wstring sha256;  // of the restored file, lowercase hex; empty when none
 };
 
 bool operator==(const AuditEntry& a, const AuditEntry& b);

@@ -17,7 +17,9 @@ bool SameName(const std::wstring& a, const wchar_t* b) {
 // What a switch does with its value; false with *pError set for a bad one.
 using ApplySwitch = bool (*)(const std::wstring& value, CliCommand* pCommand, std::wstring* pError);
 
-bool ApplyNothing(const std::wstring&, CliCommand*, std::wstring*) { return true; }
+bool ApplyNothing(const std::wstring&, CliCommand*, std::wstring*) {
+    return true;
+}
 
 bool ApplySource(const std::wstring& value, CliCommand* pCommand, std::wstring*) {
     pCommand->source = value;
@@ -33,7 +35,8 @@ bool ApplyFormat(const std::wstring& value, CliCommand* pCommand, std::wstring* 
     static const struct {
         const wchar_t* name;
         OutputFormat format;
-    } kFormats[] = {{L"text", OutputFormat::Text}, {L"csv", OutputFormat::Csv}, {L"json", OutputFormat::Json}};
+    } kFormats[] = {
+        {L"text", OutputFormat::Text}, {L"csv", OutputFormat::Csv}, {L"json", OutputFormat::Json}};
     for (const auto& known : kFormats) {
         if (SameName(value, known.name)) {
             pCommand->format = known.format;
@@ -41,6 +44,23 @@ bool ApplyFormat(const std::wstring& value, CliCommand* pCommand, std::wstring* 
         }
     }
     *pError = L"/F takes text, csv or json, not " + value;
+    return false;
+}
+
+bool ApplyConflict(const std::wstring& value, CliCommand* pCommand, std::wstring* pError) {
+    static const struct {
+        const wchar_t* name;
+        ConflictChoice choice;
+    } kChoices[] = {{L"fail", ConflictChoice::Fail},
+                    {L"skip", ConflictChoice::Skip},
+                    {L"keep-both", ConflictChoice::KeepBoth}};
+    for (const auto& known : kChoices) {
+        if (SameName(value, known.name)) {
+            pCommand->conflict = known.choice;
+            return true;
+        }
+    }
+    *pError = L"/Conflict takes fail, skip or keep-both, not " + value;
     return false;
 }
 
@@ -100,22 +120,26 @@ bool ApplyBefore(const std::wstring& value, CliCommand* pCommand, std::wstring* 
 // Every switch once: its id, its name, the value it takes (null for none),
 // whether it belongs to the commands for scripts (the older form knows only
 // /S and /D), what it sets, and its line in /?.
-#define CLI_SWITCHES(X)                                                                           \
-    X(List, L"L", nullptr, true, ApplyNothing, L"lists the items")                                \
-    X(Delete, L"X", nullptr, true, ApplyNothing, L"deletes the selected items from the quarantine for good") \
-    X(Usage, L"?", nullptr, true, ApplyNothing, L"shows this text")                               \
-    X(Source, L"S", L"\"folder\"", false, ApplySource,                                            \
-      L"the quarantine folder; without it, the folder the window would open")                    \
-    X(Destination, L"D", L"\"folder\"", false, ApplyDestination,                                  \
-      L"the folder a restore writes the items' files into")                                       \
-    X(Format, L"F", L"text|csv|json", true, ApplyFormat,                                          \
-      L"the report: a table ending with a summary line, CSV or JSON, all UTF-8")                  \
-    X(Ids, L"I", L"\"id[,id...]\"", true, ApplyIds,                                               \
-      L"selects by quarantine file name as /L shows it; * and ? allowed")                         \
-    X(Virus, L"V", L"\"pattern\"", true, ApplyVirus, L"selects by virus name; * and ? allowed")  \
-    X(After, L"After", L"YYYY-MM-DD", true, ApplyAfter,                                           \
-      L"selects what was stamped on that local date or later")                                    \
-    X(Before, L"Before", L"YYYY-MM-DD", true, ApplyBefore,                                        \
+#define CLI_SWITCHES(X)                                                                         \
+    X(List, L"L", nullptr, true, ApplyNothing, L"lists the items")                              \
+    X(Delete, L"X", nullptr, true, ApplyNothing,                                                \
+      L"deletes the selected items from the quarantine for good")                               \
+    X(Usage, L"?", nullptr, true, ApplyNothing, L"shows this text")                             \
+    X(Source, L"S", L"\"folder\"", false, ApplySource,                                          \
+      L"the quarantine folder; without it, the folder the window would open")                   \
+    X(Destination, L"D", L"\"folder\"", false, ApplyDestination,                                \
+      L"the folder a restore writes the items' files into")                                     \
+    X(Conflict, L"Conflict", L"fail|skip|keep-both", true, ApplyConflict,                       \
+      L"a restored file whose name is taken: the item fails (the default), is skipped, or its " \
+      L"file is kept beside the other as \"name (2).ext\"; nothing is ever overwritten")        \
+    X(Format, L"F", L"text|csv|json", true, ApplyFormat,                                        \
+      L"the report: a table ending with a summary line, CSV or JSON, all UTF-8")                \
+    X(Ids, L"I", L"\"id[,id...]\"", true, ApplyIds,                                             \
+      L"selects by quarantine file name as /L shows it; * and ? allowed")                       \
+    X(Virus, L"V", L"\"pattern\"", true, ApplyVirus, L"selects by virus name; * and ? allowed") \
+    X(After, L"After", L"YYYY-MM-DD", true, ApplyAfter,                                         \
+      L"selects what was stamped on that local date or later")                                  \
+    X(Before, L"Before", L"YYYY-MM-DD", true, ApplyBefore,                                      \
       L"selects what was stamped before that local date")
 
 enum SwitchId {
@@ -134,14 +158,16 @@ struct SwitchDefinition {
 };
 
 const SwitchDefinition kSwitches[kSwitchCount] = {
-#define CLI_SWITCH_ROW(id, name, value, forScripts, apply, help) {name, value, forScripts, apply, help},
+#define CLI_SWITCH_ROW(id, name, value, forScripts, apply, help) \
+    {name, value, forScripts, apply, help},
     CLI_SWITCHES(CLI_SWITCH_ROW)
 #undef CLI_SWITCH_ROW
 };
 
 // The switch a word names, or kSwitchCount; *pValue is what follows the
 // first '=' (null without one).
-SwitchId NamedSwitch(const std::wstring& word, std::wstring* pName, bool* pHasValue, std::wstring* pValue) {
+SwitchId NamedSwitch(const std::wstring& word, std::wstring* pName, bool* pHasValue,
+                     std::wstring* pValue) {
     *pHasValue = false;
     pName->clear();
     if (word.size() < 2 || word[0] != L'/') return kSwitchCount;
@@ -182,7 +208,8 @@ CliCommand ParseCommandWords(const std::vector<CommandWord>& words, bool closed,
         std::wstring name, value, error;
         bool hasValue = false;
         const SwitchId id = NamedSwitch(word.text, &name, &hasValue, &value);
-        if (word.text.size() < 2 || word.text[0] != L'/') return Invalid(L"not a switch: " + word.text);
+        if (word.text.size() < 2 || word.text[0] != L'/')
+            return Invalid(L"not a switch: " + word.text);
         if (id == kSwitchCount) return Invalid(L"unknown switch: /" + name);
         const SwitchDefinition& definition = kSwitches[id];
         const std::wstring shown = std::wstring(L"/") + definition.name;
@@ -203,6 +230,8 @@ CliCommand ParseCommandWords(const std::vector<CommandWord>& words, bool closed,
     if (given[kList] && given[kDelete]) return Invalid(L"/L and /X cannot be given together");
     if ((given[kList] || given[kDelete]) && given[kDestination])
         return Invalid(L"/D goes with a restore, not with /L or /X");
+    if ((given[kList] || given[kDelete]) && given[kConflict])
+        return Invalid(L"/Conflict goes with a restore, not with /L or /X");
     if (given[kList]) {
         command.action = CliAction::List;
     } else if (given[kDelete]) {
@@ -272,7 +301,8 @@ CliCommand ParseCliCommand(const std::wstring& commandLine, CliHost host) {
 
 std::wstring CliUsageText() {
     std::wstring text =
-        L"Lists, restores and deletes quarantined items; with nothing after its name the window opens.\r\n"
+        L"Lists, restores and deletes quarantined items; with nothing after its name the window "
+        L"opens.\r\n"
         L"\r\n"
         L"  Quarantine /L [/S=\"folder\"] [/F=text|csv|json] [selection]\r\n"
         L"  Quarantine /S=\"folder\" /D=\"destination\" [/F=text|csv|json] [selection]\r\n"

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "restore/KeepBoth.h"
+
 // What the command line asks of the program.
 enum class CliAction {
     Dialog,         // anything not a command: the window
@@ -32,6 +34,7 @@ struct CliCommand {
     std::wstring source;  // empty: the folder the dialog would open
     std::wstring destination;
     OutputFormat format = OutputFormat::Text;
+    ConflictChoice conflict = ConflictChoice::Fail;  // /Conflict
     Selection selection;
     std::wstring error;  // for Invalid: one line for standard error
 };
@@ -43,7 +46,7 @@ enum class CliHost { Window, Console };
 
 // The line is split into words once (SplitCommandWords), so a switch is a
 // switch whatever quotes surround it or its value. Every switch of the
-// commands for scripts (/L, /X, /?, /F, /I, /V, /After, /Before) makes the line
+// commands for scripts (/L, /X, /?, /Conflict, /F, /I, /V, /After, /Before) makes the line
 // a command: then every word must be a known switch, each at most once, with a
 // well-formed value; names are matched without regard to case.
 //

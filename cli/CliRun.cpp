@@ -70,8 +70,9 @@ public:
                 IsoTimestampText(container->m_Time, &date);
             // Only a listing shows the time.
             if (IsSelected(m_command.selection, id, container->m_strVirus, date))
-                items.push_back(ReadQuarantineItem(
-                    container, m_command.action == CliAction::List ? ItemTime::Read : ItemTime::Skipped));
+                items.push_back(ReadQuarantineItem(container, m_command.action == CliAction::List
+                                                                  ? ItemTime::Read
+                                                                  : ItemTime::Skipped));
         }
         opened.containers.clear();
         m_summary.matched = items.size();
@@ -104,9 +105,17 @@ public:
         } else if (m_command.action == CliAction::Delete) {
             for (QuarantineItem& item : items) Delete(&item, &outcomes);
         } else {
-            RestoreItemsInto(items, m_destination, [&](size_t index, bool skipped, int32_t result) {
-                Restored(items[index], skipped, result, &outcomes);
-            });
+            for (const QuarantineItem& item : items) {
+                // Registry values and hosts entries have no place in a folder.
+                if (item.onlyNonFileObjects) {
+                    Restored(item, true, ItemRestore(), &outcomes);
+                    continue;
+                }
+                Restored(item, false,
+                         RestoreItem(*item.container, item, m_destination, m_command.conflict,
+                                     nullptr, 0),
+                         &outcomes);
+            }
             // What was made for a restore that brought nothing back goes again.
             RemoveEmptyFolders(created);
         }
@@ -122,17 +131,22 @@ public:
     }
 
 private:
-    void Restored(const QuarantineItem& item, bool skipped, int32_t result, std::vector<ItemOutcome>* outcomes) {
+    void Restored(const QuarantineItem& item, bool holdsNoFiles, const ItemRestore& restore,
+                  std::vector<ItemOutcome>* outcomes) {
         ItemOutcome outcome;
         outcome.id = item.id;
-        if (skipped) {
+        if (holdsNoFiles || restore.skipped) {
             outcome.result = L"skipped";
-            outcome.reason = AfxLoadString(IDS_HOLDS_NO_FILES);
+            outcome.reason = holdsNoFiles
+                                 ? AfxLoadString(IDS_HOLDS_NO_FILES)
+                                 : SkippedForFilesInTheWay(restore, item.formerPaths.size());
             ++m_summary.skipped;
             outcomes->push_back(outcome);
             return;
         }
-        const std::vector<ItemAuditOutcome> files = RestoreOutcomes(item, result, m_destination);
+        const int32_t result = restore.result;
+        const std::vector<ItemAuditOutcome> files =
+            RestoreOutcomes(item, result, m_destination, &restore.finalPaths);
         for (const ItemAuditOutcome& file : files) {
             if (result == kRestored) {
                 outcome.path = file.path;
@@ -164,10 +178,12 @@ private:
 
     // One event-log entry per item and file, whatever the report's format. An
     // entry the log does not take fails nothing, but the run says so.
-    void Audit(AuditOperation operation, const QuarantineItem& item, const ItemAuditOutcome& outcome) {
+    void Audit(AuditOperation operation, const QuarantineItem& item,
+               const ItemAuditOutcome& outcome) {
         if (WriteAuditEntry(ItemAuditEntry(operation, item, outcome))) return;
         ++m_summary.auditFailed;
-        m_streams.err(Utf8(L"Quarantine: the event log did not take the audit entry for " + item.id + L"\r\n"));
+        m_streams.err(Utf8(L"Quarantine: the event log did not take the audit entry for " +
+                           item.id + L"\r\n"));
     }
 
     int Fail(int exitCode, const std::wstring& error) {
@@ -203,7 +219,8 @@ int RunCliCommand(const CliCommand& command, CZEBQtWrapper& library, const CliSt
         case CliAction::Usage:
             return streams.out(Utf8(CliUsageText())) ? kCommandLineDone : kCommandLineReportLost;
         case CliAction::Invalid:
-            streams.err(Utf8(L"Quarantine: " + command.error + L"\r\nQuarantine /? shows the forms.\r\n"));
+            streams.err(
+                Utf8(L"Quarantine: " + command.error + L"\r\nQuarantine /? shows the forms.\r\n"));
             return kCommandLineUsageError;
         case CliAction::List:
         case CliAction::Restore:

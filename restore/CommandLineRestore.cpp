@@ -16,40 +16,15 @@ OpenedQuarantine OpenQuarantineForCommandLine(CZEBQtWrapper& library, const std:
     return opened;
 }
 
-namespace {
-
-// The loop itself; skip(index) says whether the container at index holds
-// nothing a folder can take.
-template <typename Skip>
-void RestoreEachInto(const std::vector<CZEBQtWrapper::ContainerPtr>& containers,
-                     const std::wstring& destination, const Skip& skip,
-                     const ContainerRestored& done) {
+void RestoreContainersInto(const std::vector<CZEBQtWrapper::ContainerPtr>& containers,
+                           const std::wstring& destination, const ContainerRestored& done) {
     for (size_t index = 0; index < containers.size(); ++index) {
-        if (skip(index)) {
+        if (containers[index]->ListsOnlyNonFileObjects()) {
             done(index, true, kRestored);
             continue;
         }
         done(index, false, containers[index]->Restore(destination, 0, nullptr, 0, 0));
     }
-}
-
-}  // namespace
-
-void RestoreContainersInto(const std::vector<CZEBQtWrapper::ContainerPtr>& containers,
-                           const std::wstring& destination, const ContainerRestored& done) {
-    RestoreEachInto(
-        containers, destination,
-        [&containers](size_t index) { return containers[index]->ListsOnlyNonFileObjects(); }, done);
-}
-
-void RestoreItemsInto(const std::vector<QuarantineItem>& items, const std::wstring& destination,
-                      const ContainerRestored& done) {
-    std::vector<CZEBQtWrapper::ContainerPtr> containers;
-    containers.reserve(items.size());
-    for (const QuarantineItem& item : items) containers.push_back(item.container);
-    RestoreEachInto(
-        containers, destination, [&items](size_t index) { return items[index].onlyNonFileObjects; },
-        done);
 }
 
 int RestoreQuarantineInto(CZEBQtWrapper& library, const std::wstring& source,

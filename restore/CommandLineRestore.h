@@ -24,7 +24,7 @@ struct OpenedQuarantine {
 // quarantine opens.
 OpenedQuarantine OpenQuarantineForCommandLine(CZEBQtWrapper& library, const std::wstring& folder);
 
-// The restore loop of both command-line forms: each container in turn into
+// The older form's restore loop: each container in turn into
 // the destination, so every file lands there rather than at its former path,
 // and nothing is deleted from the quarantine. Registry values and hosts
 // entries have no place in a folder, so a container known to hold nothing
@@ -34,10 +34,6 @@ OpenedQuarantine OpenQuarantineForCommandLine(CZEBQtWrapper& library, const std:
 using ContainerRestored = std::function<void(size_t index, bool skipped, int32_t result)>;
 void RestoreContainersInto(const std::vector<CZEBQtWrapper::ContainerPtr>& containers,
                            const std::wstring& destination, const ContainerRestored& done);
-// The same loop over items read whole, whose reading already knows which of
-// them to pass over.
-void RestoreItemsInto(const std::vector<QuarantineItem>& items, const std::wstring& destination,
-                      const ContainerRestored& done);
 
 // The older form, /S=source /D=destination, for scripts written before the
 // commands: every container of the quarantine in source into the destination,

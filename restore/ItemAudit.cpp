@@ -3,8 +3,10 @@
 #include "audit/FileSha256.h"
 #include "restore/FilesInTheWay.h"
 
-std::wstring RestoredFilePath(const QuarantineItem& item, size_t file, const std::wstring& destination) {
-    return file < item.formerPaths.size() ? RestoreTarget(destination, item.formerPaths[file]) : std::wstring();
+std::wstring RestoredFilePath(const QuarantineItem& item, size_t file,
+                              const std::wstring& destination) {
+    return file < item.formerPaths.size() ? RestoreTarget(destination, item.formerPaths[file])
+                                          : std::wstring();
 }
 
 std::wstring RestoredFileSha256(const std::wstring& path) {
@@ -21,8 +23,13 @@ AuditEntry ItemAuditEntry(AuditOperation operation, const QuarantineItem& item,
     entry.itemId = item.id;
     entry.virus = item.virus;
     if (outcome.file < item.formerPaths.size()) entry.formerPath = item.formerPaths[outcome.file];
-    if (!outcome.destination.empty())
-        entry.destination = outcome.success && !outcome.path.empty() ? outcome.path : outcome.destination;
+    // A file kept under another name beside the one at its former place is
+    // named where it went.
+    const bool elsewhere = !outcome.destination.empty() || outcome.path != entry.formerPath;
+    if (outcome.success && !outcome.path.empty() && elsewhere)
+        entry.destination = outcome.path;
+    else if (!outcome.destination.empty())
+        entry.destination = outcome.destination;
     entry.result = outcome.result;
     entry.sha256 = outcome.sha256;
     return entry;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/Wnd.h"
 #include "quarantine/ZEBQtWrapper.h"
@@ -119,6 +120,9 @@ private:
     // One row of the fill for the container, its former place from its
     // first file.
     void InsertRow(const std::wstring& name, CZEBQtWrapper::Container& container);
+    // Where files of the selected rows' items would land on a taken name in
+    // a restore into destination (empty: their former places).
+    std::vector<std::wstring> SelectedFilesInTheWay(const std::wstring& destination);
     // The focus on a control after an operation, never lost.
     void KeepFocus();
 

@@ -52,15 +52,23 @@ TEST(CliCommand, QuotingNeverDecidesWhatALineDoes) {
         const wchar_t* destination;
         const wchar_t* id;  // the one /I pattern, if any
     } const cases[] = {
-        {CliHost::Window, L"/S=\"C:\\Q\" /D=\"C:\\Out\" \"/I=a.qtc\"", CliAction::Restore, L"C:\\Q", L"C:\\Out", L"a.qtc"},
-        {CliHost::Window, L"/S=\"C:\\Q\" /D=\"C:\\Out\" \"/V=Trojan.*\"", CliAction::Restore, L"C:\\Q", L"C:\\Out", nullptr},
-        {CliHost::Window, L"/S=C:\\Q \"/D=C:\\Restored files\" /I=a.qtc", CliAction::Restore, L"C:\\Q", L"C:\\Restored files", L"a.qtc"},
+        {CliHost::Window, L"/S=\"C:\\Q\" /D=\"C:\\Out\" \"/I=a.qtc\"", CliAction::Restore, L"C:\\Q",
+         L"C:\\Out", L"a.qtc"},
+        {CliHost::Window, L"/S=\"C:\\Q\" /D=\"C:\\Out\" \"/V=Trojan.*\"", CliAction::Restore,
+         L"C:\\Q", L"C:\\Out", nullptr},
+        {CliHost::Window, L"/S=C:\\Q \"/D=C:\\Restored files\" /I=a.qtc", CliAction::Restore,
+         L"C:\\Q", L"C:\\Restored files", L"a.qtc"},
         {CliHost::Window, L"/S=C:\\Q /D=C:\\Out", CliAction::Dialog, L"", L"", nullptr},
-        {CliHost::Window, L"/S=\"abc /D=\"def\"", CliAction::LegacyRestore, L"abc /D=", L"def", nullptr},
-        {CliHost::Console, L"/S=C:\\Q /D=C:\\Out", CliAction::LegacyRestore, L"C:\\Q", L"C:\\Out", nullptr},
-        {CliHost::Console, L"\"/S=C:\\Q\" \"/D=C:\\Restored files\"", CliAction::LegacyRestore, L"C:\\Q", L"C:\\Restored files", nullptr},
-        {CliHost::Console, L"/S=\"C:\\Q\" /D=\"C:\\Out\"", CliAction::LegacyRestore, L"C:\\Q", L"C:\\Out", nullptr},
-        {CliHost::Console, L"/s=C:\\Q /d=C:\\Out /F=csv", CliAction::Restore, L"C:\\Q", L"C:\\Out", nullptr},
+        {CliHost::Window, L"/S=\"abc /D=\"def\"", CliAction::LegacyRestore, L"abc /D=", L"def",
+         nullptr},
+        {CliHost::Console, L"/S=C:\\Q /D=C:\\Out", CliAction::LegacyRestore, L"C:\\Q", L"C:\\Out",
+         nullptr},
+        {CliHost::Console, L"\"/S=C:\\Q\" \"/D=C:\\Restored files\"", CliAction::LegacyRestore,
+         L"C:\\Q", L"C:\\Restored files", nullptr},
+        {CliHost::Console, L"/S=\"C:\\Q\" /D=\"C:\\Out\"", CliAction::LegacyRestore, L"C:\\Q",
+         L"C:\\Out", nullptr},
+        {CliHost::Console, L"/s=C:\\Q /d=C:\\Out /F=csv", CliAction::Restore, L"C:\\Q", L"C:\\Out",
+         nullptr},
         {CliHost::Console, L"", CliAction::Dialog, L"", L"", nullptr},
         {CliHost::Console, L"  \t", CliAction::Dialog, L"", L"", nullptr},
         {CliHost::Console, L"/S=C:\\Q", CliAction::Invalid, L"", L"", nullptr},
@@ -77,7 +85,8 @@ TEST(CliCommand, QuotingNeverDecidesWhatALineDoes) {
         EXPECT_EQ(command.source, c.source) << c.line;
         EXPECT_EQ(command.destination, c.destination) << c.line;
         EXPECT_EQ(command.selection.idPatterns,
-                  c.id ? std::vector<std::wstring>{c.id} : std::vector<std::wstring>()) << c.line;
+                  c.id ? std::vector<std::wstring>{c.id} : std::vector<std::wstring>())
+            << c.line;
     }
     EXPECT_EQ(ParseCliCommand(L"\"/V=Trojan.*\" /L").selection.virusPattern, L"Trojan.*");
 }
@@ -99,6 +108,9 @@ TEST(CliCommand, BadInputIsAUsageErrorThatSaysWhatIsWrong) {
         {L"/L /L", L"/L is given twice"},
         {L"/L /X /I=\"a\"", L"/L and /X cannot be given together"},
         {L"/L /D=\"C:\\Out\"", L"/D goes with a restore"},
+        {L"/S=\"C:\\Q\" /D=\"C:\\Out\" /Conflict=replace",
+         L"/Conflict takes fail, skip or keep-both"},
+        {L"/L /Conflict=skip", L"/Conflict goes with a restore"},
         {L"/F=csv", L"nothing to do"},
         {L"/L /S=\"C:\\Q", L"a quotation mark is not closed"},
         {L"/L stray", L"not a switch: stray"},
@@ -113,15 +125,16 @@ TEST(CliCommand, BadInputIsAUsageErrorThatSaysWhatIsWrong) {
     for (const Case& c : cases) {
         const CliCommand command = ParseCliCommand(c.line);
         EXPECT_EQ(command.action, CliAction::Invalid) << c.line;
-        EXPECT_NE(command.error.find(c.says), std::wstring::npos) << c.line << L": " << command.error;
+        EXPECT_NE(command.error.find(c.says), std::wstring::npos)
+            << c.line << L": " << command.error;
     }
 }
 
 TEST(CliCommand, DatesMustExist) {
     EXPECT_EQ(ParseIsoDate(L"2024-02-29"), 20240229);
     EXPECT_EQ(ParseIsoDate(L"2000-02-29"), 20000229);
-    for (const wchar_t* bad : {L"2023-02-29", L"1900-02-29", L"2024-13-01", L"2024-04-31", L"2024-00-10",
-                               L"24-01-01", L"2024/01/01", L"2024-01-0x", L""})
+    for (const wchar_t* bad : {L"2023-02-29", L"1900-02-29", L"2024-13-01", L"2024-04-31",
+                               L"2024-00-10", L"24-01-01", L"2024/01/01", L"2024-01-0x", L""})
         EXPECT_EQ(ParseIsoDate(bad), 0) << bad;
 
     // A day of the calendar before Windows' time begins is out of range, not
@@ -172,9 +185,15 @@ TEST(Selection, PatternsVirusAndDatesMustAllMatch) {
         const wchar_t* text;
         bool matches;
     } const matches[] = {
-        {L"*", L"", true},         {L"*.qtc", L"a.QTC", true},      {L"a?c", L"abc", true},
-        {L"a?c", L"ac", false},    {L"*b*b", L"abcbb", true},       {L"*b*b", L"abca", false},
-        {L"GR\u00dc*", L"gr\u00fc\u00dfe", true}, {L"x", L"xy", false}, {L"**y", L"xy", true},
+        {L"*", L"", true},
+        {L"*.qtc", L"a.QTC", true},
+        {L"a?c", L"abc", true},
+        {L"a?c", L"ac", false},
+        {L"*b*b", L"abcbb", true},
+        {L"*b*b", L"abca", false},
+        {L"GR\u00dc*", L"gr\u00fc\u00dfe", true},
+        {L"x", L"xy", false},
+        {L"**y", L"xy", true},
     };
     for (const Match& m : matches)
         EXPECT_EQ(WildcardMatch(m.pattern, m.text), m.matches) << m.pattern << L" " << m.text;
@@ -186,7 +205,8 @@ TEST(Selection, PatternsVirusAndDatesMustAllMatch) {
     selection.after = 20240101;
     selection.before = 20240301;
     EXPECT_TRUE(IsSelected(selection, L"x.qtc", L"trojan.agent", 20240101));
-    EXPECT_FALSE(IsSelected(selection, L"x.qtc", L"trojan.agent", 20240301)) << "before is exclusive";
+    EXPECT_FALSE(IsSelected(selection, L"x.qtc", L"trojan.agent", 20240301))
+        << "before is exclusive";
     EXPECT_FALSE(IsSelected(selection, L"x.qtc", L"trojan.agent", 0)) << "no time stamp";
     EXPECT_FALSE(IsSelected(selection, L"y.qtc", L"trojan.agent", 20240102));
     EXPECT_FALSE(IsSelected(selection, L"20240102.qtc", L"W32.Worm", 20240102));
@@ -216,7 +236,8 @@ TEST(ExitCodes, UsageAndTheReadmeShowEveryCodeAsTheTableHasIt) {
     const std::wstring usage = CliUsageText();
     std::vector<std::pair<int, std::string>> table, readme;
     for (const ExitCodeMeaning& exit : kExitCodeMeanings) {
-        EXPECT_NE(usage.find(L"  " + std::to_wstring(exit.code) + L"  " + exit.meaning + L"\r\n"), std::wstring::npos)
+        EXPECT_NE(usage.find(L"  " + std::to_wstring(exit.code) + L"  " + exit.meaning + L"\r\n"),
+                  std::wstring::npos)
             << exit.code;
         table.emplace_back(exit.code, Utf8(exit.meaning));
     }
@@ -228,7 +249,8 @@ TEST(ExitCodes, UsageAndTheReadmeShowEveryCodeAsTheTableHasIt) {
         const std::string row = text.substr(at, end - at);
         const size_t bar = row.find('|', 1);
         if (row.find_first_of("0123456789") < bar)
-            readme.emplace_back(std::atoi(row.c_str() + 1), row.substr(bar + 2, row.rfind(" |") - bar - 2));
+            readme.emplace_back(std::atoi(row.c_str() + 1),
+                                row.substr(bar + 2, row.rfind(" |") - bar - 2));
         at = end + 1;
     }
     EXPECT_EQ(readme, table);
@@ -263,7 +285,8 @@ TEST(ExitCodes, AnExceptionThatLeavesTheProgramHasItsOwnCodeAndALine) {
         CThrowingApp app(standard);
         EXPECT_EQ(AfxWinMain(::GetModuleHandleW(nullptr), const_cast<LPWSTR>(L"")),
                   kCommandLineUnexpectedError);
-        EXPECT_EQ(app.m_err.rfind("Quarantine: an unexpected error ended the run", 0), 0u) << app.m_err;
+        EXPECT_EQ(app.m_err.rfind("Quarantine: an unexpected error ended the run", 0), 0u)
+            << app.m_err;
         EXPECT_EQ(app.m_err.find("bad_alloc") != std::string::npos, standard) << app.m_err;
         EXPECT_EQ(app.m_err.substr(app.m_err.size() - 2), "\r\n");
     }

@@ -18,7 +18,9 @@
 namespace {
 
 const wchar_t kUmlautCjk[] = L"Gr\u00fc\u00dfe \u6587\u4ef6.txt";
-const char kUmlautCjkUtf8[] = "Gr\xc3\xbc\xc3\x9f" "e \xe6\x96\x87\xe4\xbb\xb6.txt";
+const char kUmlautCjkUtf8[] =
+    "Gr\xc3\xbc\xc3\x9f"
+    "e \xe6\x96\x87\xe4\xbb\xb6.txt";
 // The SHA-256 of that file's bytes, "gr\u00fc\u00dfe\r\n" in UTF-8.
 const char kUmlautCjkSha256[] = "1b417c2312c93096d77fcfa7e19287254df9b514e28c475bac2aa7575e1f49d2";
 // The same of "long way\r\n".
@@ -36,7 +38,10 @@ protected:
         StageProgram(m_app, TestBinDir() + L"\\standin");
         ASSERT_TRUE(::CopyFileW((TestBinDir() + L"\\Quarantine.com").c_str(),
                                 (m_app + L"\\Quarantine.com").c_str(), FALSE));
-        m_umlautId = Quarantine(originals + L"\\" + kUmlautCjk, "gr\xc3\xbc\xc3\x9f" "e\r\n", L"Trojan.Agent");
+        m_umlautId = Quarantine(originals + L"\\" + kUmlautCjk,
+                                "gr\xc3\xbc\xc3\x9f"
+                                "e\r\n",
+                                L"Trojan.Agent");
         m_plainId = Quarantine(originals + L"\\b.txt", "bravo", L"W32.Worm");
         ASSERT_FALSE(m_umlautId.empty());
         ASSERT_FALSE(m_plainId.empty());
@@ -44,11 +49,13 @@ protected:
     void TearDown() override { RemoveTree(m_scratch); }
 
     // Quarantines one file; answers the new quarantine file's name.
-    std::wstring Quarantine(const std::wstring& path, const std::string& bytes, const std::wstring& virus) {
+    std::wstring Quarantine(const std::wstring& path, const std::string& bytes,
+                            const std::wstring& virus) {
         const std::vector<std::wstring> before = FilesIn(m_quarantine, L"*.qtc");
         if (!WriteFileBytes(path, bytes)) return std::wstring();
-        const ProgramRun tool = RunProgram(TestBinDir() + L"\\standin\\ZEBQtTool.exe",
-                                           L"add \"" + m_quarantine + L"\" \"" + path + L"\" " + virus);
+        const ProgramRun tool =
+            RunProgram(TestBinDir() + L"\\standin\\ZEBQtTool.exe",
+                       L"add \"" + m_quarantine + L"\" \"" + path + L"\" " + virus);
         if (!tool.finished || tool.exitCode != 0) return std::wstring();
         for (const std::wstring& name : FilesIn(m_quarantine, L"*.qtc"))
             if (std::find(before.begin(), before.end(), name) == before.end()) return name;
@@ -59,10 +66,12 @@ protected:
     // after each line its exit code goes to codes.txt, one a line.
     std::vector<int> RunBatch(const std::vector<std::wstring>& lines) {
         std::wstring batch = L"@echo off\r\ncd /d \"" + m_app + L"\"\r\ndel codes.txt 2>nul\r\n";
-        for (const std::wstring& line : lines) batch += line + L"\r\n>>codes.txt echo %errorlevel%\r\n";
+        for (const std::wstring& line : lines)
+            batch += line + L"\r\n>>codes.txt echo %errorlevel%\r\n";
         const std::wstring file = m_app + L"\\run.cmd";
         EXPECT_TRUE(WriteFileBytes(file, std::string(batch.begin(), batch.end())));
-        const ProgramRun run = RunProgram(L"C:\\windows\\system32\\cmd.exe", L"/c \"" + file + L"\"");
+        const ProgramRun run =
+            RunProgram(L"C:\\windows\\system32\\cmd.exe", L"/c \"" + file + L"\"");
         EXPECT_TRUE(run.finished) << "a window or a prompt waits";
         std::vector<int> codes;
         const std::string text = ReadFileBytes(m_app + L"\\codes.txt");
@@ -82,7 +91,8 @@ protected:
 std::string LastLine(const std::string& text) {
     const size_t end = text.find_last_not_of("\r\n");
     const size_t start = text.find_last_of('\n', end);
-    return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+    return text.substr(start == std::string::npos ? 0 : start + 1,
+                       end - (start == std::string::npos ? 0 : start + 1) + 1);
 }
 
 }  // namespace
@@ -104,7 +114,8 @@ TEST_F(Scripts, ListInEveryFormatReachesFilesAndPipesWholeWithTheExitCode) {
     EXPECT_EQ(LastLine(Output(L"none.txt")), "no item matched the selection");
 
     const std::string csv = Output(L"list.csv");
-    const std::string header = "id,virus,fileName,folder,formerPath,time,fileObjects,otherObjects\r\n";
+    const std::string header =
+        "id,virus,fileName,folder,formerPath,time,fileObjects,otherObjects\r\n";
     EXPECT_EQ(csv.compare(0, header.size(), header), 0);
     EXPECT_NE(csv.find("Trojan.Agent," + std::string(kUmlautCjkUtf8) + ","), std::string::npos);
 
@@ -122,11 +133,15 @@ TEST_F(Scripts, ListInEveryFormatReachesFilesAndPipesWholeWithTheExitCode) {
 
 TEST_F(Scripts, RestoreOneItemByIdThenAgainIntoTheSameFolder) {
     const std::wstring out = m_scratch + L"\\out";
-    const std::wstring restore = L"Quarantine" + Source() + L" /D=\"" + out + L"\" /F=json /I=\"" + m_umlautId + L"\"";
-    const std::vector<int> codes = RunBatch({restore + L" > first.json", restore + L" > second.json"});
+    const std::wstring restore =
+        L"Quarantine" + Source() + L" /D=\"" + out + L"\" /F=json /I=\"" + m_umlautId + L"\"";
+    const std::vector<int> codes =
+        RunBatch({restore + L" > first.json", restore + L" > second.json"});
     EXPECT_EQ(codes, (std::vector<int>{0, kCommandLineRestoreFailed}));
     EXPECT_EQ(FilesIn(out), std::vector<std::wstring>{kUmlautCjk});
-    EXPECT_EQ(ReadFileBytes(out + L"\\" + kUmlautCjk), "gr\xc3\xbc\xc3\x9f" "e\r\n");
+    EXPECT_EQ(ReadFileBytes(out + L"\\" + kUmlautCjk),
+              "gr\xc3\xbc\xc3\x9f"
+              "e\r\n");
 
     const nlohmann::json first = nlohmann::json::parse(Output(L"first.json"));
     ASSERT_EQ(first["items"].size(), 1u);
@@ -136,11 +151,72 @@ TEST_F(Scripts, RestoreOneItemByIdThenAgainIntoTheSameFolder) {
     EXPECT_EQ(first["summary"]["text"], "restored 1 of 1 item");
     const nlohmann::json second = nlohmann::json::parse(Output(L"second.json"));
     EXPECT_EQ(second["items"][0]["result"], "failed");
-    EXPECT_EQ(second["items"][0]["reason"], Utf8(L"The target file could not be opened.\nA file named \"" +
-                                                 std::wstring(kUmlautCjk) +
-                                                 L"\" is already in this folder; nothing was overwritten:\n" + out));
+    EXPECT_EQ(
+        second["items"][0]["reason"],
+        Utf8(L"The target file could not be opened.\nA file named \"" + std::wstring(kUmlautCjk) +
+             L"\" is already in this folder; nothing was overwritten:\n" + out));
     EXPECT_EQ(second["summary"]["exitCode"], kCommandLineRestoreFailed);
     EXPECT_EQ(FilesIn(m_quarantine, L"*.qtc").size(), 2u) << "a restore deletes nothing";
+}
+
+// A name taken in the destination: the default fails as before, /Conflict=skip
+// passes the item over, keep-both keeps the restored file beside the other
+// under the next free name, and two keep-both runs at once each get a name of
+// their own. Nothing of what was there changes.
+TEST_F(Scripts, ATakenNameFailsIsSkippedOrKeptBesideUnderTheNextFreeName) {
+    const std::wstring out = m_scratch + L"\\out";
+    const std::wstring arguments =
+        Source() + L" /D=\"" + out + L"\" /F=json /I=\"" + m_umlautId + L"\"";
+    const std::wstring restore = L"Quarantine" + arguments;
+    ASSERT_TRUE(::CreateDirectoryW(out.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(out + L"\\" + kUmlautCjk, "mine"));
+    const std::vector<int> codes =
+        RunBatch({restore + L" > fail.json", restore + L" /Conflict=skip > skip.json",
+                  restore + L" /Conflict=keep-both > both.json"});
+    EXPECT_EQ(codes, (std::vector<int>{kCommandLineRestoreFailed, 0, 0}));
+
+    const std::wstring inTheWay = L"A file named \"" + std::wstring(kUmlautCjk) +
+                                  L"\" is already in this folder; nothing was overwritten:\n" + out;
+    const nlohmann::json fail = nlohmann::json::parse(Output(L"fail.json"));
+    EXPECT_EQ(fail["items"][0]["reason"],
+              Utf8(L"The target file could not be opened.\n" + inTheWay));
+    const nlohmann::json skip = nlohmann::json::parse(Output(L"skip.json"));
+    EXPECT_EQ(skip["items"][0]["result"], "skipped");
+    EXPECT_EQ(skip["items"][0]["reason"], Utf8(inTheWay));
+    const nlohmann::json both = nlohmann::json::parse(Output(L"both.json"));
+    const std::wstring second = L"Gr\u00fc\u00dfe \u6587\u4ef6 (2).txt";
+    EXPECT_EQ(both["items"][0]["result"], "restored");
+    EXPECT_EQ(both["items"][0]["path"], Utf8(out + L"\\" + second));
+    EXPECT_EQ(both["items"][0]["sha256"], kUmlautCjkSha256);
+
+    // Two keep-both runs at once.
+    const std::wstring com = m_app + L"\\Quarantine.com";
+    CKernelHandle first = StartProgram(com, arguments + L" /Conflict=keep-both");
+    CKernelHandle again = StartProgram(com, arguments + L" /Conflict=keep-both");
+    ASSERT_TRUE(first && again);
+    for (const CKernelHandle* process : {&first, &again}) {
+        ASSERT_EQ(::WaitForSingleObject(process->Get(), 60000), WAIT_OBJECT_0);
+        DWORD code = 1;
+        ::GetExitCodeProcess(process->Get(), &code);
+        EXPECT_EQ(code, 0u);
+    }
+    const std::vector<std::wstring> restored = {second, L"Gr\u00fc\u00dfe \u6587\u4ef6 (3).txt",
+                                                L"Gr\u00fc\u00dfe \u6587\u4ef6 (4).txt"};
+    std::vector<std::wstring> expected = restored;
+    expected.push_back(kUmlautCjk);
+    std::vector<std::wstring> entries = FilesIn(out);
+    std::sort(entries.begin(), entries.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(entries, expected);
+    WIN32_FIND_DATAW data;
+    EXPECT_FALSE(CFindHandle(::FindFirstFileW((out + L"\\~*").c_str(), &data)))
+        << "nothing of a restore's own folder is left";
+    EXPECT_EQ(ReadFileBytes(out + L"\\" + kUmlautCjk), "mine");
+    for (const std::wstring& name : restored)
+        EXPECT_EQ(ReadFileBytes(out + L"\\" + name),
+                  "gr\xc3\xbc\xc3\x9f"
+                  "e\r\n")
+            << Utf8(name);
 }
 
 TEST_F(Scripts, DeleteTakesOnlyTheSelectedItems) {
@@ -178,9 +254,10 @@ TEST_F(Scripts, BadInputEndsWithAMessageAndAnExitCodeAndDoesNothing) {
     std::vector<int> expected;
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         std::wstring arguments = cases[i].arguments;
-        if (arguments.compare(0, 6, L"Source") == 0) arguments = Source().substr(1) + arguments.substr(6);
-        lines.push_back(L"Quarantine " + arguments + L" > out" + std::to_wstring(i) + L".txt 2> err" +
-                        std::to_wstring(i) + L".txt");
+        if (arguments.compare(0, 6, L"Source") == 0)
+            arguments = Source().substr(1) + arguments.substr(6);
+        lines.push_back(L"Quarantine " + arguments + L" > out" + std::to_wstring(i) +
+                        L".txt 2> err" + std::to_wstring(i) + L".txt");
         expected.push_back(cases[i].code);
     }
     EXPECT_EQ(RunBatch(lines), expected);
@@ -280,15 +357,20 @@ TEST_F(Scripts, QuotingNeverDecidesWhatALineDoes) {
     // says which is missing, each with its own code.
     const std::wstring lonely = m_scratch + L"\\lonely";
     ASSERT_TRUE(::CreateDirectoryW(lonely.c_str(), nullptr));
-    ASSERT_TRUE(::CopyFileW((m_app + L"\\Quarantine.com").c_str(), (lonely + L"\\Quarantine.com").c_str(), FALSE));
-    const std::wstring batch = L"@echo off\r\ncd /d \"" + lonely + L"\"\r\nQuarantine.com 2> window.txt\r\n"
-                               L">codes.txt echo %errorlevel%\r\nQuarantine.com /L" + Source() +
-                               L" 2> library.txt\r\n>>codes.txt echo %errorlevel%\r\n";
+    ASSERT_TRUE(::CopyFileW((m_app + L"\\Quarantine.com").c_str(),
+                            (lonely + L"\\Quarantine.com").c_str(), FALSE));
+    const std::wstring batch = L"@echo off\r\ncd /d \"" + lonely +
+                               L"\"\r\nQuarantine.com 2> window.txt\r\n"
+                               L">codes.txt echo %errorlevel%\r\nQuarantine.com /L" +
+                               Source() + L" 2> library.txt\r\n>>codes.txt echo %errorlevel%\r\n";
     ASSERT_TRUE(WriteFileBytes(lonely + L"\\run.cmd", std::string(batch.begin(), batch.end())));
-    EXPECT_TRUE(RunProgram(L"C:\\windows\\system32\\cmd.exe", L"/c \"" + lonely + L"\\run.cmd\"").finished);
+    EXPECT_TRUE(
+        RunProgram(L"C:\\windows\\system32\\cmd.exe", L"/c \"" + lonely + L"\\run.cmd\"").finished);
     EXPECT_EQ(ReadFileBytes(lonely + L"\\codes.txt"), "7\r\n1\r\n");
-    EXPECT_NE(ReadFileBytes(lonely + L"\\window.txt").find("Quarantine.exe could not be started"), std::string::npos);
-    EXPECT_NE(ReadFileBytes(lonely + L"\\library.txt").find("ZEBQt.dll is missing"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(lonely + L"\\window.txt").find("Quarantine.exe could not be started"),
+              std::string::npos);
+    EXPECT_NE(ReadFileBytes(lonely + L"\\library.txt").find("ZEBQt.dll is missing"),
+              std::string::npos);
 }
 
 // A former path and a destination of 300 characters each, past what a plain
@@ -388,10 +470,12 @@ TEST_F(Scripts, EveryItemARunRestoresOrDeletesLeavesOneAuditEntry) {
     SetAuditSinkForTesting([&entries](const AuditEntry& entry) { entries.push_back(entry); });
     CliStreams quiet;
     quiet.out = quiet.err = [](const std::string&) { return true; };
-    const int restored = RunCliCommand(ParseCliCommand(L"/S=\"" + m_quarantine + L"\" /D=\"" + out + L"\" /F=csv"),
-                                       library, quiet);
-    const int deleted = RunCliCommand(ParseCliCommand(L"/X /S=\"" + m_quarantine + L"\" /I=\"" + m_plainId + L"\""),
-                                      library, quiet);
+    const int restored =
+        RunCliCommand(ParseCliCommand(L"/S=\"" + m_quarantine + L"\" /D=\"" + out + L"\" /F=csv"),
+                      library, quiet);
+    const int deleted =
+        RunCliCommand(ParseCliCommand(L"/X /S=\"" + m_quarantine + L"\" /I=\"" + m_plainId + L"\""),
+                      library, quiet);
     SetAuditSinkForTesting(nullptr);
     EXPECT_EQ(restored, kCommandLineRestoreFailed);
     EXPECT_EQ(deleted, 0);

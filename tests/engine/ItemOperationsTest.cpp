@@ -4,6 +4,8 @@
 
 #include "res/resource.h"
 #include "restore/ItemOperations.h"
+#include "restore/KeepBoth.h"
+#include "tests/cmdline/ProgramRun.h"
 #include "tests/common/TestPaths.h"
 
 namespace {
@@ -84,4 +86,35 @@ TEST(DeleteQuarantineItem, DeletesAPlainNameInsideTheFolderOnly) {
     EXPECT_FALSE(FileExists(folder + L"a.qtc"));
     EXPECT_TRUE(FileExists(root + L"\\outside.qtc"));
     RemoveTree(root);
+}
+
+TEST(KeepBoth, NumberedNamesFollowExplorersPattern) {
+    const struct {
+        const wchar_t* name;
+        unsigned number;
+        const wchar_t* numbered;
+    } cases[] = {
+        {L"report.docx", 2, L"report (2).docx"},
+        {L"archive.tar.gz", 3, L"archive.tar (3).gz"},
+        {L"README", 2, L"README (2)"},
+        {L".profile", 2, L".profile (2)"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(NumberedName(c.name, c.number), c.numbered) << c.name;
+}
+
+// A move never replaces: taken names, a folder of that name among them, are
+// passed over, and what stood there keeps its bytes.
+TEST(KeepBoth, AMoveTakesTheFirstFreeNameAndReplacesNothing) {
+    const std::wstring folder = ScratchForThisTest();
+    ASSERT_TRUE(WriteFileBytes(folder + L"\\a.txt", "mine"));
+    ASSERT_TRUE(::CreateDirectoryW((folder + L"\\a (2).txt").c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(folder + L"\\staged", "restored"));
+    DWORD error = 0;
+    EXPECT_EQ(MoveToFreeName(folder + L"\\staged", folder + L"\\a.txt", &error),
+              folder + L"\\a (3).txt");
+    EXPECT_EQ(ReadFileBytes(folder + L"\\a.txt"), "mine");
+    EXPECT_EQ(ReadFileBytes(folder + L"\\a (3).txt"), "restored");
+    EXPECT_EQ(MoveToFreeName(folder + L"\\gone", folder + L"\\b.txt", &error), L"");
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    RemoveTree(folder);
 }

@@ -97,7 +97,7 @@ TEST_F(HostileRestore, SeveralRowsWithUnknownCodesAreReportedOnceAsUnspecific) {
             ++reasons;
         const std::wstring head = std::to_wstring(failed) + L" of " + std::to_wstring(failed);
         return text.compare(0, head.size(), head) == 0 && reasons == listed ? std::wstring(L"ok")
-                                                                             : text;
+                                                                            : text;
     };
     HostileSettings settings;
     settings.containerCount = 6;
@@ -137,27 +137,31 @@ TEST_F(HostileRestore, SeveralRowsWithUnknownCodesAreReportedOnceAsUnspecific) {
     ExpectAllClosed();
 }
 
-TEST_F(HostileRestore, OnlyTheQuarantineFilesOfRestoredRowsAreDeleted) {
+// The library writes nothing, whatever it answers: no row is restored whole,
+// so no quarantine file goes, even after a Yes. The file that 0 promises for
+// container 0 stands there before the restore, so it is a file in the way,
+// and the user skips that item; container 3's 0 is not taken either.
+TEST_F(HostileRestore, NoQuarantineFileGoesForARowTheLibraryOnlyClaimsToHaveRestored) {
     HostileSettings settings;
     settings.fillBuffers = 0;
     settings.containerCount = 6;
     SetCodes(settings, {0, 7, INT32_MIN, 0, -4, INT32_MAX});
     for (int32_t index = 0; index < 6; ++index)
         ASSERT_TRUE(WriteFileBytes(m_folder + L"\\" + HostileName(index, 0), "quarantined"));
-    // The library writes nothing: the file that 0 promises stands there for
-    // container 0 alone, so container 3's answer is not taken either.
     const HostileOrigParts restored = HostileOrig(0, settings, 0);
     ::CreateDirectoryW(restored.folder.c_str(), nullptr);
-    ASSERT_TRUE(WriteFileBytes(restored.folder + L"\\" + restored.fileName, "restored"));
+    ASSERT_TRUE(WriteFileBytes(restored.folder + L"\\" + restored.fileName, "mine"));
     Create(settings);
 
     m_driver.SelectRows({0, 1, 2, 3, 4, 5});
     m_answerer.AnswerNextMessageBox(IDYES);
+    m_answerer.AnswerNextMessageBox(IDNO);
     m_driver.Click(IDC_RESTORE);
+    EXPECT_EQ(ReadFileBytes(restored.folder + L"\\" + restored.fileName), "mine");
     ::DeleteFileW((restored.folder + L"\\" + restored.fileName).c_str());
-    EXPECT_EQ(Messages().size(), 2u) << "the question, and one message for the five failures";
+    EXPECT_EQ(Messages().size(), 3u) << "the two questions, and one message for the six rows";
     for (int32_t index = 0; index < 6; ++index)
-        EXPECT_EQ(FileExists(m_folder + L"\\" + HostileName(index, 0)), index != 0)
+        EXPECT_TRUE(FileExists(m_folder + L"\\" + HostileName(index, 0)))
             << "quarantine file " << index;
     ExpectAllClosed();
 }

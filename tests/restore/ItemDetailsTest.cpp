@@ -126,7 +126,10 @@ TEST(ItemPropertiesDialog, LongPathsShowTheirNamesWholeAndCopyWhole) {
               folder + L"\\report-2024-draft.docx\r\nnofolder.txt");
 }
 
-TEST_F(ItemDetails, ARestoreOntoAnExistingFileNamesItAndOverwritesNothingInBothLanguages) {
+// Files of the selected items on taken names: the question comes once, before
+// anything is written, naming the files in the way. Cancel restores nothing;
+// Skip passes those items over and says so, one line per row.
+TEST_F(ItemDetails, ATakenNameIsAskedAboutOnceAndCancelOrSkipOverwritesNothingInBothLanguages) {
     const std::wstring multi = AddThreeFiles();
     const std::wstring single = Add(L"single.txt", "single");
     // Only one of the three names is taken.
@@ -141,8 +144,8 @@ TEST_F(ItemDetails, ARestoreOntoAnExistingFileNamesItAndOverwritesNothingInBothL
             const Names names = local.Column(0);
             return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
         };
-        const std::wstring targetFailed = german ? L"Die Zieldatei konnte nicht geöffnet werden."
-                                                 : L"The target file could not be opened.";
+        const std::wstring skipped = german ? L"Übersprungen, wie gewählt: Eine Datei ist im Weg."
+                                            : L"Skipped, as chosen: a file is in the way.";
         // The folder whole on a line of its own.
         const auto inTheWay = [&](const std::wstring& name) {
             return german
@@ -159,31 +162,74 @@ TEST_F(ItemDetails, ARestoreOntoAnExistingFileNamesItAndOverwritesNothingInBothL
 
         local.SelectRows({rowOf(multi)});
         answerer.AnswerNextMessageBox(IDNO);
+        answerer.AnswerNextMessageBox(IDCANCEL);
         local.Click(IDC_RESTORE);
         ASSERT_EQ(Messages().size(), 2u);
-        EXPECT_EQ(Messages()[1], targetFailed + L"\n" + inTheWay(L"two.txt") + L"\n" + noneOfThree);
+        EXPECT_EQ(
+            Messages()[1],
+            (german ? L"Für 1 der zurückzubewegenden Dateien ist der Name bereits vergeben:"
+                    : L"1 of the files to restore would land on a name that is already "
+                      L"taken:") +
+                std::wstring(L"\n\n") + folder + L"\\two.txt\n\n" +
+                (german ? L"Beide behalten: Die zurückbewegte Datei erhält den nächsten freien "
+                          L"Namen, etwa „Name (2).ext“. Nichts wird überschrieben.\n"
+                          L"Überspringen: Objekte mit einer Datei im Weg werden nicht "
+                          L"zurückbewegt."
+                        : L"Keep both: the restored file gets the next free name, such as "
+                          L"\"name (2).ext\". Nothing is overwritten.\nSkip: the items with a "
+                          L"file in the way are not restored."));
+        EXPECT_EQ(answerer.Shown()[1].buttons, (std::vector<int>{IDCANCEL, IDYES, IDNO}));
+        EXPECT_EQ(FolderEntries(scene.Origin()), (Names{L"single.txt", L"two.txt"}));
 
         answerer.ClearShown();
         local.SelectRows({rowOf(multi), rowOf(single)});
         answerer.AnswerNextMessageBox(IDNO);
+        answerer.AnswerNextMessageBox(IDNO);
         local.Click(IDC_RESTORE);
-        ASSERT_EQ(Messages().size(), 2u);
-        const std::wstring message = Messages()[1];
+        ASSERT_EQ(Messages().size(), 3u);
+        const std::wstring message = Messages()[2];
         // One line per row, after a blank line.
         EXPECT_NE(message.find(L":\n\n"), std::wstring::npos);
-        EXPECT_NE(message.find(
-                      multi + L": " +
-                      OneLine(targetFailed + L"\n" + inTheWay(L"two.txt") + L"\n" + noneOfThree)),
-                  std::wstring::npos)
-            << std::string(message.begin(), message.end());
         EXPECT_NE(
-            message.find(single + L": " + OneLine(targetFailed + L"\n" + inTheWay(L"single.txt"))),
-            std::wstring::npos);
+            message.find(multi + L": " +
+                         OneLine(skipped + L"\n" + inTheWay(L"two.txt") + L"\n" + noneOfThree)),
+            std::wstring::npos)
+            << std::string(message.begin(), message.end());
+        EXPECT_NE(message.find(single + L": " + OneLine(skipped + L"\n" + inTheWay(L"single.txt"))),
+                  std::wstring::npos);
         EXPECT_EQ(std::count(message.begin(), message.end(), L'\n'), 3);
     });
     EXPECT_EQ(ReadFileBytes(OriginFile(L"two.txt")), "mine");
     EXPECT_EQ(ReadFileBytes(OriginFile(L"single.txt")), "mine too");
     EXPECT_EQ(FolderEntries(scene.Origin()), (Names{L"single.txt", L"two.txt"}));
+    EXPECT_EQ(scene.QuarantineFiles().size(), 2u);
+}
+
+// Keep both, with a clean and restore: the cured files arrive, the one whose
+// name is taken beside the user's as "two (2).txt", and the item's
+// quarantine file goes after the Yes, as it was restored whole.
+TEST_F(ItemDetails, KeepBothRestoresACleanedItemBesideTheUsersFile) {
+    LoadScanner();
+    const std::wstring multi = AddThreeFiles();
+    ASSERT_TRUE(WriteFileBytes(OriginFile(L"two.txt"), "mine"));
+    CMainDialogDriver local;
+    ASSERT_TRUE(Open(local));
+    local.SelectRows({0});
+    answerer.AnswerNextMessageBox(IDYES);
+    answerer.AnswerNextMessageBox(IDYES);
+    local.Click(IDC_CLEAN_AND_RESTORE);
+
+    const std::wstring origin = scene.Origin();
+    EXPECT_EQ(FolderEntries(origin), (Names{L"one.txt", L"three.txt", L"two (2).txt", L"two.txt"}));
+    EXPECT_EQ(ReadFileBytes(OriginFile(L"two.txt")), "mine");
+    for (const wchar_t* name : {L"one.txt", L"two (2).txt", L"three.txt"})
+        EXPECT_EQ(ReadFileBytes(OriginFile(name)), "content");
+    EXPECT_TRUE(scene.QuarantineFiles().empty());
+    ASSERT_EQ(Messages().size(), 3u);
+    EXPECT_EQ(Messages()[2],
+              L"1 restored files were kept under another name, beside the file "
+              L"already there:\n\n" +
+                  origin + L"\\two (2).txt");
 }
 
 TEST_F(ItemDetails, AfterADeleteTheKeyboardIsOnTheRowThatTookTheSelectionsPlace) {

@@ -299,11 +299,12 @@ TEST_F(ListCommands, GermanMenuAndDeleteTexts) {
     answerer.ClearShown();
     Select({b, c});
     answerer.AnswerNextMessageBox(IDNO);
+    answerer.AnswerNextMessageBox(IDNO);
     driver.Click(IDC_RESTORE);
-    ASSERT_EQ(Messages().size(), 2u);
-    EXPECT_EQ(Messages()[1],
+    ASSERT_EQ(Messages().size(), 3u);
+    EXPECT_EQ(Messages()[2],
               L"1 von 2 Quarantänedateien konnten nicht zurückbewegt werden:\n\n" + b +
-                  L": Die Zieldatei konnte nicht geöffnet werden. " +
+                  L": Übersprungen, wie gewählt: Eine Datei ist im Weg. " +
                   L"Eine Datei namens „b.txt“ liegt bereits in diesem Ordner; nichts "
                   L"wurde überschrieben: " +
                   scene.Origin());

@@ -10,6 +10,7 @@
 #include "res/resource.h"
 #include "ui/WalkFailures.h"
 #include "tests/gui/GuiDriver.h"
+#include "ui/ConflictQuestion.h"
 #include "tests/restore/QuarantineScene.h"
 #include "ui/FolderBrowser.h"
 
@@ -97,8 +98,17 @@ protected:
     // The lines a failed restore adds for a file already at its target: the
     // folder whole on a line of its own.
     static std::wstring InTheWay(const std::wstring& name, const std::wstring& folder) {
-        return L"\nA file named \"" + name + L"\" is already in this folder; nothing was overwritten:\n" +
-               folder;
+        return L"\nA file named \"" + name +
+               L"\" is already in this folder; nothing was overwritten:\n" + folder;
+    }
+    // The question when files of the selected items would land on taken names.
+    static std::wstring ConflictQuestion(const std::vector<std::wstring>& inTheWay) {
+        return ListedPathsText(Text(IDS_CONFLICT_QUESTION), Text(IDS_WALK_MORE_FAILED), inTheWay) +
+               L"\n\n" + Text(IDS_CONFLICT_CHOICES);
+    }
+    // A row passed over for a file in the way, as its message says.
+    static std::wstring Skipped(const std::wstring& name, const std::wstring& folder) {
+        return Text(IDS_SKIPPED_AS_CHOSEN) + InTheWay(name, folder);
     }
     // The same as one line, as the message after a walk of several rows lists it.
     static std::wstring OneLine(std::wstring text) {

@@ -131,8 +131,13 @@ TEST_F(Restore, ASingleFailedRowShowsItsMessageOnceAndIsNeitherDeletedNorRefille
         Select({c.name});
         answerer.AnswerNextMessageBox(IDYES);
         driver.Click(c.button);
-        EXPECT_EQ(Messages(),
-                  (Names{Text(IDS_DELETE_AFTER_RESTORE), Text(c.message) + c.inTheWay}));
+        // A file in the way is asked about; the user's default, Skip, says so.
+        Names expected{Text(IDS_DELETE_AFTER_RESTORE)};
+        if (!c.inTheWay.empty())
+            expected.push_back(ConflictQuestion({OriginFile(L"occupied.txt")}));
+        expected.push_back((c.inTheWay.empty() ? Text(c.message) : Text(IDS_SKIPPED_AS_CHOSEN)) +
+                           c.inTheWay);
+        EXPECT_EQ(Messages(), expected);
         EXPECT_EQ(answerer.Shown().back().buttons, std::vector<int>{IDOK});
         EXPECT_EQ(answerer.Shown().back().icon, UINT(MB_ICONEXCLAMATION));
         EXPECT_EQ(answerer.Shown().front().icon, 0u) << "the question has no icon";
@@ -153,12 +158,13 @@ TEST_F(Restore, WithSeveralRowsAFailureIsReportedOnceAtTheEndAndTheOthersAreRest
 
     Select({a, b, c});
     answerer.AnswerNextMessageBox(IDYES);
+    answerer.AnswerNextMessageBox(IDNO);
     driver.Click(IDC_RESTORE);
 
-    EXPECT_EQ(Messages(), (Names{Text(IDS_DELETE_AFTER_RESTORE),
-                                 L"1 of 3 quarantine files could not be restored:\n\n" + b +
-                                     OneLine(L": The target file could not be opened." +
-                                             InTheWay(L"b.txt", scene.Origin()))}));
+    EXPECT_EQ(Messages(),
+              (Names{Text(IDS_DELETE_AFTER_RESTORE), ConflictQuestion({OriginFile(L"b.txt")}),
+                     L"1 of 3 quarantine files could not be restored:\n\n" + b + L": " +
+                         OneLine(Skipped(L"b.txt", scene.Origin()))}));
     EXPECT_EQ(answerer.Shown().back().icon, UINT(MB_ICONEXCLAMATION));
     EXPECT_EQ(ReadFileBytes(OriginFile(L"a.txt")), "alpha");
     EXPECT_EQ(ReadFileBytes(OriginFile(L"b.txt")), "in the way");
@@ -310,8 +316,10 @@ TEST_F(Restore, EachRowOfARestoreAndADeleteLeavesOneAuditEntry) {
     std::vector<AuditEntry> entries;
     SetAuditSinkForTesting([&entries](const AuditEntry& entry) { entries.push_back(entry); });
 
+    // b's name is taken: kept beside it, under the next free name.
     Select({a, b, c});
     answerer.AnswerNextMessageBox(IDNO);
+    answerer.AnswerNextMessageBox(IDYES);
     driver.Click(IDC_RESTORE);
     Select({b});
     answerer.AnswerNextMessageBox(IDYES);
@@ -326,20 +334,23 @@ TEST_F(Restore, EachRowOfARestoreAndADeleteLeavesOneAuditEntry) {
     restored.formerPath = OriginFile(L"a.txt");
     restored.result = L"restored";
     restored.sha256 = L"8ed3f6ad685b959ead7022518e1af76cd816f8e8ec7ccdda1ed4018e8f2223f8";
-    AuditEntry blocked;
-    blocked.operation = AuditOperation::Restore;
-    blocked.itemId = b;
-    blocked.virus = L"Virus.B";
-    blocked.formerPath = OriginFile(L"b.txt");
-    blocked.result = Text(IDS_TARGET_OPEN_FAILED);
+    AuditEntry kept = restored;
+    kept.itemId = b;
+    kept.virus = L"Virus.B";
+    kept.formerPath = OriginFile(L"b.txt");
+    kept.destination = OriginFile(L"b (2).txt");
+    kept.sha256 = L"f144a6907dc4284d1f9fe6a7d9b9ff53c02c1d07ba68f24d413d7ff7f757a782";
     AuditEntry prefixed = restored;
     prefixed.itemId = c;
     prefixed.virus = L"Virus.C";
     prefixed.formerPath = L"\\\\?\\" + OriginFile(L"c.txt");
     prefixed.sha256 = L"b9dd960c1753459a78115d3cb845a57d924b6877e805b08bd01086ccdf34433c";
-    AuditEntry deleted = blocked;
+    AuditEntry deleted = kept;
     deleted.operation = AuditOperation::Delete;
-    deleted.success = true;
+    deleted.destination.clear();
+    deleted.sha256.clear();
     deleted.result = L"deleted";
-    EXPECT_EQ(entries, (std::vector<AuditEntry>{restored, blocked, prefixed, deleted}));
+    EXPECT_EQ(entries, (std::vector<AuditEntry>{restored, kept, prefixed, deleted}));
+    EXPECT_EQ(ReadFileBytes(OriginFile(L"b.txt")), "in the way");
+    EXPECT_EQ(ReadFileBytes(OriginFile(L"b (2).txt")), "bravo");
 }

@@ -157,7 +157,7 @@ TEST_F(RestoreToNewLocation, KeepsTheChosenFolderWhateverTheRestoreGives) {
     answerer.ChooseFolderInNextBrowser(dest);
     driver.Click(IDC_RESTORE_TO_NEW_LOCATION);
 
-    EXPECT_EQ(Messages(), Names{Text(IDS_TARGET_OPEN_FAILED) + InTheWay(L"a.txt", dest)});
+    EXPECT_EQ(Messages(), (Names{ConflictQuestion({dest + L"\\a.txt"}), Skipped(L"a.txt", dest)}));
     EXPECT_EQ(ReadFileBytes(dest + L"\\a.txt"), "mine");
     EXPECT_EQ(FolderEntries(dest), Names{L"a.txt"});
     EXPECT_EQ(settings.DestPath(), dest);
