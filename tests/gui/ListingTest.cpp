@@ -63,13 +63,14 @@ protected:
     CFakeQuarantineLibrary fake{driver.Dialog().m_ZEBQt};
 };
 
-// Shown, and nothing of it or its controls waits to be painted.
+// The dialog, its path box and its list are shown, and none of them waits to
+// be painted.
 bool Painted(HWND hDialog) {
-    if (!::IsWindowVisible(hDialog) || ::GetUpdateRect(hDialog, nullptr, FALSE)) return false;
-    for (HWND hChild = ::GetWindow(hDialog, GW_CHILD); hChild != nullptr;
-         hChild = ::GetWindow(hChild, GW_HWNDNEXT))
-        if (::IsWindowVisible(hChild) && ::GetUpdateRect(hChild, nullptr, FALSE)) return false;
-    return true;
+    const HWND windows[] = {hDialog, ::GetDlgItem(hDialog, IDC_PATH),
+                            ::GetDlgItem(hDialog, IDC_QUARANTINE_LIST)};
+    return std::all_of(std::begin(windows), std::end(windows), [](HWND hWnd) {
+        return ::IsWindowVisible(hWnd) && !::GetUpdateRect(hWnd, nullptr, FALSE);
+    });
 }
 
 }  // namespace
