@@ -12,9 +12,16 @@ file(SHA256 ${BINDIR}/standin/ZEBQt.dll _qt_sha256)
 file(SHA256 ${BINDIR}/standin/ZEBScanP.dll _scanp_sha256)
 get_filename_component(_outdir ${OUTFILE} DIRECTORY)
 file(MAKE_DIRECTORY ${_outdir})
+# With a certificate (-DSIGN_PFX= -DSIGN_PASSWORD_FILE= [-DSIGN_TIMESTAMP_URL=])
+# makensis signs the uninstaller it writes into the setup, and the setup.
+set(_sign)
+if(SIGN_PFX)
+  set(_sign -DSIGN_SCRIPT=${CMAKE_CURRENT_LIST_DIR}/sign-file.sh -DSIGN_PFX=${SIGN_PFX}
+            -DSIGN_PASSWORD_FILE=${SIGN_PASSWORD_FILE} -DSIGN_TIMESTAMP_URL=${SIGN_TIMESTAMP_URL})
+endif()
 execute_process(
   COMMAND ${MAKENSIS} -V2 -DVERSION=${VERSION} -DARCH=${ARCH} -DBINDIR=${BINDIR} -DSRCDIR=${SRCDIR}
-          -DOUTFILE=${OUTFILE} -DQT_SHA256=${_qt_sha256} -DSCANP_SHA256=${_scanp_sha256}
+          -DOUTFILE=${OUTFILE} -DQT_SHA256=${_qt_sha256} -DSCANP_SHA256=${_scanp_sha256} ${_sign}
           ${CMAKE_CURRENT_LIST_DIR}/Quarantine.nsi
   RESULT_VARIABLE _result)
 if(NOT _result EQUAL 0)

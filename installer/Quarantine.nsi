@@ -72,6 +72,11 @@ ManifestDPIAware true
 RequestExecutionLevel admin
 Name "Quarantine"
 OutFile "${OUTFILE}"
+!ifdef SIGN_SCRIPT
+  ; The uninstaller is written into the setup, so it is signed there.
+  !uninstfinalize 'sh "${SIGN_SCRIPT}" "${SIGN_PFX}" "${SIGN_PASSWORD_FILE}" "%1" "${SIGN_TIMESTAMP_URL}"'
+  !finalize 'sh "${SIGN_SCRIPT}" "${SIGN_PFX}" "${SIGN_PASSWORD_FILE}" "%1" "${SIGN_TIMESTAMP_URL}"'
+!endif
 InstallDir "${VENDOR_DIR}\Quarantine"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "HALVREN Quarantine ${VERSION}"

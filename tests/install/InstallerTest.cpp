@@ -60,6 +60,17 @@ std::wstring MachineText(const wchar_t* key, const wchar_t* value) {
     return text;
 }
 
+// The event source's message file; "<absent>" when it is not registered.
+std::wstring EventMessageFile() {
+    wchar_t text[1024] = {};
+    DWORD size = sizeof text;
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, kEventSourceKey, L"EventMessageFile",
+                       RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, text,
+                       &size) != ERROR_SUCCESS)
+        return L"<absent>";
+    return text;
+}
+
 // Runs a command line and waits until it and every process it started have
 // ended: the uninstaller hands over to a copy of itself in the temporary
 // folder and returns at once. The exit code is the first process's; -1 when
@@ -104,8 +115,8 @@ long RunToTheEnd(std::wstring commandLine) {
 // default button (Install, Uninstall, Finish) whenever it can be clicked, and
 // answers a message box that offers Retry by calling beforeRetry and clicking
 // Retry. False when it has not ended within a minute.
-bool ClickThrough(HANDLE process, DWORD processId,
-                  const std::function<void()>& beforeRetry = [] {}) {
+bool ClickThrough(
+    HANDLE process, DWORD processId, const std::function<void()>& beforeRetry = [] {}) {
     struct Search {
         DWORD processId;
         std::vector<HWND> windows;
@@ -216,8 +227,7 @@ protected:
     }
     std::wstring UninstallerCopy() {
         const std::wstring copy = m_scratch + L"\\Uninstall.exe";
-        EXPECT_TRUE(
-            ::CopyFileW((m_installDir + L"\\Uninstall.exe").c_str(), copy.c_str(), FALSE));
+        EXPECT_TRUE(::CopyFileW((m_installDir + L"\\Uninstall.exe").c_str(), copy.c_str(), FALSE));
         return copy;
     }
 
@@ -255,16 +265,6 @@ protected:
         EXPECT_EQ(run.exitCode, 0u);
         for (const auto& file : m_files)
             EXPECT_EQ(ReadFileBytes(destination + L"\\" + file.first), file.second) << file.first;
-    }
-
-    // The event source's message file; "<absent>" when it is not registered.
-    static std::wstring EventMessageFile() {
-        wchar_t text[1024] = {};
-        DWORD size = sizeof text;
-        if (::RegGetValueW(HKEY_LOCAL_MACHINE, kEventSourceKey, L"EventMessageFile",
-                           RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, text, &size) != ERROR_SUCCESS)
-            return L"<absent>";
-        return text;
     }
 
     void ExpectProgramInstalled() {
@@ -439,8 +439,8 @@ TEST_F(Installer, AnUpgradeKeepsTheSettingsAndOwnsTheNewerStandins) {
     EXPECT_EQ(MachineText(kUninstallKey, L"DisplayVersion"), QUARANTINE_UPGRADE_VERSION);
     const std::wstring newerStandins = m_upgradeDir + L"\\upgrade-bin\\standin";
     const std::string newerScanP = ReadFileBytes(newerStandins + L"\\ZEBScanP.dll");
-    EXPECT_TRUE(HasContent(m_productDir + L"\\ZEBQt.dll",
-                           ReadFileBytes(newerStandins + L"\\ZEBQt.dll")));
+    EXPECT_TRUE(
+        HasContent(m_productDir + L"\\ZEBQt.dll", ReadFileBytes(newerStandins + L"\\ZEBQt.dll")));
     EXPECT_TRUE(HasContent(m_productDir + L"\\ZEBScanP.dll", newerScanP));
     EXPECT_FALSE(HasContent(TestBinDir() + L"\\standin\\ZEBScanP.dll", newerScanP));
     EXPECT_EQ(MachineText(kProductKey, L"QuarantineDef"), m_quarantineDir + L"\\");
@@ -505,4 +505,130 @@ TEST_F(Installer, AnInteractiveUninstallAsksToCloseTheProgramAndGoesOnOnceItIsCl
     EXPECT_TRUE(asked);
     ExpectProgramGone();
     EXPECT_FALSE(Exists(m_productDir));
+}
+
+namespace {
+
+const wchar_t kUninstallRoot[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// The Windows Installer package as an administrator deploys it: msiexec,
+// silent, with a log.
+class MsiPackage : public testing::Test {
+protected:
+    void SetUp() override {
+        m_msi = TestBinDir() + L"\\" + QUARANTINE_MSI;
+        m_upgrade = TestBinDir() + L"\\" + QUARANTINE_MSI_UPGRADE;
+        if (std::wstring(QUARANTINE_MSI).empty() || !Exists(m_msi))
+            GTEST_SKIP() << "no MSI was built (wixl missing when the build was configured; "
+                            "tools/setup installs it)";
+        ::GetDesktopWindow();
+        m_scratch = ScratchForThisTest();
+        RemoveTree(m_installDir);
+    }
+    void TearDown() override {
+        if (!m_scratch.empty()) RemoveTree(m_scratch);
+    }
+
+    long Msiexec(const std::wstring& arguments) {
+        return RunToTheEnd(L"msiexec " + arguments + L" /qn /l*v \"" + m_scratch + L"\\msiexec-" +
+                           std::to_wstring(++m_runs) + L".log\"");
+    }
+
+    // The versions under installed programs named "Quarantine" by a package.
+    static std::vector<std::wstring> InstalledVersions() {
+        std::vector<std::wstring> versions;
+        HKEY hRoot = nullptr;
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallRoot, 0, KEY_READ, &hRoot) !=
+            ERROR_SUCCESS)
+            return versions;
+        wchar_t name[256];
+        for (DWORD index = 0;; ++index) {
+            DWORD length = 256;
+            if (::RegEnumKeyExW(hRoot, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            const std::wstring key = std::wstring(kUninstallRoot) + L"\\" + name;
+            if (name[0] == L'{' && MachineText(key.c_str(), L"DisplayName") == L"Quarantine") {
+                EXPECT_EQ(MachineText(key.c_str(), L"Publisher"), L"HALVREN");
+                versions.push_back(MachineText(key.c_str(), L"DisplayVersion"));
+            }
+        }
+        ::RegCloseKey(hRoot);
+        return versions;
+    }
+
+    std::wstring m_msi, m_upgrade, m_scratch;
+    int m_runs = 0;
+    const std::wstring m_vendorDir = ShellFolder(CSIDL_PROGRAM_FILES) + L"\\HALVREN";
+    const std::wstring m_installDir = m_vendorDir + L"\\Quarantine";
+    const std::wstring m_shortcut = ShellFolder(CSIDL_COMMON_PROGRAMS) + L"\\Quarantine.lnk";
+    const std::wstring m_productDir =
+        ShellFolder(CSIDL_PROGRAM_FILES_COMMON) + L"\\HALVREN\\ZEBScanP";
+    // Wine's Windows Installer puts a per-machine package's shortcut in the
+    // user's Start menu; Windows puts it in the common one.
+    const std::wstring m_userShortcut = ShellFolder(CSIDL_PROGRAMS) + L"\\Quarantine.lnk";
+};
+
+}  // namespace
+
+// Install, upgrade in place to the next version, an older version refused,
+// and removal: nothing of ours is left, and a library of the product planted
+// before is untouched.
+TEST_F(MsiPackage, InstallsUpgradesInPlaceRefusesAnOlderVersionAndLeavesTheProductAlone) {
+    ::SHCreateDirectoryExW(nullptr, m_productDir.c_str(), nullptr);
+    ASSERT_TRUE(WriteFileBytes(m_productDir + L"\\ZEBQt.dll", "the product's own library"));
+
+    ASSERT_EQ(Msiexec(L"/i \"" + m_msi + L"\""), 0);
+    for (const wchar_t* name : {L"Quarantine.exe", L"Quarantine.com", L"README.txt"})
+        EXPECT_TRUE(Exists(m_installDir + L"\\" + name)) << name;
+    EXPECT_EQ(ReadFileBytes(m_installDir + L"\\Quarantine.exe"),
+              ReadFileBytes(TestBinDir() + L"\\Quarantine.exe"));
+    EXPECT_TRUE(Exists(m_shortcut) || Exists(m_userShortcut));
+    EXPECT_EQ(EventMessageFile(), m_installDir + L"\\Quarantine.exe");
+    EXPECT_EQ(InstalledVersions(), std::vector<std::wstring>{QUARANTINE_VERSION});
+
+    ASSERT_EQ(Msiexec(L"/i \"" + m_upgrade + L"\""), 0);
+    EXPECT_EQ(InstalledVersions(), std::vector<std::wstring>{QUARANTINE_MSI_UPGRADE_VERSION});
+    EXPECT_TRUE(Exists(m_installDir + L"\\Quarantine.exe"));
+
+    EXPECT_NE(Msiexec(L"/i \"" + m_msi + L"\""), 0) << "an older version over a newer one";
+    EXPECT_EQ(InstalledVersions(), std::vector<std::wstring>{QUARANTINE_MSI_UPGRADE_VERSION});
+
+    ASSERT_EQ(Msiexec(L"/x \"" + m_upgrade + L"\""), 0);
+    EXPECT_TRUE(InstalledVersions().empty());
+    EXPECT_FALSE(Exists(m_installDir));
+    // The package removes the vendor's folder (RemoveFolder); Wine's
+    // Windows Installer leaves it, empty.
+    EXPECT_TRUE(!Exists(m_vendorDir) || FilesIn(m_vendorDir).empty());
+    ::RemoveDirectoryW(m_vendorDir.c_str());
+    EXPECT_FALSE(Exists(m_shortcut));
+    EXPECT_FALSE(Exists(m_userShortcut));
+    EXPECT_FALSE(KeyExists(kEventSourceKey));
+    EXPECT_EQ(ReadFileBytes(m_productDir + L"\\ZEBQt.dll"), "the product's own library");
+    RemoveTree(m_productDir);
+    ::RemoveDirectoryW(m_productDir.c_str());
+    ::RemoveDirectoryW((ShellFolder(CSIDL_PROGRAM_FILES_COMMON) + L"\\HALVREN").c_str());
+}
+
+// Where the setup program's install is there, the package says so and ends
+// before it changes anything: one program under installed programs, not two.
+TEST_F(MsiPackage, EndsWithoutChangesWhereTheSetupProgramInstalledIt) {
+    const std::wstring setup = TestBinDir() + L"\\..\\dist\\" + QUARANTINE_SETUP_NAME;
+    if (!Exists(setup)) GTEST_SKIP() << "no setup program was built";
+    CSettingsSandbox settings;
+    ASSERT_EQ(RunToTheEnd(L"\"" + setup + L"\" /S"), 0);
+    const std::string installed = ReadFileBytes(m_installDir + L"\\Quarantine.exe");
+
+    EXPECT_NE(Msiexec(L"/i \"" + m_msi + L"\""), 0);
+    EXPECT_TRUE(InstalledVersions().empty());
+    EXPECT_EQ(ReadFileBytes(m_installDir + L"\\Quarantine.exe"), installed);
+    EXPECT_TRUE(KeyExists(kUninstallKey));
+
+    const std::wstring uninstaller = m_scratch + L"\\Uninstall.exe";
+    ASSERT_TRUE(
+        ::CopyFileW((m_installDir + L"\\Uninstall.exe").c_str(), uninstaller.c_str(), FALSE));
+    EXPECT_EQ(RunToTheEnd(L"\"" + uninstaller + L"\" /S _?=" + m_installDir), 0);
+    RemoveTree(m_installDir);
+    ::RemoveDirectoryW(m_installDir.c_str());
+    ::RemoveDirectoryW(m_vendorDir.c_str());
 }
