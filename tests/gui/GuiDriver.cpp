@@ -397,16 +397,20 @@ void CMainDialogDriver::SystemCommand(UINT nID) {
     Pump();
 }
 
-void CMainDialogDriver::PressKey(UINT vk, bool ctrl) {
+void SendKey(HWND hWnd, UINT vk, bool ctrl) {
     BYTE saved[256] = {};
     ::GetKeyboardState(saved);
     BYTE state[256] = {};
     std::copy(saved, saved + 256, state);
     if (ctrl) state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
     ::SetKeyboardState(state);
-    ::SendMessageW(List(), WM_KEYDOWN, vk, 1);
-    ::SendMessageW(List(), WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
+    ::SendMessageW(hWnd, WM_KEYDOWN, vk, 1);
+    ::SendMessageW(hWnd, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
     ::SetKeyboardState(saved);
+}
+
+void CMainDialogDriver::PressKey(UINT vk, bool ctrl) {
+    SendKey(List(), vk, ctrl);
     Pump();
 }
 
@@ -586,7 +590,7 @@ std::wstring DoublesDir(const std::wstring& name) {
 CProgressCanceller::CProgressCanceller(HWND hMain, Ready ready, std::function<void()> beforeCancel)
     : m_thread([this, hMain, ready, beforeCancel] {
           const ULONGLONG begin = ::GetTickCount64();
-          while (::GetTickCount64() - begin < 20000 && !m_done) {
+          while (::GetTickCount64() - begin < 20000 && !Done()) {
               HWND hProgress = nullptr;
               for (HWND hWnd = nullptr;
                    (hWnd = ::FindWindowExW(nullptr, hWnd, L"#32770", nullptr)) != nullptr;)
@@ -601,7 +605,7 @@ CProgressCanceller::CProgressCanceller(HWND hMain, Ready ready, std::function<vo
                   shown.push_back(text);
               }
               if (hProgress == nullptr || !ready(shown)) {
-                  ::Sleep(10);
+                  WaitDone(10);
                   continue;
               }
               wchar_t title[256] = {};
@@ -618,10 +622,10 @@ CProgressCanceller::CProgressCanceller(HWND hMain, Ready ready, std::function<vo
               found = true;
               break;
           }
-          m_done = true;
+          ::SetEvent(m_done.Get());
       }) {}
 
 void CProgressCanceller::Join() {
-    m_done = true;
+    ::SetEvent(m_done.Get());
     if (m_thread.joinable()) m_thread.join();
 }

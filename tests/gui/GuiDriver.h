@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/Handles.h"
 #include "tests/gui/Languages.h"
 #include "ui/QuarantineDlg.h"
 
@@ -183,6 +184,10 @@ private:
     std::unique_ptr<CQuarantineDlg> m_pDialog;
 };
 
+// A key pressed in a control that has the focus (WM_KEYDOWN and WM_KEYUP sent
+// to it), with Ctrl held down when asked.
+void SendKey(HWND hWnd, UINT vk, bool ctrl = false);
+
 // Plays the user at a progress dialog, on a thread of its own: waits up to
 // 20 s for a visible dialog owned by the main window whose static texts
 // satisfy `ready` (the dialog takes its texts on its own thread), notes what
@@ -198,8 +203,12 @@ public:
 
     // Gives up waiting, if it still is, and ends the thread.
     void Join();
-    // Whether Cancel was pressed (or the wait given up).
-    bool Done() const { return m_done; }
+    // Whether Cancel was pressed (or the wait given up), waiting up to ms for
+    // it.
+    bool WaitDone(DWORD ms) const {
+        return ::WaitForSingleObject(m_done.Get(), ms) == WAIT_OBJECT_0;
+    }
+    bool Done() const { return WaitDone(0); }
 
     bool found = false;
     std::wstring caption;
@@ -208,7 +217,7 @@ public:
     bool mainAnswered = false;
 
 private:
-    std::atomic<bool> m_done{false};
+    CKernelHandle m_done{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     std::thread m_thread;
 };
 

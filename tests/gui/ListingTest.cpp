@@ -278,18 +278,19 @@ TEST_F(Listing, CancelDuringALongFillKeepsTheRowsReadSoFarAndSaysTheListIsIncomp
                 L"C:\\Q\\f" + std::to_wstring(1000 + i) + L".qua", L"V", L"C:\\a\\a",
                 SYSTEMTIME{}));
         answerer.ClearShown();
-        std::unique_ptr<CProgressCanceller> user;
         std::atomic<int> opened(0);
         int openedAtCancel = 0;
         State().beforeOpenContainer = [&](int32_t index) {
             opened = index + 1;
-            const ULONGLONG begin = ::GetTickCount64();
-            const ULONGLONG length = index == 0 ? CQuarantineDlg::kFillProgressDelayMs + 100 : 20;
-            while (::GetTickCount64() - begin < length && !(index > 0 && user->Done())) ::Sleep(5);
+            // The library's own reading time, not a wait for anything: the
+            // first container outlasts the progress's delay, each other one
+            // the interval at which the fill asks for Cancel.
+            ::Sleep(
+                static_cast<DWORD>(index == 0 ? CQuarantineDlg::kFillProgressDelayMs + 100 : 20));
         };
         const std::wstring read =
             german ? L" Quarantänedateien gelesen" : L" quarantine files read";
-        user = std::make_unique<CProgressCanceller>(
+        CProgressCanceller user(
             driver.Window(),
             [&](const std::vector<std::wstring>& texts) {
                 return std::any_of(texts.begin(), texts.end(), [&](const std::wstring& t) {
@@ -299,13 +300,13 @@ TEST_F(Listing, CancelDuringALongFillKeepsTheRowsReadSoFarAndSaysTheListIsIncomp
             },
             [&] { openedAtCancel = opened; });
         driver.Click(IDC_RELOAD);
-        user->Join();
+        user.Join();
         State().beforeOpenContainer = nullptr;
 
-        ASSERT_TRUE(user->found) << "no progress counting the quarantine files read";
-        EXPECT_EQ(user->caption, german ? L"Quarantäne wird gelesen" : L"Reading the quarantine");
-        EXPECT_TRUE(user->mainDisabled);
-        EXPECT_TRUE(user->mainAnswered);
+        ASSERT_TRUE(user.found) << "no progress counting the quarantine files read";
+        EXPECT_EQ(user.caption, german ? L"Quarantäne wird gelesen" : L"Reading the quarantine");
+        EXPECT_TRUE(user.mainDisabled);
+        EXPECT_TRUE(user.mainAnswered);
         EXPECT_TRUE(::IsWindowEnabled(driver.Window()));
         // Cancel stops the reading before the next container.
         const int listed = driver.RowCount();

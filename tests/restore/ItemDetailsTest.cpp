@@ -114,14 +114,7 @@ TEST(ItemPropertiesDialog, LongPathsShowTheirNamesWholeAndCopyWhole) {
 
     paths.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
     paths.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
-    BYTE saved[256] = {};
-    ::GetKeyboardState(saved);
-    BYTE state[256] = {};
-    std::copy(saved, saved + 256, state);
-    state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
-    ::SetKeyboardState(state);
-    ::SendMessageW(paths.GetSafeHwnd(), WM_KEYDOWN, 'C', 1);
-    ::SetKeyboardState(saved);
+    SendKey(paths.GetSafeHwnd(), 'C', true);
     EXPECT_EQ(ClipboardText(dialog.GetSafeHwnd()),
               folder + L"\\report-2024-draft.docx\r\nnofolder.txt");
 }
@@ -165,19 +158,10 @@ TEST_F(ItemDetails, ATakenNameIsAskedAboutOnceAndCancelOrSkipOverwritesNothingIn
         answerer.AnswerNextMessageBox(IDCANCEL);
         local.Click(IDC_RESTORE);
         ASSERT_EQ(Messages().size(), 2u);
-        EXPECT_EQ(
-            Messages()[1],
-            (german ? L"Für 1 der zurückzubewegenden Dateien ist der Name bereits vergeben:"
-                    : L"1 of the files to restore would land on a name that is already "
-                      L"taken:") +
-                std::wstring(L"\n\n") + folder + L"\\two.txt\n\n" +
-                (german ? L"Beide behalten: Die zurückbewegte Datei erhält den nächsten freien "
-                          L"Namen, etwa „Name (2).ext“. Nichts wird überschrieben.\n"
-                          L"Überspringen: Objekte mit einer Datei im Weg werden nicht "
-                          L"zurückbewegt."
-                        : L"Keep both: the restored file gets the next free name, such as "
-                          L"\"name (2).ext\". Nothing is overwritten.\nSkip: the items with a "
-                          L"file in the way are not restored."));
+        EXPECT_EQ(Messages()[1], ConflictQuestion({folder + L"\\two.txt"}));
+        EXPECT_EQ(Messages()[1].find(german ? L"Für 1 der zurückzubewegenden Dateien"
+                                            : L"1 of the files to restore"),
+                  0u);
         EXPECT_EQ(answerer.Shown()[1].buttons, (std::vector<int>{IDCANCEL, IDYES, IDNO}));
         EXPECT_EQ(FolderEntries(scene.Origin()), (Names{L"single.txt", L"two.txt"}));
 

@@ -16,50 +16,33 @@ TEST(QuarantineFileName, KeepsWhatFollowsTheLastBackslash) {
     EXPECT_EQ(QuarantineFileName(L"C:\\Q\\x/y.q"), L"x/y.q");
 }
 
-TEST(SplitFormerPath, SplitsAtTheLastBackslash) {
-    FormerLocation location = SplitFormerPath(L"C:\\Data\\report.doc");
-    EXPECT_EQ(location.folder, L"C:\\Data");
-    EXPECT_EQ(location.fileName, L"report.doc");
-
-    location = SplitFormerPath(L"C:\\report.doc");
-    EXPECT_EQ(location.folder, L"C:");
-    EXPECT_EQ(location.fileName, L"report.doc");
-
-    location = SplitFormerPath(L"C:\\Data\\");
-    EXPECT_EQ(location.folder, L"C:\\Data");
-    EXPECT_EQ(location.fileName, L"");
-}
-
-TEST(SplitFormerPath, DropsOnlyTheExactLongPathPrefix) {
-    FormerLocation location = SplitFormerPath(L"\\\\?\\C:\\Data\\report.doc");
-    EXPECT_EQ(location.folder, L"C:\\Data");
-    EXPECT_EQ(location.fileName, L"report.doc");
-
-    location = SplitFormerPath(L"\\\\?\\UNC\\server\\share\\f.doc");
-    EXPECT_EQ(location.folder, L"UNC\\server\\share");
-    EXPECT_EQ(location.fileName, L"f.doc");
-
-    location = SplitFormerPath(L"\\\\.\\C:\\Data\\report.doc");
-    EXPECT_EQ(location.folder, L"\\\\.\\C:\\Data");
-    EXPECT_EQ(location.fileName, L"report.doc");
-
-    location = SplitFormerPath(L"//?/C:\\Data\\report.doc");
-    EXPECT_EQ(location.folder, L"//?/C:\\Data");
-    EXPECT_EQ(location.fileName, L"report.doc");
-
-    // After the prefix the rules apply to what is left: a backslash at its
-    // start names no folder.
-    location = SplitFormerPath(L"\\\\?\\\\report.doc");
-    EXPECT_EQ(location.folder, L"");
-    EXPECT_EQ(location.fileName, L"");
-}
-
-TEST(SplitFormerPath, GivesNothingWithoutAFolderPart) {
-    for (const wchar_t* path :
-         {L"\\report.doc", L"report.doc", L"", L"\\\\?\\", L"\\\\?\\report.doc", L"\\"}) {
-        const FormerLocation location = SplitFormerPath(path);
-        EXPECT_EQ(location.folder, L"") << path;
-        EXPECT_EQ(location.fileName, L"") << path;
+// The last backslash splits; only the exact "\\?\" prefix is dropped, and a
+// path without a folder part (after the prefix too) gives nothing.
+TEST(SplitFormerPath, SplitsAtTheLastBackslashAfterTheExactLongPathPrefix) {
+    const struct {
+        const wchar_t* path;
+        const wchar_t* folder;
+        const wchar_t* fileName;
+    } cases[] = {
+        {L"C:\\Data\\report.doc", L"C:\\Data", L"report.doc"},
+        {L"C:\\report.doc", L"C:", L"report.doc"},
+        {L"C:\\Data\\", L"C:\\Data", L""},
+        {L"\\\\?\\C:\\Data\\report.doc", L"C:\\Data", L"report.doc"},
+        {L"\\\\?\\UNC\\server\\share\\f.doc", L"UNC\\server\\share", L"f.doc"},
+        {L"\\\\.\\C:\\Data\\report.doc", L"\\\\.\\C:\\Data", L"report.doc"},
+        {L"//?/C:\\Data\\report.doc", L"//?/C:\\Data", L"report.doc"},
+        {L"\\\\?\\\\report.doc", L"", L""},
+        {L"\\report.doc", L"", L""},
+        {L"report.doc", L"", L""},
+        {L"", L"", L""},
+        {L"\\\\?\\", L"", L""},
+        {L"\\\\?\\report.doc", L"", L""},
+        {L"\\", L"", L""},
+    };
+    for (const auto& c : cases) {
+        const FormerLocation location = SplitFormerPath(c.path);
+        EXPECT_EQ(location.folder, c.folder) << c.path;
+        EXPECT_EQ(location.fileName, c.fileName) << c.path;
     }
 }
 
