@@ -65,16 +65,16 @@ std::wstring MoveToFreeName(const std::wstring& from, const std::wstring& target
             number == 1 ? target : folder + L"\\" + NumberedName(name, number);
         // Without MOVEFILE_REPLACE_EXISTING the move fails on a taken name,
         // in one step: two restores racing for one name never both get it.
-        DWORD flags = 0;
-        for (int tries = 0; tries < 2; ++tries) {
-            if (::MoveFileExW(FileCallPath(from).c_str(), FileCallPath(candidate).c_str(), flags))
-                return candidate;
-            *pError = ::GetLastError();
-            // Another volume than the staging folder's (files of one item
-            // going back to several drives): copied, still never replacing.
-            if (*pError != ERROR_NOT_SAME_DEVICE || flags != 0) break;
-            flags = MOVEFILE_COPY_ALLOWED;
-        }
+        const auto move = [&](DWORD flags) {
+            const bool moved = ::MoveFileExW(FileCallPath(from).c_str(),
+                                             FileCallPath(candidate).c_str(), flags) != FALSE;
+            *pError = moved ? ERROR_SUCCESS : ::GetLastError();
+            return moved;
+        };
+        // Another volume than the staging folder's (files of one item going
+        // back to several drives): copied, still never replacing.
+        if (move(0) || (*pError == ERROR_NOT_SAME_DEVICE && move(MOVEFILE_COPY_ALLOWED)))
+            return candidate;
         if (*pError != ERROR_ALREADY_EXISTS && *pError != ERROR_FILE_EXISTS) return std::wstring();
     }
     return std::wstring();
