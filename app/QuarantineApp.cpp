@@ -7,7 +7,6 @@
 #include "cli/Report.h"
 #include "cli/StdStreams.h"
 #include "quarantine/ZEBQtWrapper.h"
-#include "restore/CommandLineRestore.h"
 
 BEGIN_MESSAGE_MAP(CQuarantineApp, CWinApp)
 ON_COMMAND(ID_HELP, &CQuarantineApp::OnHelp)
@@ -48,9 +47,7 @@ BOOL CQuarantineApp::InitInstance() {
     }
     // A run for a script builds no window: its binding is its own.
     CZEBQtWrapper library;
-    m_nExitCode = command.action == CliAction::LegacyRestore
-                      ? RestoreQuarantineInto(library, command.source, command.destination)
-                      : RunCliCommand(command, library, StandardStreams());
+    m_nExitCode = RunCliCommand(command, library, StandardStreams());
     return FALSE;
 }
 

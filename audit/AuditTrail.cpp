@@ -93,7 +93,7 @@ AuditSink g_sink;
 bool operator==(const AuditEntry& a, const AuditEntry& b) {
     return a.operation == b.operation && a.success == b.success && a.itemId == b.itemId &&
            a.virus == b.virus && a.formerPath == b.formerPath && a.destination == b.destination &&
-           a.result == b.result && a.sha256 == b.sha256;
+           a.result == b.result && a.sha256 == b.sha256 && a.refused == b.refused;
 }
 
 DWORD EventIdOf(AuditOperation operation, bool success) {
@@ -113,12 +113,22 @@ DWORD EventIdOf(AuditOperation operation, bool success) {
             return success ? EVT_CMDLINE_RESTORE_SUCCEEDED : EVT_CMDLINE_RESTORE_FAILED;
         case AuditOperation::CommandLineDelete:
             return success ? EVT_CMDLINE_DELETE_SUCCEEDED : EVT_CMDLINE_DELETE_FAILED;
+        case AuditOperation::CommandLineList:
+            return EVT_REFUSED_BY_POLICY;
     }
     return 0;
 }
 
+DWORD EventIdOf(const AuditEntry& entry) {
+    return entry.refused ? EVT_REFUSED_BY_POLICY : EventIdOf(entry.operation, entry.success);
+}
+
 WORD EventTypeOf(bool success) {
     return success ? EVENTLOG_INFORMATION_TYPE : EVENTLOG_ERROR_TYPE;
+}
+
+WORD EventTypeOf(const AuditEntry& entry) {
+    return entry.refused ? EVENTLOG_WARNING_TYPE : EventTypeOf(entry.success);
 }
 
 const std::wstring& AuditAccountName() {
@@ -130,8 +140,10 @@ const std::wstring& AuditAccountName() {
         using GetUserNameEx = BOOLEAN(SEC_ENTRY*)(EXTENDED_NAME_FORMAT, LPWSTR, PULONG);
         const HMODULE security = LoadSystemLibrary(L"secur32.dll");
         const GetUserNameEx getUserNameEx =
-            security ? ProcCast<GetUserNameEx>(::GetProcAddress(security, "GetUserNameExW")) : nullptr;
-        if (getUserNameEx != nullptr && getUserNameEx(NameSamCompatible, name, &length) && length > 0)
+            security ? ProcCast<GetUserNameEx>(::GetProcAddress(security, "GetUserNameExW"))
+                     : nullptr;
+        if (getUserNameEx != nullptr && getUserNameEx(NameSamCompatible, name, &length) &&
+            length > 0)
             return std::wstring(name, length);
         return AccountFromSid();
     }();
@@ -164,8 +176,7 @@ bool WriteAuditEntry(const AuditEntry& entry) noexcept {
         LPCWSTR pointers[kAuditInsertionCount];
         std::transform(strings.begin(), strings.end(), pointers,
                        [](const std::wstring& text) { return text.c_str(); });
-        return ::ReportEventW(source, EventTypeOf(entry.success), 0,
-                              EventIdOf(entry.operation, entry.success), CurrentUserSid(),
+        return ::ReportEventW(source, EventTypeOf(entry), 0, EventIdOf(entry), CurrentUserSid(),
                               static_cast<WORD>(kAuditInsertionCount), 0, pointers,
                               nullptr) != FALSE;
     } catch (...) {

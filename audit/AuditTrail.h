@@ -22,6 +22,7 @@ enum class AuditOperation {
     Delete,                // "Delete..." in the dialog
     CommandLineRestore,
     CommandLineDelete,
+    CommandLineList,  // audited only when the organisation's policy refuses it
 };
 
 struct AuditEntry {
@@ -35,6 +36,9 @@ struct AuditEntry {
     std::wstring destination;
     std::wstring result;  // the outcome in words, as the user was told it
     std::wstring sha256;  // of the restored file, lowercase hex; empty when none
+    // The organisation's policy refused the command before anything was done:
+    // one entry for the whole attempt, its result naming the policy.
+    bool refused = false;
 };
 
 bool operator==(const AuditEntry& a, const AuditEntry& b);
@@ -45,9 +49,13 @@ inline bool operator!=(const AuditEntry& a, const AuditEntry& b) {
 // The event id of an operation's success or failure; administrators filter on
 // these numbers, so they never change (the README lists them).
 DWORD EventIdOf(AuditOperation operation, bool success);
+// The entry's id: its operation's, or the one id of every refused attempt.
+DWORD EventIdOf(const AuditEntry& entry);
 
 // Information for a success, error for a failure.
 WORD EventTypeOf(bool success);
+// The same, and a warning for a refused attempt.
+WORD EventTypeOf(const AuditEntry& entry);
 
 // What fills %1 to %7 of every message, in that order: the account
 // (DOMAIN\user), item id, virus, former path, destination, result, SHA-256.

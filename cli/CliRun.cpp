@@ -13,9 +13,54 @@
 #include "restore/CommandLineRestore.h"
 #include "restore/FilesInTheWay.h"
 #include "restore/ItemOperations.h"
+#include "restore/PolicyRefusal.h"
 #include "settings/Folders.h"
 
 namespace {
+
+AuditOperation OperationOf(CliAction action) {
+    switch (action) {
+        case CliAction::List:
+            return AuditOperation::CommandLineList;
+        case CliAction::Delete:
+            return AuditOperation::CommandLineDelete;
+        default:
+            return AuditOperation::CommandLineRestore;
+    }
+}
+
+std::wstring JoinedIds(const Selection& selection) {
+    std::wstring ids;
+    for (const std::wstring& id : selection.idPatterns) ids += (ids.empty() ? L"" : L", ") + id;
+    return ids;
+}
+
+// Why the organisation's policy refuses the command, before it touches
+// anything; empty when it allows it. A quarantine folder the policy sets is
+// the only one a command may name.
+std::wstring CommandRefusal(const CliCommand& command, const QuarantinePolicy& policy) {
+    PolicyId id = PolicyId::DisallowRestore;
+    if (PolicyRefuses(policy, OperationOf(command.action), &id))
+        return PolicyRefusalText(policy, id);
+    const std::wstring& folder = policy.Folder(PolicyId::QuarantineFolder);
+    if (!folder.empty() && !command.source.empty() && !SameFolder(command.source, folder))
+        return PolicyRefusalText(policy, PolicyId::QuarantineFolder) + L", not " +
+               FullPathName(command.source);
+    return std::wstring();
+}
+
+// Says a refusal on standard error and leaves its audit entry; the text, or
+// empty when the policy allows the command.
+std::wstring Refusal(const CliCommand& command, const CliStreams& streams) {
+    const std::wstring reason = CommandRefusal(command, ReadQuarantinePolicy());
+    if (reason.empty()) return reason;
+    const std::wstring destination =
+        command.destination.empty() ? std::wstring() : FullPathName(command.destination);
+    if (!WriteAuditEntry(PolicyRefusalEntry(OperationOf(command.action), reason,
+                                            JoinedIds(command.selection), destination)))
+        streams.err("Quarantine: the event log did not take the audit entry for the refusal\r\n");
+    return reason + L"; nothing was done";
+}
 
 bool IsFile(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(FileCallPath(path).c_str());
@@ -38,6 +83,8 @@ public:
         // the folders were typed; the library gets the same paths.
         const std::wstring source = FullPathName(given);
         m_folder = source;
+        const std::wstring refusal = Refusal(m_command, m_streams);
+        if (!refusal.empty()) return Fail(kCommandLineRefusedByPolicy, refusal);
         if (IsFile(source))
             return Fail(kCommandLineNoQuarantine, source + L" is a file, not a quarantine folder");
         m_folder = QuarantineFolderPath(source);
@@ -226,6 +273,15 @@ int RunCliCommand(const CliCommand& command, CZEBQtWrapper& library, const CliSt
         case CliAction::Restore:
         case CliAction::Delete:
             return CCommandRun(command, library, streams).Run();
+        case CliAction::LegacyRestore: {
+            // The older form writes no report; the refusal is its one line.
+            const std::wstring refusal = Refusal(command, streams);
+            if (!refusal.empty()) {
+                streams.err(Utf8(L"Quarantine: " + refusal + L"\r\n"));
+                return kCommandLineRefusedByPolicy;
+            }
+            return RestoreQuarantineInto(library, command.source, command.destination);
+        }
         default:
             return kCommandLineUsageError;
     }

@@ -14,9 +14,11 @@ struct CliStreams {
     std::function<bool(const std::string&)> err;
 };
 
-// Runs a list, restore, delete, usage or invalid command (not the dialog and
-// not the older windowless restore) with the library loaded into the given
-// binding, writes its report, and returns the process exit code.
+// Runs a command without a window (anything but the dialog) with the library
+// loaded into the given binding, writes its report (the older windowless
+// restore writes none), and returns the process exit code. A command the
+// organisation's policy refuses does nothing: it says why on standard error,
+// leaves an audit entry and ends with kCommandLineRefusedByPolicy.
 int RunCliCommand(const CliCommand& command, CZEBQtWrapper& library, const CliStreams& streams);
 
 // What a run that an exception ended says on standard error, and the exit

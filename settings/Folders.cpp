@@ -3,8 +3,13 @@
 #include "settings/Registry.h"
 
 std::wstring StartingQuarantineFolder() {
-    std::wstring folder =
-        ReadRegString(HKEY_CURRENT_USER, kSettingsKey, kValuePath, std::wstring());
+    return StartingQuarantineFolder(ReadQuarantinePolicy());
+}
+
+std::wstring StartingQuarantineFolder(const QuarantinePolicy& policy) {
+    std::wstring folder = policy.Folder(PolicyId::QuarantineFolder);
+    if (folder.empty())
+        folder = ReadRegString(HKEY_CURRENT_USER, kSettingsKey, kValuePath, std::wstring());
     // An empty Path counts as none, so the product's own folder is used.
     if (folder.empty())
         folder =
@@ -24,4 +29,10 @@ LONG StoreQuarantineFolder(const std::wstring& folder) {
 
 LONG StoreDestinationFolder(const std::wstring& folder) {
     return WriteRegString(HKEY_CURRENT_USER, kSettingsKey, kValueDestPath, folder, FALSE);
+}
+
+std::wstring StartingDestinationFolder() {
+    const std::wstring offered = ReadQuarantinePolicy().Folder(PolicyId::DestinationFolder);
+    if (!offered.empty()) return offered;
+    return ReadRegString(HKEY_CURRENT_USER, kSettingsKey, kValueDestPath, std::wstring());
 }

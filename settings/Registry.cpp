@@ -34,31 +34,44 @@ std::wstring TextFromValueBytes(const BYTE* data, DWORD byteCount) {
 
 }  // namespace
 
-std::wstring ReadRegString(HKEY hRoot, const std::wstring& subKey, const std::wstring& valueName,
-                           const std::wstring& defaultValue) {
+bool ReadRegValue(HKEY hRoot, const std::wstring& subKey, const std::wstring& valueName,
+                  DWORD* pType, std::vector<BYTE>* pData) {
     CRegKey key;
     if (::RegOpenKeyExW(hRoot, subKey.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS)
-        return defaultValue;
+        return false;
     try {
         std::vector<BYTE> buffer(kInitialBufferBytes, 0);
         DWORD size = static_cast<DWORD>(buffer.size());
-        LONG result = ::RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, nullptr,
-                                         buffer.data(), &size);
+        LONG result =
+            ::RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, pType, buffer.data(), &size);
         while (result == ERROR_MORE_DATA) {
             // The value may still grow between the two queries; the slack
             // makes a second round unlikely, the loop makes it harmless.
-            if (size > MAXDWORD - kInitialBufferBytes) return defaultValue;
+            if (size > MAXDWORD - kInitialBufferBytes) return false;
             buffer.assign(size + kInitialBufferBytes, 0);
             size = static_cast<DWORD>(buffer.size());
-            result = ::RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, nullptr,
-                                        buffer.data(), &size);
+            result = ::RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, pType, buffer.data(),
+                                        &size);
         }
-        if (result != ERROR_SUCCESS) return defaultValue;
-        return TextFromValueBytes(buffer.data(),
-                                  std::min<DWORD>(size, static_cast<DWORD>(buffer.size())));
+        if (result != ERROR_SUCCESS) return false;
+        buffer.resize(std::min<DWORD>(size, static_cast<DWORD>(buffer.size())));
+        pData->swap(buffer);
+        return true;
     } catch (const std::exception&) {
-        return defaultValue;
+        return false;
     }
+}
+
+std::wstring RegValueText(const std::vector<BYTE>& data) {
+    return TextFromValueBytes(data.data(), static_cast<DWORD>(data.size()));
+}
+
+std::wstring ReadRegString(HKEY hRoot, const std::wstring& subKey, const std::wstring& valueName,
+                           const std::wstring& defaultValue) {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+    if (!ReadRegValue(hRoot, subKey, valueName, &type, &data)) return defaultValue;
+    return RegValueText(data);
 }
 
 LONG WriteRegString(HKEY hRoot, const std::wstring& subKey, const std::wstring& valueName,

@@ -3,8 +3,17 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
-// Every registry access of the program goes through these two.
+// Every registry access of the program goes through these.
+
+// The value's type and bytes, as many as the registry returned; false when the
+// key or the value is missing or cannot be read.
+bool ReadRegValue(HKEY hRoot, const std::wstring& subKey, const std::wstring& valueName,
+                  DWORD* pType, std::vector<BYTE>* pData);
+// A string value's bytes as text, up to the first NUL or the end of the data,
+// whichever comes first: a value need not end in a NUL.
+std::wstring RegValueText(const std::vector<BYTE>& data);
 
 // The value's text, or the default on any failure.
 std::wstring ReadRegString(HKEY hRoot, const std::wstring& subKey, const std::wstring& valueName,

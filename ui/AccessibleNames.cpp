@@ -13,9 +13,17 @@ CAccessibleNames::~CAccessibleNames() {
 }
 
 bool CAccessibleNames::SetName(HWND hControl, const std::wstring& name) {
+    return SetProperty(hControl, PROPID_ACC_NAME, name);
+}
+
+bool CAccessibleNames::SetDescription(HWND hControl, const std::wstring& description) {
+    return SetProperty(hControl, PROPID_ACC_DESCRIPTION, description);
+}
+
+bool CAccessibleNames::SetProperty(HWND hControl, const GUID& property, const std::wstring& text) {
     if (!m_services || hControl == nullptr) return false;
     if (FAILED(m_services.Get()->SetHwndPropStr(hControl, static_cast<DWORD>(OBJID_CLIENT),
-                                                CHILDID_SELF, PROPID_ACC_NAME, name.c_str())))
+                                                CHILDID_SELF, property, text.c_str())))
         return false;
     m_named.push_back(hControl);
     return true;
@@ -23,10 +31,10 @@ bool CAccessibleNames::SetName(HWND hControl, const std::wstring& name) {
 
 void CAccessibleNames::Clear() {
     if (m_services) {
-        MSAAPROPID props[] = {PROPID_ACC_NAME};
+        MSAAPROPID props[] = {PROPID_ACC_NAME, PROPID_ACC_DESCRIPTION};
         for (const HWND hControl : m_named)
             m_services.Get()->ClearHwndProps(hControl, static_cast<DWORD>(OBJID_CLIENT),
-                                             CHILDID_SELF, props, 1);
+                                             CHILDID_SELF, props, ARRAYSIZE(props));
     }
     m_named.clear();
 }

@@ -8,6 +8,7 @@
 #include "ui/SelectionWalk.h"
 
 void CQuarantineDlg::DeleteSelection() {
+    if (RefusedByPolicy(AuditOperation::Delete)) return;
     const int firstSelected = m_lstQuarantine.GetNextItem(-1, LVNI_SELECTED);
     if (firstSelected < 0) {
         AfxMessageBox(IDS_SELECT_FILES, MB_ICONEXCLAMATION);

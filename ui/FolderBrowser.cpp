@@ -5,6 +5,7 @@
 #include "framework/Handles.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
+#include "settings/Folders.h"
 #include "settings/Registry.h"
 
 namespace {
@@ -79,10 +80,14 @@ int CALLBACK PreselectSettingCallback(HWND hWnd, UINT message, LPARAM, LPARAM da
     return 0;
 }
 
-int CALLBACK BrowseCallbackProc(HWND hWnd, UINT message, LPARAM lParam, LPARAM) {
+int CALLBACK BrowseCallbackProc(HWND hWnd, UINT message, LPARAM, LPARAM) {
     // Called by the shell: nothing may unwind through its frames.
     try {
-        PreselectSettingCallback(hWnd, message, lParam, reinterpret_cast<LPARAM>(kValueDestPath));
+        if (message == BFFM_INITIALIZED) {
+            const std::wstring folder = StartingDestinationFolder();
+            ::SendMessageW(hWnd, BFFM_SETSELECTIONW, TRUE,
+                           reinterpret_cast<LPARAM>(folder.c_str()));
+        }
     } catch (...) {
     }
     return 0;

@@ -22,7 +22,8 @@ BrowseOutcome BrowseForFolder(HWND hOwner, const std::wstring& title, UINT flags
 int CALLBACK PreselectSettingCallback(HWND hWnd, UINT message, LPARAM lParam, LPARAM data);
 
 // The folder browser's callback for a destination folder: preselects the
-// folder stored in DestPath, read afresh when the browser is initialised.
+// folder the organisation's policy offers, else the one stored in DestPath,
+// read afresh when the browser is initialised.
 int CALLBACK BrowseCallbackProc(HWND hWnd, UINT message, LPARAM lParam, LPARAM data);
 
 // Asks the user for a destination folder with the shell's folder browser,

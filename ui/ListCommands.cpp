@@ -45,7 +45,9 @@ void CQuarantineDlg::OnContextMenu(HWND hWnd, POINT point) {
     // (-1, -1): asked for from the keyboard (Shift+F10, the menu key).
     if (point.x == -1 && point.y == -1) point = KeyboardContextMenuPoint(hWnd);
     const bool hasSelection = m_lstQuarantine.GetNextItem(-1, LVNI_SELECTED) >= 0;
-    const UINT command = TrackListContextMenu(m_hWnd, point, hasSelection);
+    std::vector<UINT> forbidden;
+    for (const PolicyControl& control : m_takenAway) forbidden.push_back(control.nID);
+    const UINT command = TrackListContextMenu(m_hWnd, point, hasSelection, forbidden);
     // Runs after the menu has closed, as a click on the button would.
     if (command != 0) SendMessage(WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }

@@ -15,13 +15,15 @@ const UINT kNeedSelection[] = {IDC_RESTORE, IDC_CLEAN_AND_RESTORE, IDC_RESTORE_T
 
 }  // namespace
 
-UINT TrackListContextMenu(HWND hOwner, POINT screen, bool hasSelection) {
+UINT TrackListContextMenu(HWND hOwner, POINT screen, bool hasSelection,
+                          const std::vector<UINT>& forbidden) {
     const CMenuHandle menu(::LoadMenuW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_LIST_CONTEXT)));
     if (!menu) return 0;
     HMENU hPopup = ::GetSubMenu(menu.Get(), 0);
     if (hPopup == nullptr) return 0;
     for (const UINT nID : kNeedSelection)
         ::EnableMenuItem(hPopup, nID, MF_BYCOMMAND | (hasSelection ? MF_ENABLED : MF_GRAYED));
+    for (const UINT nID : forbidden) ::EnableMenuItem(hPopup, nID, MF_BYCOMMAND | MF_GRAYED);
     return static_cast<UINT>(
         ::TrackPopupMenuEx(hPopup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,
                            screen.x, screen.y, hOwner, nullptr));

@@ -6,6 +6,7 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "restore/CommandLineRestore.h"
+#include "restore/PolicyRefusal.h"
 #include "settings/Folders.h"
 #include "ui/AboutDlg.h"
 #include "ui/AccessKeys.h"
@@ -16,6 +17,7 @@
 #include "ui/ListFocus.h"
 #include "quarantine/ItemText.h"
 #include "ui/ListingText.h"
+#include "ui/PolicyTips.h"
 #include "ui/ProgressWalk.h"
 #include "ui/SortArrows.h"
 
@@ -82,6 +84,7 @@ ON_COMMAND(ID_LIST_DELETE, &CQuarantineDlg::OnDelete)
 ON_COMMAND(ID_LIST_SELECT_ALL, &CQuarantineDlg::OnSelectAll)
 ON_COMMAND(ID_LIST_PROPERTIES, &CQuarantineDlg::OnProperties)
 ON_WM_DESTROY()
+ON_WM_SIZE()
 ON_MESSAGE(kFillListMessage, &CQuarantineDlg::OnFillList)
 END_MESSAGE_MAP()
 
@@ -124,7 +127,8 @@ BOOL CQuarantineDlg::OnInitDialog() {
     m_pAccessibleNames.reset(new CAccessibleNames());
     m_pAccessibleNames->SetName(GetDlgItem(IDC_BROWSE), AfxLoadString(IDS_BROWSE_NAME));
 
-    m_strFolder = StartingQuarantineFolder();
+    m_policy = ReadQuarantinePolicy();
+    m_strFolder = StartingQuarantineFolder(m_policy);
     m_edtPath.SetWindowText(m_strFolder);
 
     // A large store takes seconds to read: the window comes first.
@@ -132,7 +136,55 @@ BOOL CQuarantineDlg::OnInitDialog() {
 
     AddControls(kControlAnchors);
     AllowResize(1, 1);
+    ApplyPolicy();
     return TRUE;
+}
+
+void CQuarantineDlg::ApplyPolicy() {
+    m_takenAway = ControlsTakenAway(m_policy);
+    if (m_takenAway.empty()) return;
+    m_pPolicyTips.reset(new CPolicyTips());
+    m_pPolicyTips->Create(m_hWnd, ScaleToDpi(360, WindowDpi(m_hWnd)));
+    for (const PolicyControl& control : m_takenAway) {
+        HWND hControl = GetDlgItem(static_cast<int>(control.nID));
+        // The list's menu commands have no control of their own.
+        if (hControl == nullptr) continue;
+        if (control.nID == IDC_PATH)
+            ::SendMessageW(hControl, EM_SETREADONLY, TRUE, 0);
+        else
+            ::EnableWindow(hControl, FALSE);
+        const std::wstring tip = AfxLoadString(control.nTip);
+        m_pPolicyTips->Add(hControl, tip);
+        m_pAccessibleNames->SetDescription(hControl, tip);
+    }
+}
+
+void CQuarantineDlg::OnSize(UINT nType, int cx, int cy) {
+    CResizingDialog::OnSize(nType, cx, cy);
+    if (m_pPolicyTips) m_pPolicyTips->FollowControls();
+}
+
+bool CQuarantineDlg::RefusedByPolicy(AuditOperation operation, const std::wstring& destination) {
+    PolicyId policy = PolicyId::DisallowRestore;
+    if (!PolicyRefuses(m_policy, operation, &policy)) return false;
+    WriteAuditEntry(PolicyRefusalEntry(operation, PolicyRefusalText(m_policy, policy),
+                                       SelectedNames(), destination));
+    for (const PolicyControl& control : kPolicyControls) {
+        if (control.policy != policy) continue;
+        AfxMessageBox(control.nTip, MB_ICONEXCLAMATION);
+        break;
+    }
+    KeepFocus();
+    return true;
+}
+
+std::wstring CQuarantineDlg::SelectedNames() const {
+    std::wstring names;
+    for (int row = m_lstQuarantine.GetNextItem(-1, LVNI_SELECTED); row >= 0;
+         row = m_lstQuarantine.GetNextItem(row, LVNI_SELECTED))
+        names +=
+            (names.empty() ? L"" : L", ") + m_lstQuarantine.GetItemText(row, kColumnQuarantineFile);
+    return names;
 }
 
 LRESULT CQuarantineDlg::OnFillList(WPARAM, LPARAM) {
@@ -187,6 +239,8 @@ HCURSOR CQuarantineDlg::OnQueryDragIcon() {
 }
 
 void CQuarantineDlg::OnBrowseFolder() {
+    // The folder the organisation's policy sets is the only one.
+    if (PolicyInForce(m_policy, PolicyId::QuarantineFolder)) return;
     std::wstring folder;
     if (!BrowseForQuarantineFolder(m_hWnd, &folder)) return;
     m_strFolder = folder;
@@ -219,7 +273,9 @@ BOOL CQuarantineDlg::PreTranslateMessage(MSG* pMsg) {
 }
 
 void CQuarantineDlg::OnReload() {
-    m_strFolder = m_edtPath.GetWindowText();
+    m_strFolder = PolicyInForce(m_policy, PolicyId::QuarantineFolder)
+                      ? StartingQuarantineFolder(m_policy)
+                      : m_edtPath.GetWindowText();
     RefillKeepingFocus();
     KeepFocus();
 }
@@ -330,5 +386,13 @@ void CQuarantineDlg::InsertRow(const std::wstring& name, CZEBQtWrapper::Containe
 }
 
 int CQuarantineDlg::RestoreFromCommandLine(std::wstring source, std::wstring destination) {
+    const QuarantinePolicy policy = ReadQuarantinePolicy();
+    PolicyId id = PolicyId::DisallowRestore;
+    if (PolicyRefuses(policy, AuditOperation::CommandLineRestore, &id)) {
+        WriteAuditEntry(PolicyRefusalEntry(AuditOperation::CommandLineRestore,
+                                           PolicyRefusalText(policy, id), std::wstring(),
+                                           destination));
+        return kCommandLineRefusedByPolicy;
+    }
     return RestoreQuarantineInto(m_ZEBQt, source, destination);
 }

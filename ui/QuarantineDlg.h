@@ -7,14 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "audit/AuditTrail.h"
 #include "framework/Wnd.h"
 #include "quarantine/ZEBQtWrapper.h"
 #include "res/resource.h"
 #include "scanner/ZEBScanPWrapper.h"
+#include "settings/Policies.h"
 #include "ui/ColumnSort.h"
+#include "ui/PolicyControls.h"
 #include "ui/ResizingDialog.h"
 
 class CAccessibleNames;
+class CPolicyTips;
 
 // The program's one window: the quarantine folder, the list of its quarantine
 // files and the commands that bring files back out of the quarantine.
@@ -38,6 +42,7 @@ public:
 
     // Restores every file of the quarantine in the source folder into the
     // destination, without any window; the process exit code for the outcome.
+    // Where the organisation's policy forbids restoring, nothing is restored.
     int RestoreFromCommandLine(std::wstring source, std::wstring destination);
     // Empties the list and refills it from the quarantine in m_strFolder. A
     // long fill shows its progress with the window disabled; Cancel keeps the
@@ -68,6 +73,8 @@ public:
     // What the time column sorts by: each time stamp text of the last fill
     // with the moment it shows.
     TimestampMoments m_timestampMoments;
+    // The organisation's policies, read as the window is set up.
+    QuarantinePolicy m_policy;
 
     DECLARE_MESSAGE_MAP()
 
@@ -98,6 +105,7 @@ protected:
     // Alt+Enter and the context menu's "Properties".
     void OnProperties();
     void OnDestroy();
+    void OnSize(UINT nType, int cx, int cy);
     // The first fill, posted by the set-up so that the window shows and
     // paints before the store is read.
     LRESULT OnFillList(WPARAM, LPARAM);
@@ -125,8 +133,20 @@ private:
     std::vector<std::wstring> SelectedFilesInTheWay(const std::wstring& destination);
     // The focus on a control after an operation, never lost.
     void KeepFocus();
+    // Disables what the organisation's policy takes away, each with a tip
+    // that says why.
+    void ApplyPolicy();
+    // True, once the user has been told and the audit trail has the
+    // refusal, when the policy does not allow the operation.
+    bool RefusedByPolicy(AuditOperation operation,
+                         const std::wstring& destination = std::wstring());
+    // The selected rows' quarantine file names, for a refusal's entry.
+    std::wstring SelectedNames() const;
 
     std::unique_ptr<CAccessibleNames> m_pAccessibleNames;
+    std::unique_ptr<CPolicyTips> m_pPolicyTips;
+    // What the policy took away: controls, and commands of the list's menu.
+    std::vector<PolicyControl> m_takenAway;
     // A fill handles the window's messages while it reads; none of them may
     // start another.
     bool m_bFilling = false;

@@ -23,6 +23,10 @@ UINT RestoreProgressTitle(bool clean, bool askDelete) {
 }  // namespace
 
 void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destination, bool askDelete) {
+    const AuditOperation operation = clean                 ? AuditOperation::CleanAndRestore
+                                     : destination.empty() ? AuditOperation::Restore
+                                                           : AuditOperation::RestoreToNewLocation;
+    if (RefusedByPolicy(operation, destination)) return;
     const int firstSelected = m_lstQuarantine.GetNextItem(-1, LVNI_SELECTED);
     if (firstSelected < 0) {
         AfxMessageBox(IDS_SELECT_FILES, MB_ICONEXCLAMATION);
@@ -58,9 +62,6 @@ void CQuarantineDlg::RestoreSelection(bool clean, const std::wstring& destinatio
     std::vector<std::wstring> keptUnderOtherNames;
 
     CSelectionWalk walk(m_lstQuarantine, m_hWnd, RestoreProgressTitle(clean, askDelete));
-    const AuditOperation operation = clean                 ? AuditOperation::CleanAndRestore
-                                     : destination.empty() ? AuditOperation::Restore
-                                                           : AuditOperation::RestoreToNewLocation;
     walk.Run([&](int, const std::wstring& name, std::wstring* pReason) {
         QuarantineItem item;
         const ItemRestore restore = RestoreQuarantineFile(m_ZEBQt, m_strFolder + name, destination,

@@ -7,6 +7,7 @@
 #include "ui/QuarantineDlg.h"
 
 void CQuarantineDlg::OnRestoreToNewLocation() {
+    if (RefusedByPolicy(AuditOperation::RestoreToNewLocation)) return;
     // Nothing to restore is said before a folder is asked for, as Restore
     // says it.
     if (m_lstQuarantine.GetNextItem(-1, LVNI_SELECTED) < 0) {

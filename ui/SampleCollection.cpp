@@ -24,6 +24,7 @@ size_t CollectedFileCount(const std::vector<std::unique_ptr<CArchiveEntry>>& ent
 }  // namespace
 
 void CQuarantineDlg::OnCollection() {
+    if (RefusedByPolicy(AuditOperation::Collection)) return;
     std::wstring destination;
     if (!BrowseForDestination(GetSafeHwnd(), &destination)) return;
     StoreDestinationFolder(destination);
@@ -58,8 +59,8 @@ void CQuarantineDlg::OnCollection() {
             // collection; only the audit trail says so.
             const CZEBQtWrapper::ContainerPtr container = quarantine->OpenContainerByName(name);
             const QuarantineItem item = ReadNamedQuarantineItem(container, name);
-            const int32_t result =
-                container ? container->Restore(destination, 0, nullptr, 0, 0) : kRestoreNotAttempted;
+            const int32_t result = container ? container->Restore(destination, 0, nullptr, 0, 0)
+                                             : kRestoreNotAttempted;
             for (const ItemAuditOutcome& outcome : RestoreOutcomes(item, result, destination))
                 WriteAuditEntry(ItemAuditEntry(AuditOperation::Collection, item, outcome));
         }

@@ -68,6 +68,10 @@ TEST(AuditEventIds, AreTheDocumentedNumbers) {
     for (const DocumentedIds& ids : kDocumented) {
         EXPECT_EQ(EventIdOf(ids.operation, true), ids.succeeded);
         EXPECT_EQ(EventIdOf(ids.operation, false), ids.failed);
+        AuditEntry refused = SampleEntry(ids.operation, false);
+        refused.refused = true;
+        EXPECT_EQ(EventIdOf(refused), 1200u);
+        EXPECT_EQ(EventTypeOf(refused), EVENTLOG_WARNING_TYPE);
     }
 }
 
@@ -82,9 +86,12 @@ TEST(AuditMessageTable, EveryEventFormatsInEnglishAndGermanWithAllSevenStrings) 
     std::set<std::wstring> texts;
     for (const Language& language : kLanguages) {
         for (const DocumentedIds& ids : kDocumented) {
-            for (bool success : {true, false}) {
-                const AuditEntry entry = SampleEntry(ids.operation, success);
-                const DWORD id = EventIdOf(entry.operation, entry.success);
+            // 2: refused by the organisation's policy, one id for every command.
+            for (const int variant : {1, 0, 2}) {
+                if (variant == 2 && ids.operation != AuditOperation::Restore) continue;
+                AuditEntry entry = SampleEntry(ids.operation, variant == 1);
+                entry.refused = variant == 2;
+                const DWORD id = EventIdOf(entry);
                 const auto strings = AuditInsertionStrings(entry);
                 DWORD_PTR arguments[kAuditInsertionCount];
                 for (size_t i = 0; i < kAuditInsertionCount; ++i)
@@ -115,7 +122,7 @@ TEST(AuditMessageTable, EveryEventFormatsInEnglishAndGermanWithAllSevenStrings) 
         }
     }
     // No two events, and no event in both languages, share a text.
-    EXPECT_EQ(texts.size(), 2 * 2 * std::size(kDocumented));
+    EXPECT_EQ(texts.size(), 2 * (2 * std::size(kDocumented) + 1));
 }
 
 // The event log takes at most 31,839 characters a string: a longer one, which
@@ -185,6 +192,8 @@ TEST(AuditEventLog, TakesEntriesOfEveryOperationWithoutARegisteredSource) {
             AuditEntry entry = SampleEntry(ids.operation, success);
             if (!success) entry.sha256.clear();
             EXPECT_TRUE(WriteAuditEntry(entry)) << EventIdOf(ids.operation, success);
+            entry.refused = true;
+            EXPECT_TRUE(WriteAuditEntry(entry)) << "refused";
         }
     }
 }

@@ -11,6 +11,7 @@
 #include "quarantine/ZEBQtWrapper.h"
 #include "restore/CommandLineRestore.h"
 #include "tests/cmdline/ProgramRun.h"
+#include "tests/common/PolicySandbox.h"
 
 // The program as an administrator's script uses it: through cmd, by its bare
 // name (which finds Quarantine.com), with its report captured by redirection
@@ -87,6 +88,11 @@ protected:
 
     std::wstring m_scratch, m_app, m_quarantine, m_umlautId, m_plainId;
 };
+
+std::wstring Upper(std::wstring text) {
+    ::CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
 
 std::string LastLine(const std::string& text) {
     const size_t end = text.find_last_not_of("\r\n");
@@ -506,4 +512,89 @@ TEST_F(Scripts, EveryItemARunRestoresOrDeletesLeavesOneAuditEntry) {
     EXPECT_EQ(entries[umlautFirst ? 0 : 1], umlaut);
     EXPECT_EQ(entries[umlautFirst ? 1 : 0], blocked);
     EXPECT_EQ(entries[2], gone);
+}
+
+// What the organisation's policy forbids ends with its own exit code and one
+// line on standard error, does nothing, and leaves one audit entry per
+// attempt; what it allows runs, on the folder it sets.
+TEST_F(Scripts, WhatThePolicyForbidsEndsWithItsCodeALineAndAnAuditEntry) {
+    CPolicySandbox policies;
+    policies.SetSwitch(HKEY_LOCAL_MACHINE, PolicyId::DisallowRestore, 1);
+    policies.SetSwitch(HKEY_CURRENT_USER, PolicyId::DisallowDelete, 1);
+    policies.SetFolder(HKEY_LOCAL_MACHINE, PolicyId::QuarantineFolder, m_quarantine);
+    const std::wstring out = m_scratch + L"\\out";
+    const std::wstring other = m_scratch + L"\\originals";
+    struct Case {
+        std::wstring arguments;
+        int code;
+        const char* line;  // what standard error says, when the policy refuses
+    } const cases[] = {
+        {Source() + L" /D=\"" + out + L"\" /F=json", kCommandLineRefusedByPolicy,
+         "Quarantine: the organisation's policy does not allow restoring quarantined files "
+         "(DisallowRestore); nothing was done\r\n"},
+        // The older form, /S and /D alone.
+        {Source() + L" /D=\"" + out + L"\"", kCommandLineRefusedByPolicy, "(DisallowRestore)"},
+        {L" /X" + Source() + L" /I=\"" + m_plainId + L"\"", kCommandLineRefusedByPolicy,
+         "(DisallowDelete); nothing was done"},
+        {L" /L /S=\"" + other + L"\"", kCommandLineRefusedByPolicy, "(QuarantineFolder), not "},
+        {L" /L", kCommandLineDone, nullptr},
+        // The same folder however it is typed.
+        {L" /L /S=" + Upper(m_quarantine) + L"\\", kCommandLineDone, nullptr},
+    };
+    std::vector<std::wstring> lines;
+    std::vector<int> expected;
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        lines.push_back(L"Quarantine" + cases[i].arguments + L" > out" + std::to_wstring(i) +
+                        L".txt 2> err" + std::to_wstring(i) + L".txt");
+        expected.push_back(cases[i].code);
+    }
+    EXPECT_EQ(RunBatch(lines), expected);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const std::string error = Output((L"err" + std::to_wstring(i) + L".txt").c_str());
+        if (cases[i].line == nullptr)
+            EXPECT_EQ(LastLine(Output((L"out" + std::to_wstring(i) + L".txt").c_str())),
+                      "listed 2 items")
+                << i;
+        else
+            EXPECT_NE(error.find(cases[i].line), std::string::npos) << i << ": " << error;
+    }
+    EXPECT_EQ(nlohmann::json::parse(Output(L"out0.txt"))["summary"]["exitCode"],
+              kCommandLineRefusedByPolicy);
+    EXPECT_EQ(FilesIn(m_quarantine, L"*.qtc").size(), 2u);
+    EXPECT_FALSE(FileExists(out));
+
+    // The same refusals in this process: one entry each, naming the command,
+    // the policy, the ids asked for and the destination.
+    CZEBQtWrapper library;
+    ASSERT_TRUE(library.Load(TestBinDir() + L"\\standin"));
+    std::vector<AuditEntry> entries;
+    SetAuditSinkForTesting([&entries](const AuditEntry& entry) { entries.push_back(entry); });
+    CliStreams quiet;
+    quiet.out = quiet.err = [](const std::string&) { return true; };
+    for (size_t i : {0u, 2u, 3u})
+        EXPECT_EQ(RunCliCommand(ParseCliCommand(cases[i].arguments), library, quiet),
+                  kCommandLineRefusedByPolicy);
+    SetAuditSinkForTesting(nullptr);
+    AuditEntry restore;
+    restore.operation = AuditOperation::CommandLineRestore;
+    restore.refused = true;
+    restore.destination = out;
+    restore.result =
+        L"Command-line restore refused: the organisation's policy does not allow restoring "
+        L"quarantined files (DisallowRestore)";
+    AuditEntry remove;
+    remove.operation = AuditOperation::CommandLineDelete;
+    remove.refused = true;
+    remove.itemId = m_plainId;
+    remove.result =
+        L"Command-line delete refused: the organisation's policy does not allow deleting "
+        L"quarantine files (DisallowDelete)";
+    AuditEntry list;
+    list.operation = AuditOperation::CommandLineList;
+    list.refused = true;
+    list.result =
+        L"Command-line list refused: the organisation's policy sets the quarantine "
+        L"folder to " +
+        m_quarantine + L" (QuarantineFolder), not " + other;
+    EXPECT_EQ(entries, (std::vector<AuditEntry>{restore, remove, list}));
 }

@@ -250,7 +250,7 @@ TEST(Resources, AboutBoxTemplateInBothLanguages) {
 TEST(Resources, EveryStringExistsInBothLanguages) {
     HMODULE hModule = ::GetModuleHandleW(nullptr);
     for (const LANGID language : {kEnglish, kGerman}) {
-        for (UINT nID = IDS_ABOUTBOX; nID <= IDS_KEPT_UNDER_OTHER_NAMES; ++nID) {
+        for (UINT nID = IDS_ABOUTBOX; nID <= IDS_POLICY_FOLDER_SET; ++nID) {
             // String resources come in blocks of sixteen.
             HRSRC hBlock = ::FindResourceExW(hModule, MAKEINTRESOURCEW(6) /* RT_STRING */,
                                              MAKEINTRESOURCEW(nID / 16 + 1), language);

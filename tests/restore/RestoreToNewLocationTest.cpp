@@ -7,6 +7,7 @@
 #include "res/resource.h"
 #include "tests/common/TestPaths.h"
 #include "tests/doubles/restore_interposer/RestoreInterposer.h"
+#include "tests/common/PolicySandbox.h"
 #include "tests/restore/RestoreFixture.h"
 
 namespace {
@@ -192,11 +193,17 @@ TEST_F(RestoreToNewLocation, TheBrowserIsSentTheStoredFolderAfreshEvenWhenItIsGo
     BrowseCallbackProc(browser.Window(), BFFM_SELCHANGED, 0, 0);
     settings.SetDestPath(L"");
     BrowseCallbackProc(browser.Window(), BFFM_INITIALIZED, 0, 0);
+    // The folder the organisation's policy offers comes before the user's.
+    CPolicySandbox policies;
+    settings.SetDestPath(L"C:\\chosen\\last");
+    policies.SetFolder(HKEY_CURRENT_USER, PolicyId::DestinationFolder, L"C:\\offered");
+    BrowseCallbackProc(browser.Window(), BFFM_INITIALIZED, 0, 0);
 
-    ASSERT_EQ(browser.selections.size(), 2u);
+    ASSERT_EQ(browser.selections.size(), 3u);
     EXPECT_EQ(browser.selections[0].first, static_cast<WPARAM>(TRUE));
     EXPECT_EQ(browser.selections[0].second, L"C:\\no\\such\\folder");
     EXPECT_EQ(browser.selections[1].second, L"");
+    EXPECT_EQ(browser.selections[2].second, L"C:\\offered");
 }
 
 TEST_F(RestoreToNewLocation, ACancelledBrowserOrAnItemWithoutAPathDoesNothing) {

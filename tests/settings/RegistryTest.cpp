@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "settings/Registry.h"
 #include "framework/Handles.h"
+#include "settings/Folders.h"
+#include "settings/Registry.h"
+#include "tests/common/PolicySandbox.h"
 
 namespace {
 
@@ -147,3 +149,39 @@ TEST_F(RegistryTest, FailuresAreSilent) {
 }
 
 }  // namespace
+
+// The organisation's policies as the program reads them: the computer's value
+// before the user's, each only in the type the templates write, a folder's
+// variables expanded, and the folders they set before the user's own.
+TEST(Policies, TheComputerRanksFirstAndOnlyTheirOwnTypesCount) {
+    CPolicySandbox policies;
+    const QuarantinePolicy none = ReadQuarantinePolicy();
+    for (const PolicyDefinition& definition : kPolicies)
+        EXPECT_FALSE(none.values[static_cast<size_t>(definition.id)].set) << definition.valueName;
+
+    const DWORD one = 1;
+    // Restore: the computer allows what the user's branch forbids.
+    policies.SetSwitch(HKEY_LOCAL_MACHINE, PolicyId::DisallowRestore, 0);
+    policies.SetSwitch(HKEY_CURRENT_USER, PolicyId::DisallowRestore, 1);
+    // Delete: the user's branch alone forbids it.
+    policies.SetSwitch(HKEY_CURRENT_USER, PolicyId::DisallowDelete, 1);
+    // Collection: a "1" typed as text is not the templates' switch.
+    policies.SetRaw(HKEY_LOCAL_MACHINE, L"DisallowCollection", REG_SZ, L"1", 4);
+    policies.SetRaw(HKEY_CURRENT_USER, L"DisallowCollection", REG_BINARY, &one, sizeof one);
+    // The quarantine folder has no user branch; the computer's is expanded.
+    policies.SetFolder(HKEY_CURRENT_USER, PolicyId::QuarantineFolder, L"C:\\User");
+    policies.SetFolder(HKEY_LOCAL_MACHINE, PolicyId::QuarantineFolder, L"%SystemDrive%\\Policy\\",
+                       REG_EXPAND_SZ);
+    // An empty destination of the computer's names none: the user's counts.
+    policies.SetFolder(HKEY_LOCAL_MACHINE, PolicyId::DestinationFolder, L"");
+    policies.SetFolder(HKEY_CURRENT_USER, PolicyId::DestinationFolder, L"D:\\%Out%", REG_SZ);
+
+    const QuarantinePolicy policy = ReadQuarantinePolicy();
+    EXPECT_FALSE(policy.Forbids(PolicyId::DisallowRestore));
+    EXPECT_TRUE(policy.Forbids(PolicyId::DisallowDelete));
+    EXPECT_FALSE(policy.Forbids(PolicyId::DisallowCollection));
+    EXPECT_EQ(policy.Folder(PolicyId::QuarantineFolder), L"C:\\Policy\\");
+    EXPECT_EQ(policy.Folder(PolicyId::DestinationFolder), L"D:\\%Out%");
+    EXPECT_EQ(StartingQuarantineFolder(), L"C:\\Policy");
+    EXPECT_EQ(StartingDestinationFolder(), L"D:\\%Out%");
+}
