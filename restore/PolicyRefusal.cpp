@@ -6,26 +6,30 @@
 
 namespace {
 
-const wchar_t* CommandName(AuditOperation operation) {
-    switch (operation) {
-        case AuditOperation::Restore:
-            return L"Restore";
-        case AuditOperation::CleanAndRestore:
-            return L"Clean and restore";
-        case AuditOperation::RestoreToNewLocation:
-            return L"Restore to new location";
-        case AuditOperation::Collection:
-            return L"Collection";
-        case AuditOperation::Delete:
-            return L"Delete";
-        case AuditOperation::CommandLineRestore:
-            return L"Command-line restore";
-        case AuditOperation::CommandLineDelete:
-            return L"Command-line delete";
-        case AuditOperation::CommandLineList:
-            return L"Command-line list";
-    }
-    return L"Command";
+// What each command is called in a refusal's entry, and the switch that
+// forbids it; a listing has none of its own.
+struct CommandPolicy {
+    AuditOperation operation;
+    const wchar_t* name;
+    bool governed;
+    PolicyId policy;
+};
+constexpr CommandPolicy kCommandPolicies[] = {
+    {AuditOperation::Restore, L"Restore", true, PolicyId::DisallowRestore},
+    {AuditOperation::CleanAndRestore, L"Clean and restore", true, PolicyId::DisallowRestore},
+    {AuditOperation::RestoreToNewLocation, L"Restore to new location", true,
+     PolicyId::DisallowRestore},
+    {AuditOperation::Collection, L"Collection", true, PolicyId::DisallowCollection},
+    {AuditOperation::Delete, L"Delete", true, PolicyId::DisallowDelete},
+    {AuditOperation::CommandLineRestore, L"Command-line restore", true, PolicyId::DisallowRestore},
+    {AuditOperation::CommandLineDelete, L"Command-line delete", true, PolicyId::DisallowDelete},
+    {AuditOperation::CommandLineList, L"Command-line list", false, PolicyId::DisallowRestore},
+};
+
+const CommandPolicy* CommandPolicyOf(AuditOperation operation) {
+    for (const CommandPolicy& command : kCommandPolicies)
+        if (command.operation == operation) return &command;
+    return nullptr;
 }
 
 std::wstring WithoutTrailingBackslashes(std::wstring path) {
@@ -37,26 +41,9 @@ std::wstring WithoutTrailingBackslashes(std::wstring path) {
 }  // namespace
 
 bool PolicyRefuses(const QuarantinePolicy& policy, AuditOperation operation, PolicyId* pPolicy) {
-    PolicyId id = PolicyId::DisallowRestore;
-    switch (operation) {
-        case AuditOperation::Restore:
-        case AuditOperation::CleanAndRestore:
-        case AuditOperation::RestoreToNewLocation:
-        case AuditOperation::CommandLineRestore:
-            id = PolicyId::DisallowRestore;
-            break;
-        case AuditOperation::Delete:
-        case AuditOperation::CommandLineDelete:
-            id = PolicyId::DisallowDelete;
-            break;
-        case AuditOperation::Collection:
-            id = PolicyId::DisallowCollection;
-            break;
-        case AuditOperation::CommandLineList:
-            return false;
-    }
-    if (!policy.Forbids(id)) return false;
-    if (pPolicy != nullptr) *pPolicy = id;
+    const CommandPolicy* command = CommandPolicyOf(operation);
+    if (command == nullptr || !command->governed || !policy.Forbids(command->policy)) return false;
+    if (pPolicy != nullptr) *pPolicy = command->policy;
     return true;
 }
 
@@ -85,7 +72,8 @@ AuditEntry PolicyRefusalEntry(AuditOperation operation, const std::wstring& reas
     entry.refused = true;
     entry.itemId = items;
     entry.destination = destination;
-    entry.result = std::wstring(CommandName(operation)) + L" refused: " + reason;
+    const CommandPolicy* command = CommandPolicyOf(operation);
+    entry.result = std::wstring(command ? command->name : L"Command") + L" refused: " + reason;
     return entry;
 }
 

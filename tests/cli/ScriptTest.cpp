@@ -83,6 +83,22 @@ protected:
         }
         return codes;
     }
+    // Runs the commands in this process, their output dropped, with the
+    // event log's writer replaced by a recorder: each one's exit code, and
+    // the entries they wrote.
+    std::vector<AuditEntry> RunRecorded(const std::vector<std::wstring>& lines,
+                                        std::vector<int>* pCodes) {
+        CZEBQtWrapper library;
+        EXPECT_TRUE(library.Load(TestBinDir() + L"\\standin"));
+        std::vector<AuditEntry> entries;
+        SetAuditSinkForTesting([&entries](const AuditEntry& entry) { entries.push_back(entry); });
+        CliStreams quiet;
+        quiet.out = quiet.err = [](const std::string&) { return true; };
+        for (const std::wstring& line : lines)
+            pCodes->push_back(RunCliCommand(ParseCliCommand(line), library, quiet));
+        SetAuditSinkForTesting(nullptr);
+        return entries;
+    }
     std::string Output(const wchar_t* name) const { return ReadFileBytes(m_app + L"\\" + name); }
     std::wstring Source() const { return L" /S=\"" + m_quarantine + L"\""; }
 
@@ -470,21 +486,12 @@ TEST_F(Scripts, EveryItemARunRestoresOrDeletesLeavesOneAuditEntry) {
     const std::wstring out = m_scratch + L"\\out";
     ASSERT_TRUE(::CreateDirectoryW(out.c_str(), nullptr));
     ASSERT_TRUE(WriteFileBytes(out + L"\\b.txt", "in the way"));
-    CZEBQtWrapper library;
-    ASSERT_TRUE(library.Load(TestBinDir() + L"\\standin"));
-    std::vector<AuditEntry> entries;
-    SetAuditSinkForTesting([&entries](const AuditEntry& entry) { entries.push_back(entry); });
-    CliStreams quiet;
-    quiet.out = quiet.err = [](const std::string&) { return true; };
-    const int restored =
-        RunCliCommand(ParseCliCommand(L"/S=\"" + m_quarantine + L"\" /D=\"" + out + L"\" /F=csv"),
-                      library, quiet);
-    const int deleted =
-        RunCliCommand(ParseCliCommand(L"/X /S=\"" + m_quarantine + L"\" /I=\"" + m_plainId + L"\""),
-                      library, quiet);
-    SetAuditSinkForTesting(nullptr);
-    EXPECT_EQ(restored, kCommandLineRestoreFailed);
-    EXPECT_EQ(deleted, 0);
+    std::vector<int> codes;
+    const std::vector<AuditEntry> entries =
+        RunRecorded({L"/S=\"" + m_quarantine + L"\" /D=\"" + out + L"\" /F=csv",
+                     L"/X /S=\"" + m_quarantine + L"\" /I=\"" + m_plainId + L"\""},
+                    &codes);
+    EXPECT_EQ(codes, (std::vector<int>{kCommandLineRestoreFailed, 0}));
 
     AuditEntry umlaut;
     umlaut.operation = AuditOperation::CommandLineRestore;
@@ -565,36 +572,30 @@ TEST_F(Scripts, WhatThePolicyForbidsEndsWithItsCodeALineAndAnAuditEntry) {
 
     // The same refusals in this process: one entry each, naming the command,
     // the policy, the ids asked for and the destination.
-    CZEBQtWrapper library;
-    ASSERT_TRUE(library.Load(TestBinDir() + L"\\standin"));
-    std::vector<AuditEntry> entries;
-    SetAuditSinkForTesting([&entries](const AuditEntry& entry) { entries.push_back(entry); });
-    CliStreams quiet;
-    quiet.out = quiet.err = [](const std::string&) { return true; };
-    for (size_t i : {0u, 2u, 3u})
-        EXPECT_EQ(RunCliCommand(ParseCliCommand(cases[i].arguments), library, quiet),
-                  kCommandLineRefusedByPolicy);
-    SetAuditSinkForTesting(nullptr);
-    AuditEntry restore;
-    restore.operation = AuditOperation::CommandLineRestore;
-    restore.refused = true;
-    restore.destination = out;
-    restore.result =
-        L"Command-line restore refused: the organisation's policy does not allow restoring "
-        L"quarantined files (DisallowRestore)";
-    AuditEntry remove;
-    remove.operation = AuditOperation::CommandLineDelete;
-    remove.refused = true;
-    remove.itemId = m_plainId;
-    remove.result =
-        L"Command-line delete refused: the organisation's policy does not allow deleting "
-        L"quarantine files (DisallowDelete)";
-    AuditEntry list;
-    list.operation = AuditOperation::CommandLineList;
-    list.refused = true;
-    list.result =
-        L"Command-line list refused: the organisation's policy sets the quarantine "
-        L"folder to " +
-        m_quarantine + L" (QuarantineFolder), not " + other;
-    EXPECT_EQ(entries, (std::vector<AuditEntry>{restore, remove, list}));
+    std::vector<int> codes;
+    const std::vector<AuditEntry> entries =
+        RunRecorded({cases[0].arguments, cases[2].arguments, cases[3].arguments}, &codes);
+    EXPECT_EQ(codes, std::vector<int>(3, kCommandLineRefusedByPolicy));
+    const auto refused = [](AuditOperation operation, const std::wstring& id,
+                            const std::wstring& destination, const std::wstring& result) {
+        AuditEntry entry;
+        entry.operation = operation;
+        entry.refused = true;
+        entry.itemId = id;
+        entry.destination = destination;
+        entry.result = result;
+        return entry;
+    };
+    EXPECT_EQ(entries,
+              (std::vector<AuditEntry>{
+                  refused(AuditOperation::CommandLineRestore, L"", out,
+                          L"Command-line restore refused: the organisation's policy does not "
+                          L"allow restoring quarantined files (DisallowRestore)"),
+                  refused(AuditOperation::CommandLineDelete, m_plainId, L"",
+                          L"Command-line delete refused: the organisation's policy does not "
+                          L"allow deleting quarantine files (DisallowDelete)"),
+                  refused(AuditOperation::CommandLineList, L"", L"",
+                          L"Command-line list refused: the organisation's policy sets the "
+                          L"quarantine folder to " +
+                              m_quarantine + L" (QuarantineFolder), not " + other)}));
 }
