@@ -29,6 +29,13 @@ bool CAccessibleNames::SetProperty(HWND hControl, const GUID& property, const st
     return true;
 }
 
+void CAccessibleNames::ClearDescription(HWND hControl) {
+    if (!m_services || hControl == nullptr) return;
+    MSAAPROPID props[] = {PROPID_ACC_DESCRIPTION};
+    m_services.Get()->ClearHwndProps(hControl, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                     props, ARRAYSIZE(props));
+}
+
 void CAccessibleNames::Clear() {
     if (m_services) {
         MSAAPROPID props[] = {PROPID_ACC_NAME, PROPID_ACC_DESCRIPTION};

@@ -28,6 +28,7 @@ public:
     // What a reader says after the name and the state: why a grey button is
     // grey, for instance.
     bool SetDescription(HWND hControl, const std::wstring& description);
+    void ClearDescription(HWND hControl);
     // Takes every name back; due before the controls are destroyed.
     void Clear();
 

@@ -85,6 +85,7 @@ ON_COMMAND(ID_LIST_SELECT_ALL, &CQuarantineDlg::OnSelectAll)
 ON_COMMAND(ID_LIST_PROPERTIES, &CQuarantineDlg::OnProperties)
 ON_WM_DESTROY()
 ON_WM_SIZE()
+ON_MESSAGE(WM_SETTINGCHANGE, &CQuarantineDlg::OnSettingChange)
 ON_MESSAGE(kFillListMessage, &CQuarantineDlg::OnFillList)
 END_MESSAGE_MAP()
 
@@ -141,6 +142,19 @@ BOOL CQuarantineDlg::OnInitDialog() {
 }
 
 void CQuarantineDlg::ApplyPolicy() {
+    // What an earlier policy took away comes back first, so that a refresh
+    // lifts a policy as well as it sets one.
+    for (const PolicyControl& control : m_takenAway) {
+        HWND hControl = GetDlgItem(static_cast<int>(control.nID));
+        if (hControl == nullptr) continue;
+        if (control.nID == IDC_PATH)
+            ::SendMessageW(hControl, EM_SETREADONLY, FALSE, 0);
+        else
+            ::EnableWindow(hControl, TRUE);
+        m_pAccessibleNames->ClearDescription(hControl);
+    }
+    if (m_pPolicyTips) ::DestroyWindow(m_pPolicyTips->Window());
+    m_pPolicyTips.reset();
     m_takenAway = ControlsTakenAway(m_policy);
     if (m_takenAway.empty()) return;
     m_pPolicyTips.reset(new CPolicyTips());
@@ -159,6 +173,24 @@ void CQuarantineDlg::ApplyPolicy() {
     }
 }
 
+LRESULT CQuarantineDlg::OnSettingChange(WPARAM, LPARAM lParam) {
+    // Group Policy announces a refresh of the policies this way; the window
+    // follows at once, the list included when the folder it sets changed.
+    const wchar_t* area = reinterpret_cast<const wchar_t*>(lParam);
+    Default();
+    if (area == nullptr || ::lstrcmpiW(area, L"Policy") != 0 || m_bFilling) return 0;
+    const std::wstring folder = m_policy.Folder(PolicyId::QuarantineFolder);
+    m_policy = ReadQuarantinePolicy();
+    ApplyPolicy();
+    const std::wstring newFolder = m_policy.Folder(PolicyId::QuarantineFolder);
+    if (!newFolder.empty() && newFolder != folder) {
+        m_strFolder = StartingQuarantineFolder(m_policy);
+        m_edtPath.SetWindowText(m_strFolder);
+        FillQuarantineList();
+    }
+    return 0;
+}
+
 void CQuarantineDlg::OnSize(UINT nType, int cx, int cy) {
     CResizingDialog::OnSize(nType, cx, cy);
     if (m_pPolicyTips) m_pPolicyTips->FollowControls();
@@ -166,6 +198,8 @@ void CQuarantineDlg::OnSize(UINT nType, int cx, int cy) {
 
 bool CQuarantineDlg::RefusedByPolicy(AuditOperation operation, const std::wstring& destination) {
     PolicyId policy = PolicyId::DisallowRestore;
+    // As the policies stand now: a refresh may not have been announced yet.
+    m_policy = ReadQuarantinePolicy();
     if (!PolicyRefuses(m_policy, operation, &policy)) return false;
     WriteAuditEntry(PolicyRefusalEntry(operation, PolicyRefusalText(m_policy, policy),
                                        SelectedNames(), destination));

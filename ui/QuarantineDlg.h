@@ -73,7 +73,8 @@ public:
     // What the time column sorts by: each time stamp text of the last fill
     // with the moment it shows.
     TimestampMoments m_timestampMoments;
-    // The organisation's policies, read as the window is set up.
+    // The organisation's policies, read as the window is set up, again at
+    // each refresh Group Policy announces, and before each command.
     QuarantinePolicy m_policy;
 
     DECLARE_MESSAGE_MAP()
@@ -106,6 +107,7 @@ protected:
     void OnProperties();
     void OnDestroy();
     void OnSize(UINT nType, int cx, int cy);
+    LRESULT OnSettingChange(WPARAM, LPARAM lParam);
     // The first fill, posted by the set-up so that the window shows and
     // paints before the store is read.
     LRESULT OnFillList(WPARAM, LPARAM);
@@ -134,7 +136,7 @@ private:
     // The focus on a control after an operation, never lost.
     void KeepFocus();
     // Disables what the organisation's policy takes away, each with a tip
-    // that says why.
+    // that says why, and gives back what it no longer does.
     void ApplyPolicy();
     // True, once the user has been told and the audit trail has the
     // refusal, when the policy does not allow the operation.

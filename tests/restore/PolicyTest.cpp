@@ -154,6 +154,23 @@ TEST_F(PolicyWindow, EachPolicyTakesItsCommandsAwayAndSaysWhyInTheUsersLanguage)
                 }
             }
 
+            // A refresh of the policies lifts them at once; in the window
+            // without any, it sets one. A command asks the registry afresh.
+            CPolicySandbox::Clear();
+            if (test.nTip == 0)
+                CPolicySandbox::SetSwitch(HKEY_CURRENT_USER, PolicyId::DisallowCollection, 1);
+            ::SendMessageW(window.Window(), WM_SETTINGCHANGE, 0,
+                           reinterpret_cast<LPARAM>(L"Policy"));
+            for (const int nID : {IDC_BROWSE, IDC_RESTORE, IDC_COLLECTION})
+                EXPECT_EQ(::IsWindowEnabled(::GetDlgItem(window.Window(), nID)) == FALSE,
+                          test.nTip == 0 && nID == IDC_COLLECTION)
+                    << nID;
+            EXPECT_EQ(
+                ::GetWindowLongW(::GetDlgItem(window.Window(), IDC_PATH), GWL_STYLE) & ES_READONLY,
+                0);
+            EXPECT_EQ(TipsOf(window.Window()).size(), test.nTip == 0 ? 1u : 0u);
+            test.set();
+
             if (!test.attempt) continue;
             std::vector<AuditEntry> entries;
             SetAuditSinkForTesting(
