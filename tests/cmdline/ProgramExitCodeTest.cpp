@@ -79,7 +79,7 @@ TEST_F(ProgramExitCode, WindowlessRunsRaiseNoSystemErrorBoxes) {
     for (const wchar_t* arguments : {L"/S=\"C:\\Q\" /D=\"C:\\Out\"", L"/L /S=\"C:\\Q\""}) {
         ::DeleteFileW((m_scratch + L"\\RecorderCalls.txt").c_str());
         const ProgramRun run = RunProgram(m_exe, arguments);
-        ASSERT_TRUE(run.finished) << arguments;
+        ASSERT_TRUE(run.finished) << arguments << ", start error " << run.startError;
         const std::string calls = Calls();
         const size_t at = calls.find("ErrorMode(");
         ASSERT_NE(at, std::string::npos) << calls;

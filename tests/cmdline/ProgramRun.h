@@ -15,6 +15,7 @@
 struct ProgramRun {
     bool finished = false;
     DWORD exitCode = 0;
+    DWORD startError = 0;  // why the program could not be started, when it could not
 };
 
 // Starts a program in its own folder; the process handle is null when it
@@ -40,7 +41,10 @@ inline ProgramRun RunProgram(const std::wstring& exe, const std::wstring& argume
                              DWORD timeoutMs = 60000) {
     ProgramRun run;
     const CKernelHandle process = StartProgram(exe, arguments);
-    if (!process) return run;
+    if (!process) {
+        run.startError = ::GetLastError();
+        return run;
+    }
     if (::WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) {
         ::TerminateProcess(process.Get(), 255);
         ::WaitForSingleObject(process.Get(), 10000);
