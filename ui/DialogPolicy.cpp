@@ -13,35 +13,41 @@
 // What the organisation's policies take away from the window, and the
 // refusal of a command they forbid.
 
+namespace {
+
+// The path box stays readable and keeps the focus it has; only its text is
+// fixed. Every other control is disabled.
+void TakeAway(HWND hControl, bool away) {
+    if (::GetDlgCtrlID(hControl) == IDC_PATH)
+        ::SendMessageW(hControl, EM_SETREADONLY, away ? TRUE : FALSE, 0);
+    else
+        ::EnableWindow(hControl, away ? FALSE : TRUE);
+}
+
+}  // namespace
+
 void CQuarantineDlg::ApplyPolicy() {
     // What an earlier policy took away comes back first, so that a refresh
-    // lifts a policy as well as it sets one.
+    // lifts a policy as well as it sets one. The list's menu commands have
+    // no control of their own.
     for (const PolicyControl& control : m_takenAway) {
-        HWND hControl = GetDlgItem(static_cast<int>(control.nID));
-        if (hControl == nullptr) continue;
-        if (control.nID == IDC_PATH)
-            ::SendMessageW(hControl, EM_SETREADONLY, FALSE, 0);
-        else
-            ::EnableWindow(hControl, TRUE);
-        m_pAccessibleNames->ClearDescription(hControl);
+        if (HWND hControl = GetDlgItem(static_cast<int>(control.nID))) {
+            TakeAway(hControl, false);
+            m_pAccessibleNames->ClearDescription(hControl);
+        }
     }
-    if (m_pPolicyTips) ::DestroyWindow(m_pPolicyTips->Window());
     m_pPolicyTips.reset();
     m_takenAway = ControlsTakenAway(m_policy);
     if (m_takenAway.empty()) return;
     m_pPolicyTips.reset(new CPolicyTips());
     m_pPolicyTips->Create(m_hWnd, ScaleToDpi(360, WindowDpi(m_hWnd)));
     for (const PolicyControl& control : m_takenAway) {
-        HWND hControl = GetDlgItem(static_cast<int>(control.nID));
-        // The list's menu commands have no control of their own.
-        if (hControl == nullptr) continue;
-        if (control.nID == IDC_PATH)
-            ::SendMessageW(hControl, EM_SETREADONLY, TRUE, 0);
-        else
-            ::EnableWindow(hControl, FALSE);
-        const std::wstring tip = AfxLoadString(control.nTip);
-        m_pPolicyTips->Add(hControl, tip);
-        m_pAccessibleNames->SetDescription(hControl, tip);
+        if (HWND hControl = GetDlgItem(static_cast<int>(control.nID))) {
+            TakeAway(hControl, true);
+            const std::wstring tip = AfxLoadString(control.nTip);
+            m_pPolicyTips->Add(hControl, tip);
+            m_pAccessibleNames->SetDescription(hControl, tip);
+        }
     }
 }
 
@@ -60,6 +66,8 @@ LRESULT CQuarantineDlg::OnSettingChange(WPARAM, LPARAM lParam) {
         m_edtPath.SetWindowText(m_strFolder);
         FillQuarantineList();
     }
+    // A button that had the focus may be grey now.
+    KeepFocus();
     return 0;
 }
 

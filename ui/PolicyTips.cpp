@@ -13,6 +13,10 @@ RECT RectInParent(HWND hControl, HWND hParent) {
 
 }  // namespace
 
+CPolicyTips::~CPolicyTips() {
+    if (m_hTip != nullptr && ::IsWindow(m_hTip)) ::DestroyWindow(m_hTip);
+}
+
 bool CPolicyTips::Create(HWND hDialog, int maxWidth) {
     m_hDialog = hDialog;
     // Always: the dialog need not be the active window for a user to point

@@ -12,6 +12,8 @@
 class CPolicyTips {
 public:
     CPolicyTips() = default;
+    // The tip window goes with this object, or earlier with the dialog.
+    ~CPolicyTips();
     CPolicyTips(const CPolicyTips&) = delete;
     CPolicyTips& operator=(const CPolicyTips&) = delete;
 
