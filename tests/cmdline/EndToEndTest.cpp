@@ -112,7 +112,8 @@ TEST_F(EndToEnd, DamagedContainersAloneOrMixedFailWheneverAFileDidNotComeBack) {
         for (const std::wstring& folder : {alone, m_quarantine}) {
             const ProgramRun made =
                 RunProgram(tool, L"make-odd \"" + folder + L"\" damaged " + kind + as);
-            ASSERT_TRUE(made.finished && made.exitCode == 0) << kind;
+            ASSERT_TRUE(made.finished && made.exitCode == 0)
+                << kind << ": exit code " << made.exitCode << ", start error " << made.startError;
         }
         const std::wstring out = NewFolder(std::wstring(L"out ") + kind);
         const ProgramRun run = Restore(alone, out);
