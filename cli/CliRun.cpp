@@ -51,8 +51,9 @@ std::wstring CommandRefusal(const CliCommand& command, const QuarantinePolicy& p
 
 // Says a refusal on standard error and leaves its audit entry; the text, or
 // empty when the policy allows the command.
-std::wstring Refusal(const CliCommand& command, const CliStreams& streams) {
-    const std::wstring reason = CommandRefusal(command, ReadQuarantinePolicy());
+std::wstring Refusal(const CliCommand& command, const QuarantinePolicy& policy,
+                     const CliStreams& streams) {
+    const std::wstring reason = CommandRefusal(command, policy);
     if (reason.empty()) return reason;
     const std::wstring destination =
         command.destination.empty() ? std::wstring() : FullPathName(command.destination);
@@ -76,14 +77,14 @@ public:
 
     int Run() {
         const std::wstring given =
-            m_command.source.empty() ? StartingQuarantineFolder() : m_command.source;
+            m_command.source.empty() ? StartingQuarantineFolder(m_policy) : m_command.source;
         if (given.empty())
             return Fail(kCommandLineNoQuarantine, L"no quarantine folder: give /S=\"folder\"");
         // Reports gathered from many machines must name whole paths, however
         // the folders were typed; the library gets the same paths.
         const std::wstring source = FullPathName(given);
         m_folder = source;
-        const std::wstring refusal = Refusal(m_command, m_streams);
+        const std::wstring refusal = Refusal(m_command, m_policy, m_streams);
         if (!refusal.empty()) return Fail(kCommandLineRefusedByPolicy, refusal);
         if (IsFile(source))
             return Fail(kCommandLineNoQuarantine, source + L" is a file, not a quarantine folder");
@@ -253,6 +254,8 @@ private:
     const CliCommand& m_command;
     CZEBQtWrapper& m_library;
     const CliStreams& m_streams;
+    // Read once: the folder a command opens and what it may do agree.
+    const QuarantinePolicy m_policy = ReadQuarantinePolicy();
     RunSummary m_summary;
     std::wstring m_folder;       // the quarantine folder, whole, ending in a backslash
     std::wstring m_destination;  // the restore's folder, whole
@@ -275,7 +278,7 @@ int RunCliCommand(const CliCommand& command, CZEBQtWrapper& library, const CliSt
             return CCommandRun(command, library, streams).Run();
         case CliAction::LegacyRestore: {
             // The older form writes no report; the refusal is its one line.
-            const std::wstring refusal = Refusal(command, streams);
+            const std::wstring refusal = Refusal(command, ReadQuarantinePolicy(), streams);
             if (!refusal.empty()) {
                 streams.err(Utf8(L"Quarantine: " + refusal + L"\r\n"));
                 return kCommandLineRefusedByPolicy;

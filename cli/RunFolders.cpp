@@ -4,24 +4,6 @@
 
 namespace {
 
-// How long the root of a full path is ("C:\", "\\server\share\" and their
-// extended forms): the part that exists or fails as a whole.
-size_t RootLength(const std::wstring& path) {
-    size_t start = 0;
-    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
-        start = 8;
-    } else if (path.compare(0, 4, L"\\\\?\\") == 0) {
-        return path.size() >= 7 ? 7 : path.size();
-    } else if (path.compare(0, 2, L"\\\\") == 0) {
-        start = 2;
-    } else {
-        return path.size() >= 3 && path[1] == L':' ? 3 : 0;
-    }
-    const size_t server = path.find(L'\\', start);
-    const size_t share = server == std::wstring::npos ? server : path.find(L'\\', server + 1);
-    return share == std::wstring::npos ? path.size() : share + 1;
-}
-
 // Another run may make the same folder at the same moment; a folder that is
 // there when asked for is all that is wanted.
 DWORD CreateFolder(const std::wstring& folder, std::vector<std::wstring>* pCreated) {

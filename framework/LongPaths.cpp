@@ -57,3 +57,19 @@ std::wstring FullPathName(const std::wstring& path) {
         buffer.resize(length + 1);
     }
 }
+
+size_t RootLength(const std::wstring& path) {
+    size_t start = 0;
+    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+        start = 8;
+    } else if (path.compare(0, 4, L"\\\\?\\") == 0) {
+        return path.size() >= 7 ? 7 : path.size();
+    } else if (path.compare(0, 2, L"\\\\") == 0) {
+        start = 2;
+    } else {
+        return path.size() >= 3 && path[1] == L':' ? 3 : 0;
+    }
+    const size_t server = path.find(L'\\', start);
+    const size_t share = server == std::wstring::npos ? server : path.find(L'\\', server + 1);
+    return share == std::wstring::npos ? path.size() : share + 1;
+}

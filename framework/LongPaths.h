@@ -35,3 +35,7 @@ std::wstring FileCallPath(const std::wstring& path);
 // folder as Windows resolves it, at any length; the text as given where
 // Windows cannot resolve it.
 std::wstring FullPathName(const std::wstring& path);
+
+// How many characters of a full path name its root: "C:\", "\\server\share\"
+// and their "\\?\" forms; 0 for a path without one.
+size_t RootLength(const std::wstring& path);

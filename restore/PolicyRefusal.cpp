@@ -33,8 +33,9 @@ const CommandPolicy* CommandPolicyOf(AuditOperation operation) {
 }
 
 std::wstring WithoutTrailingBackslashes(std::wstring path) {
-    // A drive's root keeps its backslash: "C:" alone is a folder of its own.
-    while (path.size() > 3 && path.back() == L'\\') path.pop_back();
+    // A root keeps its backslash: "C:" alone is a folder of its own.
+    const size_t root = RootLength(path);
+    while (path.size() > root && path.back() == L'\\') path.pop_back();
     return path;
 }
 

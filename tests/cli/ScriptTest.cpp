@@ -99,6 +99,19 @@ protected:
         SetAuditSinkForTesting(nullptr);
         return entries;
     }
+    // Runs "Quarantine <arguments>" once for each, through one batch, the
+    // report of number i going to out<i>.txt and its errors to err<i>.txt;
+    // each exit code.
+    std::vector<int> RunEach(const std::vector<std::wstring>& arguments) {
+        std::vector<std::wstring> lines;
+        for (size_t i = 0; i < arguments.size(); ++i)
+            lines.push_back(L"Quarantine " + arguments[i] + L" > out" + std::to_wstring(i) +
+                            L".txt 2> err" + std::to_wstring(i) + L".txt");
+        return RunBatch(lines);
+    }
+    std::string Numbered(const wchar_t* stream, size_t i) const {
+        return ReadFileBytes(m_app + L"\\" + stream + std::to_wstring(i) + L".txt");
+    }
     std::string Output(const wchar_t* name) const { return ReadFileBytes(m_app + L"\\" + name); }
     std::wstring Source() const { return L" /S=\"" + m_quarantine + L"\""; }
 
@@ -272,24 +285,22 @@ TEST_F(Scripts, BadInputEndsWithAMessageAndAnExitCodeAndDoesNothing) {
         {L"Source /D=\"" + noDrive + L"\\out\" /F=text", kCommandLineDestinationUnusable},
         {L"Source /D=\"" + aFile + L"\" /F=json", kCommandLineUsageError},
     };
-    std::vector<std::wstring> lines;
+    std::vector<std::wstring> arguments;
     std::vector<int> expected;
-    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        std::wstring arguments = cases[i].arguments;
-        if (arguments.compare(0, 6, L"Source") == 0)
-            arguments = Source().substr(1) + arguments.substr(6);
-        lines.push_back(L"Quarantine " + arguments + L" > out" + std::to_wstring(i) +
-                        L".txt 2> err" + std::to_wstring(i) + L".txt");
-        expected.push_back(cases[i].code);
+    for (const Case& test : cases) {
+        const bool source = test.arguments.compare(0, 6, L"Source") == 0;
+        arguments.push_back(source ? Source().substr(1) + test.arguments.substr(6)
+                                   : test.arguments);
+        expected.push_back(test.code);
     }
-    EXPECT_EQ(RunBatch(lines), expected);
+    EXPECT_EQ(RunEach(arguments), expected);
     for (size_t i = 0; i < expected.size(); ++i) {
-        const std::string error = ReadFileBytes(m_app + L"\\err" + std::to_wstring(i) + L".txt");
+        const std::string error = Numbered(L"err", i);
         EXPECT_EQ(error.compare(0, 12, "Quarantine: "), 0) << i << ": " << error;
     }
     EXPECT_EQ(FilesIn(m_quarantine, L"*.qtc").size(), 2u);
     for (size_t i : {7u, 8u}) {
-        const std::string error = ReadFileBytes(m_app + L"\\err" + std::to_wstring(i) + L".txt");
+        const std::string error = Numbered(L"err", i);
         EXPECT_NE(error.find(" could not be created or written: "), std::string::npos) << error;
         EXPECT_EQ(error.find("\r\n"), error.size() - 2) << "one line: " << error;
     }
@@ -297,8 +308,7 @@ TEST_F(Scripts, BadInputEndsWithAMessageAndAnExitCodeAndDoesNothing) {
         << Output(L"out8.txt");
     // Reports of runs that did nothing still name the folder they were given.
     for (size_t i : {7u, 9u}) {
-        const nlohmann::json json =
-            nlohmann::json::parse(Output((L"out" + std::to_wstring(i) + L".txt").c_str()));
+        const nlohmann::json json = nlohmann::json::parse(Numbered(L"out", i));
         EXPECT_EQ(json["folder"], Utf8(m_quarantine + L"\\")) << i;
         EXPECT_TRUE(json["items"].empty()) << i;
         EXPECT_EQ(json["summary"]["exitCode"], expected[i]) << i;
@@ -531,42 +541,25 @@ TEST_F(Scripts, WhatThePolicyForbidsEndsWithItsCodeALineAndAnAuditEntry) {
     policies.SetFolder(HKEY_LOCAL_MACHINE, PolicyId::QuarantineFolder, m_quarantine);
     const std::wstring out = m_scratch + L"\\out";
     const std::wstring other = m_scratch + L"\\originals";
-    struct Case {
-        std::wstring arguments;
-        int code;
-        const char* line;  // what standard error says, when the policy refuses
-    } const cases[] = {
-        {Source() + L" /D=\"" + out + L"\" /F=json", kCommandLineRefusedByPolicy,
-         "Quarantine: the organisation's policy does not allow restoring quarantined files "
-         "(DisallowRestore); nothing was done\r\n"},
-        // The older form, /S and /D alone.
-        {Source() + L" /D=\"" + out + L"\"", kCommandLineRefusedByPolicy, "(DisallowRestore)"},
-        {L" /X" + Source() + L" /I=\"" + m_plainId + L"\"", kCommandLineRefusedByPolicy,
-         "(DisallowDelete); nothing was done"},
-        {L" /L /S=\"" + other + L"\"", kCommandLineRefusedByPolicy, "(QuarantineFolder), not "},
-        {L" /L", kCommandLineDone, nullptr},
-        // The same folder however it is typed.
-        {L" /L /S=" + Upper(m_quarantine) + L"\\", kCommandLineDone, nullptr},
+    // What standard error says for each refusal; the last two are allowed.
+    const std::vector<std::wstring> arguments = {
+        Source().substr(1) + L" /D=\"" + out + L"\" /F=json",
+        Source().substr(1) + L" /D=\"" + out + L"\"",  // the older form, /S and /D alone
+        L"/X" + Source() + L" /I=\"" + m_plainId + L"\"",
+        L"/L /S=\"" + other + L"\"",
+        L"/L",
+        L"/L /S=" + Upper(m_quarantine) + L"\\",  // the same folder, however typed
     };
-    std::vector<std::wstring> lines;
-    std::vector<int> expected;
-    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        lines.push_back(L"Quarantine" + cases[i].arguments + L" > out" + std::to_wstring(i) +
-                        L".txt 2> err" + std::to_wstring(i) + L".txt");
-        expected.push_back(cases[i].code);
-    }
-    EXPECT_EQ(RunBatch(lines), expected);
-    for (size_t i = 0; i < expected.size(); ++i) {
-        const std::string error = Output((L"err" + std::to_wstring(i) + L".txt").c_str());
-        if (cases[i].line == nullptr)
-            EXPECT_EQ(LastLine(Output((L"out" + std::to_wstring(i) + L".txt").c_str())),
-                      "listed 2 items")
-                << i;
-        else
-            EXPECT_NE(error.find(cases[i].line), std::string::npos) << i << ": " << error;
-    }
-    EXPECT_EQ(nlohmann::json::parse(Output(L"out0.txt"))["summary"]["exitCode"],
-              kCommandLineRefusedByPolicy);
+    const char* const lines[] = {
+        "Quarantine: the organisation's policy does not allow restoring quarantined files "
+        "(DisallowRestore); nothing was done\r\n",
+        "(DisallowRestore)", "(DisallowDelete); nothing was done", "(QuarantineFolder), not "};
+    const int refused = kCommandLineRefusedByPolicy;
+    EXPECT_EQ(RunEach(arguments), (std::vector<int>{refused, refused, refused, refused, 0, 0}));
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_NE(Numbered(L"err", i).find(lines[i]), std::string::npos) << Numbered(L"err", i);
+    for (size_t i : {4u, 5u}) EXPECT_EQ(LastLine(Numbered(L"out", i)), "listed 2 items") << i;
+    EXPECT_EQ(nlohmann::json::parse(Numbered(L"out", 0))["summary"]["exitCode"], refused);
     EXPECT_EQ(FilesIn(m_quarantine, L"*.qtc").size(), 2u);
     EXPECT_FALSE(FileExists(out));
 
@@ -574,9 +567,9 @@ TEST_F(Scripts, WhatThePolicyForbidsEndsWithItsCodeALineAndAnAuditEntry) {
     // the policy, the ids asked for and the destination.
     std::vector<int> codes;
     const std::vector<AuditEntry> entries =
-        RunRecorded({cases[0].arguments, cases[2].arguments, cases[3].arguments}, &codes);
+        RunRecorded({arguments[0], arguments[2], arguments[3]}, &codes);
     EXPECT_EQ(codes, std::vector<int>(3, kCommandLineRefusedByPolicy));
-    const auto refused = [](AuditOperation operation, const std::wstring& id,
+    const auto refusal = [](AuditOperation operation, const std::wstring& id,
                             const std::wstring& destination, const std::wstring& result) {
         AuditEntry entry;
         entry.operation = operation;
@@ -588,13 +581,13 @@ TEST_F(Scripts, WhatThePolicyForbidsEndsWithItsCodeALineAndAnAuditEntry) {
     };
     EXPECT_EQ(entries,
               (std::vector<AuditEntry>{
-                  refused(AuditOperation::CommandLineRestore, L"", out,
+                  refusal(AuditOperation::CommandLineRestore, L"", out,
                           L"Command-line restore refused: the organisation's policy does not "
                           L"allow restoring quarantined files (DisallowRestore)"),
-                  refused(AuditOperation::CommandLineDelete, m_plainId, L"",
+                  refusal(AuditOperation::CommandLineDelete, m_plainId, L"",
                           L"Command-line delete refused: the organisation's policy does not "
                           L"allow deleting quarantine files (DisallowDelete)"),
-                  refused(AuditOperation::CommandLineList, L"", L"",
+                  refusal(AuditOperation::CommandLineList, L"", L"",
                           L"Command-line list refused: the organisation's policy sets the "
                           L"quarantine folder to " +
                               m_quarantine + L" (QuarantineFolder), not " + other)}));

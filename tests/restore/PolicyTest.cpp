@@ -1,6 +1,5 @@
 #include <commctrl.h>
 
-#include <functional>
 #include <map>
 
 #include "audit/AuditTrail.h"
@@ -27,6 +26,13 @@ const int kControls[] = {IDC_PATH,
 
 bool Contains(const std::vector<int>& ids, int nID) {
     return std::find(ids.begin(), ids.end(), nID) != ids.end();
+}
+
+// Grey, or read-only for the path box.
+bool IsTakenAway(HWND hDialog, int nID) {
+    const HWND hControl = ::GetDlgItem(hDialog, nID);
+    if (nID == IDC_PATH) return (::GetWindowLongW(hControl, GWL_STYLE) & ES_READONLY) != 0;
+    return ::IsWindowEnabled(hControl) == FALSE;
 }
 
 // The tips of the dialog's tip window, by the control each covers: a tool
@@ -66,120 +72,114 @@ std::map<int, std::wstring> TipsOf(HWND hDialog) {
 
 TEST_F(PolicyWindow, EachPolicyTakesItsCommandsAwayAndSaysWhyInTheUsersLanguage) {
     const std::wstring a = Add(L"a.txt", "alpha");
-    const std::wstring elsewhere = scene.Origin();
     struct Case {
-        const char* name;
-        std::function<void()> set;
-        std::vector<int> takenAway;  // grey, or read-only for the path box
-        std::vector<int> greyMenu;   // grey in the list's menu with a row selected
+        PolicyId policy;
+        HKEY root;                   // null: no policy set
+        std::vector<int> takenAway;  // controls and the list's menu commands
         UINT nTip;
-        std::function<void(CMainDialogDriver&)> attempt;  // tried all the same
+        int attempt;  // the command tried all the same (Del for delete), 0 for none
         AuditOperation operation;
     };
-    const std::vector<int> restores = {IDC_RESTORE, IDC_CLEAN_AND_RESTORE,
-                                       IDC_RESTORE_TO_NEW_LOCATION};
     const Case cases[] = {
-        {"none", [] {}, {}, {}, 0, nullptr, AuditOperation::Restore},
-        {"DisallowRestore",
-         [] { CPolicySandbox::SetSwitch(HKEY_LOCAL_MACHINE, PolicyId::DisallowRestore, 1); },
-         restores, restores, IDS_POLICY_NO_RESTORE,
-         [](CMainDialogDriver& d) { d.Click(IDC_CLEAN_AND_RESTORE); },
+        {PolicyId::DisallowRestore, nullptr, {}, 0, 0, AuditOperation::Restore},
+        {PolicyId::DisallowRestore,
+         HKEY_LOCAL_MACHINE,
+         {IDC_RESTORE, IDC_CLEAN_AND_RESTORE, IDC_RESTORE_TO_NEW_LOCATION},
+         IDS_POLICY_NO_RESTORE,
+         IDC_CLEAN_AND_RESTORE,
          AuditOperation::CleanAndRestore},
-        {"DisallowDelete",
-         [] { CPolicySandbox::SetSwitch(HKEY_CURRENT_USER, PolicyId::DisallowDelete, 1); },
-         {},
+        {PolicyId::DisallowDelete,
+         HKEY_CURRENT_USER,
          {ID_LIST_DELETE},
          IDS_POLICY_NO_DELETE,
-         [](CMainDialogDriver& d) { d.PressKey(VK_DELETE); },
+         ID_LIST_DELETE,
          AuditOperation::Delete},
-        {"DisallowCollection",
-         [] { CPolicySandbox::SetSwitch(HKEY_CURRENT_USER, PolicyId::DisallowCollection, 1); },
-         {IDC_COLLECTION},
+        {PolicyId::DisallowCollection,
+         HKEY_CURRENT_USER,
          {IDC_COLLECTION},
          IDS_POLICY_NO_COLLECTION,
-         [](CMainDialogDriver& d) { d.Click(IDC_COLLECTION); },
+         IDC_COLLECTION,
          AuditOperation::Collection},
         // The folder the policy sets is opened, not the user's Path.
-        {"QuarantineFolder",
-         [&] {
-             CPolicySandbox::SetFolder(HKEY_LOCAL_MACHINE, PolicyId::QuarantineFolder,
-                                       scene.Quarantine());
-             settings.SetPath(elsewhere);
-         },
+        {PolicyId::QuarantineFolder,
+         HKEY_LOCAL_MACHINE,
          {IDC_PATH, IDC_BROWSE},
-         {},
          IDS_POLICY_FOLDER_SET,
-         nullptr,
+         0,
          AuditOperation::Restore},
+    };
+    const auto set = [&](const Case& test) {
+        // The user's Path names another folder where the policy sets one.
+        settings.SetPath(test.policy == PolicyId::QuarantineFolder ? scene.Origin()
+                                                                   : scene.Quarantine());
+        if (test.root == nullptr) return;
+        if (test.policy == PolicyId::QuarantineFolder)
+            CPolicySandbox::SetFolder(test.root, test.policy, scene.Quarantine());
+        else
+            CPolicySandbox::SetSwitch(test.root, test.policy, 1);
     };
     InBothLanguages([&](bool) {
         for (const Case& test : cases) {
-            SCOPED_TRACE(test.name);
+            SCOPED_TRACE(test.nTip);
             CPolicySandbox policies;
-            settings.SetPath(scene.Quarantine());
-            test.set();
+            set(test);
             // The fixture's answerer answers this window's boxes; the
             // fixture's own window is never made.
             CMainDialogDriver window;
             ASSERT_TRUE(window.Dialog().m_ZEBQt.Load(StandinDir()));
             ASSERT_TRUE(window.Create());
+            const HWND hWnd = window.Window();
             answerer.ClearShown();
             EXPECT_EQ(window.Column(0), Names{a});
             EXPECT_EQ(window.PathText(), scene.Quarantine());
 
             std::map<int, std::wstring> expectedTips;
             for (const int nID : kControls) {
-                const HWND hControl = ::GetDlgItem(window.Window(), nID);
-                const bool takenAway = Contains(test.takenAway, nID);
-                if (nID == IDC_PATH)
-                    EXPECT_EQ((::GetWindowLongW(hControl, GWL_STYLE) & ES_READONLY) != 0,
-                              takenAway);
-                else
-                    EXPECT_EQ(::IsWindowEnabled(hControl) == FALSE, takenAway) << nID;
-                if (takenAway) expectedTips[nID] = Text(test.nTip);
+                EXPECT_EQ(IsTakenAway(hWnd, nID), Contains(test.takenAway, nID)) << nID;
+                if (Contains(test.takenAway, nID)) expectedTips[nID] = Text(test.nTip);
             }
-            EXPECT_EQ(TipsOf(window.Window()), expectedTips);
+            EXPECT_EQ(TipsOf(hWnd), expectedTips);
             // The tips follow their controls as the window grows.
             RECT frame = {};
-            ::GetWindowRect(window.Window(), &frame);
-            ::SetWindowPos(window.Window(), nullptr, 0, 0, frame.right - frame.left + 120,
+            ::GetWindowRect(hWnd, &frame);
+            ::SetWindowPos(hWnd, nullptr, 0, 0, frame.right - frame.left + 120,
                            frame.bottom - frame.top + 80, SWP_NOMOVE | SWP_NOZORDER);
-            EXPECT_EQ(TipsOf(window.Window()), expectedTips);
+            EXPECT_EQ(TipsOf(hWnd), expectedTips);
 
             window.SelectRows({0});
-            for (const ShownMenuItem& item : window.ContextMenu(0)) {
-                const int nID = static_cast<int>(item.nID);
-                if (Contains(restores, nID) || nID == IDC_COLLECTION || nID == ID_LIST_DELETE) {
-                    EXPECT_EQ(item.grayed, Contains(test.greyMenu, nID)) << nID;
-                }
+            // Commands no policy governs keep their own rules.
+            const std::vector<ShownMenuItem> menu = window.ContextMenu(0);
+            ASSERT_FALSE(menu.empty());
+            for (const ShownMenuItem& item : menu) {
+                if (!std::any_of(std::begin(kPolicyControls), std::end(kPolicyControls),
+                                 [&](const PolicyControl& c) { return c.nID == item.nID; }))
+                    continue;
+                EXPECT_EQ(item.grayed, Contains(test.takenAway, static_cast<int>(item.nID)))
+                    << item.nID;
             }
 
             // A refresh of the policies lifts them at once; in the window
             // without any, it sets one. A command asks the registry afresh.
             CPolicySandbox::Clear();
-            if (test.nTip == 0)
+            if (test.root == nullptr)
                 CPolicySandbox::SetSwitch(HKEY_CURRENT_USER, PolicyId::DisallowCollection, 1);
-            ::SendMessageW(window.Window(), WM_SETTINGCHANGE, 0,
-                           reinterpret_cast<LPARAM>(L"Policy"));
-            for (const int nID : {IDC_BROWSE, IDC_RESTORE, IDC_COLLECTION})
-                EXPECT_EQ(::IsWindowEnabled(::GetDlgItem(window.Window(), nID)) == FALSE,
-                          test.nTip == 0 && nID == IDC_COLLECTION)
+            ::SendMessageW(hWnd, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"));
+            for (const int nID : kControls)
+                EXPECT_EQ(IsTakenAway(hWnd, nID), test.root == nullptr && nID == IDC_COLLECTION)
                     << nID;
-            EXPECT_EQ(
-                ::GetWindowLongW(::GetDlgItem(window.Window(), IDC_PATH), GWL_STYLE) & ES_READONLY,
-                0);
-            EXPECT_EQ(TipsOf(window.Window()).size(), test.nTip == 0 ? 1u : 0u);
-            test.set();
+            EXPECT_EQ(TipsOf(hWnd).size(), test.root == nullptr ? 1u : 0u);
+            set(test);
 
-            if (!test.attempt) continue;
+            if (test.attempt == 0) continue;
             std::vector<AuditEntry> entries;
             SetAuditSinkForTesting(
                 [&entries](const AuditEntry& entry) { entries.push_back(entry); });
-            test.attempt(window);
+            if (test.attempt == ID_LIST_DELETE)
+                window.PressKey(VK_DELETE);
+            else
+                window.Click(test.attempt);
             SetAuditSinkForTesting(nullptr);
-            const std::vector<ShownWindow> shown = answerer.ShownOfKind(ShownWindow::kMessageBox);
-            ASSERT_EQ(shown.size(), 1u);
-            EXPECT_EQ(shown[0].text, Text(test.nTip));
+            EXPECT_EQ(Messages(), Names{Text(test.nTip)});
             ASSERT_EQ(entries.size(), 1u);
             EXPECT_TRUE(entries[0].refused);
             EXPECT_EQ(entries[0].operation, test.operation);
